@@ -84,13 +84,15 @@ class CTFont {
   SymbolEntry* FindDefined(wchar_t unit);
   // FindDefined, warning for a unit with no symbol and making the glyph when missing.
   SymbolEntry* GlyphFor(wchar_t unit);
-  void ReleaseLoadedGlyphs(bool forget);
+  void ReleaseLoadedGlyphs();
 
   bool initialized = false;
   std::int32_t spacing = 0;
   // kSymbolCount entries from calloc while initialised, indexed by the code unit. Zeroed
   // pages come straight from the system and cost memory only where a symbol is written.
   std::unique_ptr<SymbolEntry[], FreeTable> symbols;
+  // Codes whose glyph exists, so that releasing glyphs need not walk the whole table.
+  std::vector<std::uint16_t> loadedCodes;
 };
 
 // ReleaseGlyphs of every font in g_Fonts.
