@@ -6,6 +6,7 @@
 //   artgen icon FILE.png --size N --font REGULAR.ttf --bold-font BOLD.ttf
 #include <cstdio>
 #include <exception>
+#include <filesystem>
 #include <map>
 #include <string>
 
@@ -39,6 +40,11 @@ int main(int argc, char** argv) {
   artgen::FontFiles fonts{options["font"], options["bold-font"]};
 
   try {
+    // A picture file may be the first thing written into its folder.
+    if (command == "splash" || command == "icon") {
+      std::filesystem::path parent = std::filesystem::path(target).parent_path();
+      if (!parent.empty()) std::filesystem::create_directories(parent);
+    }
     if (command == "common") {
       artgen::WriteCommonArt(fonts, target);
     } else if (command == "local") {
