@@ -1,0 +1,258 @@
+#include "engine/Config.h"
+
+#include <xercesc/dom/DOM.hpp>
+#include <xercesc/framework/LocalFileInputSource.hpp>
+#include <xercesc/framework/MemBufInputSource.hpp>
+#include <xercesc/parsers/XercesDOMParser.hpp>
+#include <xercesc/sax/SAXException.hpp>
+#include <xercesc/util/OutOfMemoryException.hpp>
+#include <xercesc/util/PlatformUtils.hpp>
+#include <xercesc/util/SecurityManager.hpp>
+#include <xercesc/util/XMLEntityResolver.hpp>
+#include <xercesc/util/XMLException.hpp>
+#include <xercesc/util/XMLResourceIdentifier.hpp>
+#include <xercesc/util/XMLString.hpp>
+#include <xercesc/util/XMLUni.hpp>
+
+#include <climits>
+#include <memory>
+#include <new>
+
+#include "engine/Log.h"
+#include "engine/StaticOrder.h"
+
+// Built before every other static object of the program and destroyed after them.
+STATIC_ORDER_CONFIG std::wstring g_Header;
+STATIC_ORDER_CONFIG std::wstring g_CommonPackPath;
+STATIC_ORDER_CONFIG std::wstring g_LocalPackPath;
+STATIC_ORDER_CONFIG std::vector<SplashRecord> g_Splashes;
+STATIC_ORDER_CONFIG std::map<TextKey, std::wstring> g_Texts;
+
+namespace {
+
+using namespace xercesc;
+
+// Xerces strings are UTF-16 already: copied unit by unit.
+std::wstring ToWide(const XMLCh* text) {
+  std::wstring wide;
+  if (text == nullptr) return wide;
+  for (const XMLCh* at = text; *at != 0; ++at) wide += static_cast<wchar_t>(*at);
+  return wide;
+}
+
+// A PC path for Xerces: "\" separates folders, as in every other path of the program.
+std::u16string HostPathForXerces(const std::wstring& path) {
+  std::u16string xml;
+  xml.reserve(path.size());
+  for (wchar_t unit : path) xml += unit == L'\\' ? u'/' : static_cast<char16_t>(unit);
+  return xml;
+}
+
+// All text and CDATA inside node at any depth, in document order. Walked with an
+// explicit path through the tree rather than DOMNode::getTextContent, which recurses
+// once per level and so runs out of stack on a deeply nested file.
+std::wstring TextContent(const DOMNode* node) {
+  std::wstring text;
+  const DOMNode* at = node->getFirstChild();
+  while (at != nullptr) {
+    const auto type = at->getNodeType();
+    if (type == DOMNode::TEXT_NODE || type == DOMNode::CDATA_SECTION_NODE) {
+      const XMLCh* value = at->getNodeValue();
+      for (const XMLCh* c = value; c != nullptr && *c != 0; ++c) text += static_cast<wchar_t>(*c);
+    }
+    const bool container = type == DOMNode::ELEMENT_NODE || type == DOMNode::ENTITY_REFERENCE_NODE;
+    if (container && at->getFirstChild() != nullptr) {
+      at = at->getFirstChild();
+      continue;
+    }
+    while (at != node && at->getNextSibling() == nullptr) at = at->getParentNode();
+    if (at == node) break;
+    at = at->getNextSibling();
+  }
+  return text;
+}
+
+bool Named(const DOMNode* node, const XMLCh* name) { return XMLString::equals(node->getNodeName(), name); }
+
+std::wstring Attribute(const DOMElement* element, const XMLCh* name) { return ToWide(element->getAttribute(name)); }
+
+// Calls visit for every element among the direct children of parent, in order.
+template <typename Visit>
+void ForEachChildElement(const DOMNode* parent, Visit visit) {
+  for (const DOMNode* child = parent->getFirstChild(); child != nullptr; child = child->getNextSibling()) {
+    if (child->getNodeType() == DOMNode::ELEMENT_NODE) visit(static_cast<const DOMElement*>(child));
+  }
+}
+
+// What a read produces. It starts as a copy of the globals and replaces them only once
+// the whole document has been read, so a failed read leaves them untouched.
+struct ConfigState {
+  std::wstring header;
+  std::wstring commonPackPath;
+  std::wstring localPackPath;
+  std::vector<SplashRecord> splashes;
+  std::map<TextKey, std::wstring> texts;
+};
+
+SplashRecord ReadSplash(const DOMElement* element) {
+  SplashRecord record;
+  const XMLCh* resource = element->getAttribute(u"resource");
+  if (XMLString::equals(resource, u"internal")) {
+    record.resource = kSplashInternal;
+  } else if (XMLString::equals(resource, u"external")) {
+    record.resource = kSplashExternal;
+  }
+  record.id = Attribute(element, u"id");
+  const XMLCh* when = element->getAttribute(u"when");
+  if (XMLString::equals(when, u"start")) {
+    record.when = kSplashAtStart;
+  } else if (XMLString::equals(when, u"end")) {
+    record.when = kSplashAtEnd;
+  }
+  return record;
+}
+
+void ReadDocument(const DOMElement* root, ConfigState& state) {
+  ForEachChildElement(root, [&state](const DOMElement* element) {
+    if (Named(element, u"Splash")) {
+      ForEachChildElement(element, [&state](const DOMElement* child) { state.splashes.push_back(ReadSplash(child)); });
+    } else if (Named(element, u"Translate")) {
+      ForEachChildElement(element, [&state](const DOMElement* child) {
+        TextKey key{Attribute(child, u"id"), ParseTextIndex(Attribute(child, u"idx"))};
+        state.texts[key] = TextContent(child);
+      });
+    } else if (Named(element, u"Header")) {
+      state.header = TextContent(element);
+    } else if (Named(element, u"Resource")) {
+      std::wstring common = Attribute(element, u"common");
+      std::wstring local = Attribute(element, u"local");
+      state.commonPackPath = std::move(common);
+      state.localPackPath = std::move(local);
+    }
+  });
+}
+
+bool IsAsciiLetter(XMLCh c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
+
+// True for a plain path (relative or absolute) and for a file URL without a remote
+// host; false for every other URL scheme and for network paths ("//host/...").
+bool IsLocalSystemId(const std::u16string& id) {
+  if (id.rfind(u"//", 0) == 0 || id.rfind(u"\\\\", 0) == 0) return false;
+  std::size_t colon = 0;
+  if (!id.empty() && IsAsciiLetter(id[0])) {
+    std::size_t at = 1;
+    while (at < id.size() && (IsAsciiLetter(id[at]) || (id[at] >= u'0' && id[at] <= u'9') || id[at] == u'+' ||
+                              id[at] == u'-' || id[at] == u'.')) {
+      ++at;
+    }
+    if (at < id.size() && id[at] == u':') colon = at;
+  }
+  // No scheme, or a one-letter one: a drive letter ("C:\..."), a path.
+  if (colon <= 1) return true;
+  std::u16string scheme = id.substr(0, colon);
+  for (char16_t& c : scheme) c = static_cast<char16_t>(c >= u'A' && c <= u'Z' ? c - u'A' + u'a' : c);
+  if (scheme != u"file") return false;
+  const std::u16string rest = id.substr(colon + 1);
+  if (rest.rfind(u"//", 0) != 0) return true;                  // file:/path
+  return rest.rfind(u"///", 0) == 0 || rest.rfind(u"//localhost/", 0) == 0;  // no remote host
+}
+
+// Lets Xerces open external DTDs and entities that are local files, and hands it an
+// empty document for anything else, so a parse never reaches the network.
+class LocalOnlyResolver : public XMLEntityResolver {
+ public:
+  InputSource* resolveEntity(XMLResourceIdentifier* resource) override {
+    const XMLCh* systemId = resource->getSystemId();
+    std::u16string id = systemId != nullptr ? std::u16string(systemId) : std::u16string();
+    if (IsLocalSystemId(id)) return nullptr;  // Xerces reads the local file itself
+    static const XMLByte kNothing[1] = {0};
+    return new MemBufInputSource(kNothing, 0, systemId != nullptr ? systemId : u"", false);
+  }
+};
+
+}  // namespace
+
+std::int32_t ParseTextIndex(const std::wstring& text) {
+  std::size_t at = 0;
+  auto isSpace = [](wchar_t c) { return c == L' ' || (c >= L'\t' && c <= L'\r'); };
+  while (at < text.size() && isSpace(text[at])) ++at;
+  bool negative = false;
+  if (at < text.size() && (text[at] == L'+' || text[at] == L'-')) negative = text[at++] == L'-';
+  long long value = 0;
+  for (; at < text.size() && text[at] >= L'0' && text[at] <= L'9'; ++at) {
+    value = value * 10 + (text[at] - L'0');
+    if (value > static_cast<long long>(INT_MAX) + 1) value = static_cast<long long>(INT_MAX) + 1;
+  }
+  if (negative) value = -value;
+  if (value > INT_MAX) value = INT_MAX;
+  return static_cast<std::int32_t>(value);
+}
+
+bool ReadConfig(const std::wstring& path) {
+  try {
+    XMLPlatformUtils::Initialize(XMLUni::fgXercescDefaultLocale);
+  } catch (const XMLException&) {
+    return false;
+  }
+
+  ConfigState state{g_Header, g_CommonPackPath, g_LocalPackPath, g_Splashes, g_Texts};
+  LocalOnlyResolver resolver;
+  // Bounds entity expansion, so a small file cannot expand into gigabytes.
+  SecurityManager limits;
+  try {
+    auto parser = std::make_unique<XercesDOMParser>(nullptr, XMLPlatformUtils::fgMemoryManager, nullptr);
+    parser->setValidationScheme(XercesDOMParser::Val_Always);
+    parser->setXMLEntityResolver(&resolver);
+    parser->setSecurityManager(&limits);
+    // Always a local file, whatever the path looks like.
+    const std::u16string hostPath = HostPathForXerces(path);
+    LocalFileInputSource source(hostPath.c_str());
+    // With no error handler installed, Xerces throws on a fatal error and ignores the
+    // others (the validity errors of a file without a grammar).
+    parser->parse(source);
+    const DOMDocument* document = parser->getDocument();
+    const DOMElement* root = document != nullptr ? document->getDocumentElement() : nullptr;
+    if (root == nullptr) return false;
+    ReadDocument(root, state);
+  } catch (const SAXException&) {
+    return false;
+  } catch (const XMLException&) {
+    return false;
+  } catch (const DOMException&) {
+    return false;
+  } catch (const OutOfMemoryException&) {
+    return false;
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+
+  g_Header = std::move(state.header);
+  g_CommonPackPath = std::move(state.commonPackPath);
+  g_LocalPackPath = std::move(state.localPackPath);
+  g_Splashes = std::move(state.splashes);
+  g_Texts = std::move(state.texts);
+  return true;
+}
+
+std::wstring LookupText(const std::wstring& id, std::int32_t idx) {
+  auto found = g_Texts.find(TextKey{id, idx});
+  return found != g_Texts.end() ? found->second : std::wstring();
+}
+
+std::uint32_t CountSplashes(std::uint32_t when) {
+  std::uint32_t count = 0;
+  for (const SplashRecord& record : g_Splashes) {
+    if (record.when == when) ++count;
+  }
+  return count;
+}
+
+SplashRecord GetSplash(std::uint32_t when, std::int32_t n) {
+  std::int32_t seen = 0;
+  for (const SplashRecord& record : g_Splashes) {
+    if (record.when != when) continue;
+    if (seen == n) return record;
+    ++seen;
+  }
+  FailSilently("No such splash record");
+}
