@@ -24,14 +24,27 @@ struct FileCloser {
 
 void OnPngWarning(png_structp, png_const_charp) {}
 
+// Kept apart so that no local changes between setjmp and a jump back to it.
+bool Encode(png_structp png, png_infop info, std::FILE* file, png_bytepp rows, int width, int height) {
+  if (setjmp(png_jmpbuf(png))) return false;
+  png_init_io(png, file);
+  png_set_compression_level(png, 9);
+  png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
+               PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+               PNG_FILTER_TYPE_DEFAULT);
+  png_set_rows(png, info, rows);
+  png_write_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
+  return true;
+}
+
 }  // namespace
 
 void WritePng(const std::string& path, const Canvas& canvas) {
   std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
   if (!file) throw std::runtime_error("cannot write " + path);
 
-  // All C++ objects are made before libpng runs: its error jump skips only its own
-  // C frames and returns here.
+  // libpng reports errors by a jump back into Encode, which skips only libpng's own
+  // C frames; every C++ object lives out here.
   const int width = canvas.Width();
   const int height = canvas.Height();
   std::vector<png_byte> bytes(static_cast<std::size_t>(width) * height * 4);
@@ -52,20 +65,9 @@ void WritePng(const std::string& path, const Canvas& canvas) {
     png_destroy_write_struct(&png, nullptr);
     throw std::runtime_error("libpng could not start for " + path);
   }
-  bool failed = false;
-  if (setjmp(png_jmpbuf(png))) {
-    failed = true;
-  } else {
-    png_init_io(png, file.get());
-    png_set_compression_level(png, 9);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
-                 PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
-    png_set_rows(png, info, rows.data());
-    png_write_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
-  }
+  bool written = Encode(png, info, file.get(), rows.data(), width, height);
   png_destroy_write_struct(&png, &info);
-  if (failed) throw std::runtime_error("cannot write " + path + ": " + error);
+  if (!written) throw std::runtime_error("cannot write " + path + ": " + error);
   if (std::fflush(file.get()) != 0) throw std::runtime_error("cannot write " + path);
 }
 
