@@ -1,0 +1,205 @@
+// The sample distribution as built beside the program, read the way the program reads
+// it: Config.xml through the engine's reader, the packs through CTResourceFile with the
+// application's keys. Every text the scenes look up must be there, have a glyph for
+// each character and fit the rectangle its scene draws it in.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+
+#include "engine/Config.h"
+#include "engine/ResourceFile.h"
+#include "installer/PackKeys.h"
+#include "platform/win32/strings.h"
+#include "tests/sample/PngTestFile.h"
+#include "tools/artgen/GlyphSet.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using artgen::Canvas;
+
+const std::string kDist = QUELLOR_DIST_DIR;
+
+std::wstring Wide(const std::string& s) { return layer::Utf8ToWide(s); }
+std::string Narrow(const std::wstring& s) { return layer::WideToUtf8(s); }
+
+nlohmann::json ReadJson(const std::string& path) {
+  std::ifstream in(path);
+  return nlohmann::json::parse(in);
+}
+
+// One text as a scene draws it: the scale and the rectangle's width and height. Some
+// scenes put a fixed part before or after the configured text.
+struct SceneText {
+  std::wstring section;
+  int idx;
+  float scale;
+  float width;
+  float height;
+  std::wstring before = {};
+  std::wstring after = {};
+};
+
+std::vector<SceneText> SceneTexts() {
+  nlohmann::json profile = ReadJson(kDist + "/Handheld/profile.json");
+  std::wstring device = Wide(profile.at("name").get<std::string>());
+  std::wstring card = Wide(profile.at("cards").at(0).at("name").get<std::string>());
+  std::vector<SceneText> texts = {
+      // Menu: four buttons 300 x 30 at scale 0.6, the device line 500 x 40.
+      {L"MainMenu", 0, 0.6f, 300, 30}, {L"MainMenu", 2, 0.6f, 300, 30},
+      {L"MainMenu", 3, 0.6f, 300, 30}, {L"MainMenu", 4, 0.6f, 300, 30},
+      {L"MainMenu", 5, 0.6f, 300, 30},
+      {L"Device", 0, 0.6f, 500, 40}, {L"Device", 1, 0.6f, 500, 40}, {L"Device", 2, 0.6f, 500, 40},
+      {L"Device", 3, 0.6f, 500, 40, L"", device},
+      // Path: the title, a button per location (main memory is shown as "\ "), back.
+      {L"Path", 0, 1.0f, 640, 50}, {L"Path", 1, 0.6f, 640, 40, L"\\ "},
+      {L"Path", 2, 0.6f, 640, 40, L"\\" + card + L" "}, {L"Path", 3, 0.6f, 640, 40},
+      // Confirm: two lines and two buttons.
+      {L"Confirm", 0, 0.8f, 640, 50}, {L"Confirm", 1, 0.8f, 640, 50},
+      {L"Confirm", 2, 0.6f, 640, 40}, {L"Confirm", 3, 0.6f, 640, 40},
+      // Info: two buttons over the page.
+      {L"Info", 0, 0.7f, 640, 30}, {L"Info", 1, 0.7f, 640, 30},
+  };
+  // Install and uninstall: heading, two progress lines, result heading, result, foot.
+  for (const wchar_t* section : {L"Install", L"Uninstall"}) {
+    bool install = std::wstring(section) == L"Install";
+    texts.push_back({section, 0, 1.2f, 640, 50});
+    texts.push_back({section, 1, 0.5f, 640, 30});
+    texts.push_back({section, 2, 0.5f, 640, 30});
+    texts.push_back({section, 3, 0.9f, 640, 40});
+    for (int result : install ? std::vector<int>{4, 5, 6} : std::vector<int>{4, 5}) {
+      texts.push_back({section, result, 0.9f, 640, 40});
+    }
+    texts.push_back({section, install ? 7 : 6, 0.5f, 640, 30});
+  }
+  return texts;
+}
+
+// The program reads its configuration and its packs once; so do these tests.
+class SampleDistribution : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    if (loaded_) return;
+    loaded_ = true;
+    configRead_ = ReadConfig(Wide(kDist + "/Config.xml"));
+    common_ = new CTResourceFile;
+    local_ = new CTResourceFile;
+    // A pack that cannot be opened ends the process inside Load, as in the program.
+    common_->Load(Wide(kDist) + L"/" + g_CommonPackPath, kCommonPackKeys.salt, kCommonPackKeys.mask,
+                  kCommonPackKeys.passText);
+    local_->Load(Wide(kDist) + L"/" + g_LocalPackPath, kLocalPackKeys.salt, kLocalPackKeys.mask,
+                 kLocalPackKeys.passText);
+    for (const CTResource& glyph : common_->GetByPrefix(L"/Font")) {
+      std::optional<Canvas> picture = sampletest::DecodePng(glyph.GetData(), glyph.GetSize());
+      if (!picture) continue;
+      std::wstring hex = glyph.GetName().substr(glyph.GetName().size() - 4);
+      glyphs_->emplace(static_cast<wchar_t>(std::stoi(Narrow(hex), nullptr, 16)), *picture);
+    }
+  }
+
+  static std::optional<Canvas> Picture(const CTResourceFile& pack, const wchar_t* name) {
+    CTResource entry = pack.GetByName(name);
+    if (entry.GetOwner() == nullptr) return std::nullopt;
+    return sampletest::DecodePng(entry.GetData(), entry.GetSize());
+  }
+
+  static inline bool loaded_ = false;
+  static inline bool configRead_ = false;
+  static inline CTResourceFile* common_ = nullptr;
+  static inline CTResourceFile* local_ = nullptr;
+  static inline auto* glyphs_ = new std::map<wchar_t, Canvas>;
+};
+
+TEST_F(SampleDistribution, ConfigHoldsEveryTextTheScenesLookUp) {
+  ASSERT_TRUE(configRead_);
+  for (const SceneText& t : SceneTexts()) {
+    EXPECT_FALSE(LookupText(t.section, t.idx).empty()) << Narrow(t.section) << " " << t.idx;
+  }
+  EXPECT_FALSE(g_Header.empty());
+  EXPECT_TRUE(fs::is_regular_file(kDist + "/" + Narrow(g_CommonPackPath)));
+  EXPECT_TRUE(fs::is_regular_file(kDist + "/" + Narrow(g_LocalPackPath)));
+}
+
+TEST_F(SampleDistribution, SplashListShowsTheMakerThenTheExternalPicture) {
+  ASSERT_EQ(CountSplashes(kSplashAtStart), 2u);
+  SplashRecord maker = GetSplash(kSplashAtStart, 0);
+  EXPECT_EQ(maker.resource, kSplashInternal);
+  EXPECT_EQ(maker.id, L"Tamblor");  // the one internal name the splash scene knows
+  SplashRecord file = GetSplash(kSplashAtStart, 1);
+  EXPECT_EQ(file.resource, kSplashExternal);
+  std::optional<Canvas> picture = sampletest::DecodePngFile(kDist + "/" + Narrow(file.id));
+  ASSERT_TRUE(picture) << Narrow(file.id);
+  EXPECT_LE(picture->Width(), 640);
+  EXPECT_LE(picture->Height(), 480);
+}
+
+TEST_F(SampleDistribution, PacksHoldThePicturesTheScenesAskFor) {
+  for (auto [pack, name] : {std::pair{common_, L"/Back"}, {common_, L"/Tamblor"}, {local_, L"/Quellor"},
+                            {local_, L"/Info"}}) {
+    std::optional<Canvas> picture = Picture(*pack, name);
+    ASSERT_TRUE(picture) << Narrow(name);
+    EXPECT_LE(picture->Width(), 640) << Narrow(name);
+    EXPECT_LE(picture->Height(), 480) << Narrow(name);
+  }
+  for (const wchar_t* screen : {L"/Back", L"/Quellor", L"/Info"}) {
+    const CTResourceFile& pack = std::wstring(screen) == L"/Back" ? *common_ : *local_;
+    std::optional<Canvas> picture = Picture(pack, screen);
+    EXPECT_EQ(picture->Width(), 640) << Narrow(screen);
+    EXPECT_EQ(picture->Height(), 480) << Narrow(screen);
+  }
+  // The local pack holds no glyphs: every scene's font comes from the common pack.
+  EXPECT_TRUE(local_->GetByPrefix(L"/Font").empty());
+}
+
+TEST_F(SampleDistribution, EveryGlyphIsAValidPictureOfTheLineHeight) {
+  std::vector<CTResource> entries = common_->GetByPrefix(L"/Font");
+  ASSERT_EQ(entries.size(), artgen::FontCodeUnits().size());
+  ASSERT_EQ(glyphs_->size(), entries.size()) << "some glyph is not a valid PNG, or two share a code";
+  int height = glyphs_->begin()->second.Height();
+  EXPECT_GE(height, 20);
+  for (const auto& [code, picture] : *glyphs_) {
+    EXPECT_EQ(picture.Height(), height) << std::hex << int(code);
+    EXPECT_GT(picture.Width(), 0) << std::hex << int(code);
+  }
+  for (const CTResource& e : entries) EXPECT_EQ(e.GetName().size(), 9u) << Narrow(e.GetName());
+}
+
+TEST_F(SampleDistribution, EveryTextHasItsGlyphsAndFitsWhereItIsDrawn) {
+  // Whatever the table holds, a character without a glyph would be skipped on screen.
+  for (const auto& [key, text] : g_Texts) {
+    for (wchar_t c : text) {
+      EXPECT_TRUE(glyphs_->count(c)) << Narrow(key.id) << " " << key.idx << ": U+" << std::hex << int(c);
+    }
+  }
+  for (const SceneText& t : SceneTexts()) {
+    std::wstring shown = t.before + LookupText(t.section, t.idx) + t.after;
+    float width = 0, height = 0;
+    for (wchar_t c : shown) {
+      auto glyph = glyphs_->find(c);
+      ASSERT_TRUE(glyph != glyphs_->end()) << "no glyph in \"" << Narrow(shown) << "\"";
+      width += glyph->second.Width() * t.scale;
+      height = std::max(height, glyph->second.Height() * t.scale);
+    }
+    std::string where = Narrow(t.section) + " " + std::to_string(t.idx) + " \"" + Narrow(shown) + "\"";
+    EXPECT_LE(width, t.width) << where;
+    EXPECT_LE(height, t.height) << where;
+  }
+}
+
+TEST(SamplePayload, HoldsTheSixFilesTheInstallerCopies) {
+  for (const char* file : {"Config.xml", "QuellorMobileVGA.exe", "QuellorMobileQVGA.exe", "QuellorMobile.exe",
+                           "QMRes_VGA.dat", "QMRes_QVGA.dat"}) {
+    std::string path = kDist + "/Inst/" + file;
+    ASSERT_TRUE(fs::is_regular_file(path)) << file;
+    EXPECT_GT(fs::file_size(path), 0u) << file;
+  }
+  EXPECT_GE(fs::file_size(kDist + "/Inst/QMRes_VGA.dat"), 100u * 1024);
+  EXPECT_GE(fs::file_size(kDist + "/Inst/QMRes_QVGA.dat"), 100u * 1024);
+}
+
+}  // namespace
