@@ -1,0 +1,123 @@
+// An emulated handheld: a folder holding profile.json (its facts and faults),
+// registry.json (HKEY_CURRENT_USER) and fs/ (its file system). RAPI_HANDHELD names the
+// attached one. Each operation is what the device does for one RAPI2 session call; the
+// result is 0 or the error code that CeGetLastError reports.
+//
+// One object stands for one folder for the whole process, so a program started on the
+// device keeps its pending registry writes across sessions. Operations are serialised.
+#pragma once
+
+#include <sys/stat.h>
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/rapi2/handheld_files.h"
+#include "platform/rapi2/handheld_profile.h"
+#include "platform/rapi2/handheld_registry.h"
+#include "platform/rapi2/rapi2_types.h"
+
+namespace emu {
+
+// The folder RAPI_HANDHELD names, or empty when it is unset.
+std::string AttachedFolder();
+
+// Reads a handheld folder's profile. No profile.json: nothing, silently. A profile
+// that cannot be read: nothing, and one line on stderr (not repeated while the reason
+// stays the same).
+std::optional<Profile> ReadProfileOf(const std::string& folder);
+
+class Handheld {
+ public:
+  // The handheld in that folder with its profile and registry read afresh (the cable
+  // plugged in again); nothing when the folder holds no usable handheld. Makes fs/ and
+  // the folders every such device has (card roots, the programs folder).
+  static std::shared_ptr<Handheld> Attach(const std::string& folder);
+
+  Profile CurrentProfile();
+  std::string folder() const { return folder_; }
+  // The folder still holds a usable profile and registry.
+  bool Present();
+  // Present, reported connected by its profile, and its link not dropped.
+  bool Connected();
+  // The link went down mid-session (disconnect_after_bytes).
+  void DropLink();
+
+  // Files. File ids name open files for WriteFile and CloseFile.
+  DWORD CreateFile(const WCHAR* path, DWORD access, DWORD creation, std::uint32_t* id);
+  // Writes at the file's position; a write for which the volume has no room fails and
+  // takes the whole file away, so no partial file is left.
+  DWORD WriteFile(std::uint32_t id, const void* data, DWORD size);
+  DWORD CloseFile(std::uint32_t id);
+  DWORD CreateDirectory(const WCHAR* path);
+  DWORD RemoveDirectory(const WCHAR* path);
+  DWORD DeleteFile(const WCHAR* path);
+  DWORD FindAll(const WCHAR* pattern, DWORD flags, std::vector<CE_FIND_DATA>* found);
+  DWORD DiskFree(const WCHAR* folder, std::uint64_t* freeBytes, std::uint64_t* totalBytes);
+  DWORD CreateShortcut(const WCHAR* shortcut, const WCHAR* target);
+
+  // Programs and shell.
+  DWORD StartProcess(const WCHAR* path);
+  DWORD SpecialFolder(int csidl, std::wstring* path);
+  int SystemMetric(int index);
+
+  // Registry, by key path under HKEY_CURRENT_USER. A change that cannot be written to
+  // registry.json is undone and fails with ERROR_WRITE_FAULT.
+  bool KeyExists(const std::wstring& key);
+  DWORD CreateKey(const std::wstring& key, bool* created);
+  DWORD QueryValue(const std::wstring& key, const std::wstring& name, RegValue* value);
+  DWORD SetValue(const std::wstring& key, const RegValue& value);
+  DWORD DeleteKey(const std::wstring& key);
+
+ private:
+  struct OpenFile {
+    int fd = -1;
+    std::string host;
+    int volume = -1;
+    bool writable = false;
+    bool lost = false;  // taken away by a failed write
+    std::uint64_t position = 0;
+  };
+  struct PendingRun {
+    std::uint64_t dueMs = 0;
+    std::vector<ProgramBehaviour::Write> writes;
+  };
+  struct FileStamp {
+    bool exists = false;
+    ino_t inode = 0;
+    off_t size = 0;
+    std::int64_t mtimeNs = 0;
+    bool operator==(const FileStamp&) const = default;
+  };
+
+  explicit Handheld(std::string folder) : folder_(std::move(folder)) {}
+  bool Reload();
+  // Catches up with the world before each call: a profile or registry edited on disk,
+  // and program runs whose time has come.
+  void Sync();
+  void ApplyDueRuns();
+  void PrepareFolders();
+  bool Persist(const RegistryStore& changed);
+  std::uint64_t FreeBytes(int volume) const;
+  bool IsOpen(const std::string& host) const;
+  static FileStamp Stamp(const std::string& path);
+
+  const std::string folder_;
+  std::mutex mutex_;
+  bool present_ = false;
+  bool linkDropped_ = false;
+  Profile profile_;
+  FileStamp profileStamp_;
+  RegistryStore registry_;
+  FileStamp registryStamp_;
+  std::unique_ptr<DeviceFiles> files_;
+  std::vector<PendingRun> pending_;
+  std::vector<std::pair<std::uint32_t, OpenFile>> open_;
+  std::uint32_t nextFileId_ = 1;
+};
+
+}  // namespace emu

@@ -1,0 +1,66 @@
+// The emulated handheld's registry (HKEY_CURRENT_USER): keys holding typed values,
+// kept in registry.json and written whole, through a temporary file and a rename,
+// after every change.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "platform/win32/types.h"
+
+namespace emu {
+
+struct RegValue {
+  std::wstring name;
+  DWORD type = 0;                     // REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ, REG_DWORD, REG_BINARY
+  std::vector<std::wstring> strings;  // one text for REG_SZ / REG_EXPAND_SZ, any for REG_MULTI_SZ
+  DWORD number = 0;                   // REG_DWORD
+  std::vector<BYTE> bytes;            // REG_BINARY
+};
+
+// {"type": "REG_SZ", "value": ...} and back. A string, an array of strings, a number
+// of 32 bits or a hex string, by type; anything else is refused with the reason.
+bool RegValueFromJson(const nlohmann::json& json, const std::string& where, RegValue* out, std::string* error);
+nlohmann::ordered_json RegValueToJson(const RegValue& value);
+const char* RegTypeName(DWORD type);
+
+// A key path is "\"-separated names: none empty, no control characters, each at most
+// 255 units. Returns the names, or nothing for a path the registry cannot hold.
+bool SplitKeyPath(std::wstring_view path, std::vector<std::wstring>* names);
+
+class RegistryStore {
+ public:
+  struct Key {
+    std::wstring path;  // as first created
+    std::vector<RegValue> values;
+  };
+
+  // A missing file is an empty registry.
+  bool Load(const std::string& file, std::string* error);
+  // Writes "<file>.tmp", flushes it to disk and renames it over the file.
+  bool Save(const std::string& file) const;
+  bool FromJson(const nlohmann::json& json, std::string* error);
+  nlohmann::ordered_json ToJson() const;
+
+  // A key exists when it was created or when a created key lies below it.
+  bool KeyExists(std::wstring_view path) const;
+  // Creates the key; true when it is new.
+  bool CreateKey(std::wstring_view path);
+  // Deletes the key with every key below it; false when it did not exist.
+  bool DeleteKey(std::wstring_view path);
+  const RegValue* FindValue(std::wstring_view keyPath, std::wstring_view name) const;
+  // Creates the key when needed and replaces a value of the same name.
+  void SetValue(std::wstring_view keyPath, const RegValue& value);
+
+  const std::map<std::wstring, Key>& keys() const { return keys_; }
+
+ private:
+  std::map<std::wstring, Key> keys_;  // by folded path
+};
+
+}  // namespace emu
