@@ -1,0 +1,77 @@
+#include "platform/dinput8/input_state.h"
+
+#include "platform/dinput8/keymap.h"
+
+namespace layer {
+namespace {
+
+int ButtonIndex(Uint8 sdlButton) {
+  switch (sdlButton) {
+    case SDL_BUTTON_LEFT: return 0;
+    case SDL_BUTTON_RIGHT: return 1;
+    case SDL_BUTTON_MIDDLE: return 2;
+    case SDL_BUTTON_X1: return 3;
+    default: return -1;
+  }
+}
+
+}  // namespace
+
+InputState& InputState::Instance() {
+  static InputState* state = new InputState;  // listens until the process ends
+  return *state;
+}
+
+InputState::InputState() {
+  if (EnsureVideo()) {
+    // Keys already held when input starts count as down.
+    int count = 0;
+    const Uint8* held = SDL_GetKeyboardState(&count);
+    for (int i = 0; i < count && i < SDL_NUM_SCANCODES; ++i) keyDown_[i] = held[i] != 0;
+  }
+  AddSdlEventSink(this);
+}
+
+void InputState::OnSdlEvent(const SDL_Event& event) {
+  switch (event.type) {
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: {
+      int scancode = event.key.keysym.scancode;
+      if (scancode >= 0 && scancode < SDL_NUM_SCANCODES) keyDown_[scancode] = event.type == SDL_KEYDOWN;
+      break;
+    }
+    case SDL_MOUSEMOTION:
+      mouse_.motionX += event.motion.xrel;
+      mouse_.motionY += event.motion.yrel;
+      break;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: {
+      int index = ButtonIndex(event.button.button);
+      if (index >= 0) mouse_.buttons[index] = event.type == SDL_MOUSEBUTTONDOWN ? 0x80 : 0;
+      break;
+    }
+    case SDL_MOUSEWHEEL: {
+      double notches = event.wheel.preciseY;
+      if (event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED) notches = -notches;
+      mouse_.wheel += notches * 120.0;
+      break;
+    }
+    default: break;
+  }
+}
+
+void InputState::FillKeys(std::uint8_t keys[256]) const {
+  for (int i = 0; i < 256; ++i) keys[i] = 0;
+  for (int scancode = 0; scancode < SDL_NUM_SCANCODES; ++scancode) {
+    if (!keyDown_[scancode]) continue;
+    std::uint8_t dik = DikFromScancode(scancode);
+    if (dik != 0) keys[dik] = 0x80;
+  }
+}
+
+void InputState::ReleaseAll() {
+  keyDown_.fill(false);
+  for (std::uint8_t& button : mouse_.buttons) button = 0;
+}
+
+}  // namespace layer

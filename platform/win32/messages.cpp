@@ -1,0 +1,155 @@
+#include "platform/win32/messages.h"
+
+#include <deque>
+#include <mutex>
+
+#include "platform/win32/cursor.h"
+#include "platform/win32/sdl_video.h"
+#include "platform/win32/strings.h"
+#include "platform/win32/threads.h"
+#include "platform/win32/window.h"
+#include "platform/win32/window_internal.h"
+
+namespace {
+
+std::mutex g_queueMutex;
+std::deque<MSG> g_queue;
+bool g_quitPosted = false;
+int g_quitCode = 0;
+
+MSG MakeMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return MSG{window, message, wParam, lParam, GetTickCount(), {0, 0}};
+}
+
+// Input messages carry where the cursor was; they are made on the UI thread, the only
+// one that may ask SDL.
+MSG MakeInputMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  MSG made = MakeMessage(window, message, wParam, lParam);
+  POINT cursor;
+  if (GetCursorPos(&cursor)) made.pt = cursor;
+  return made;
+}
+
+void Enqueue(const MSG& message) {
+  std::lock_guard<std::mutex> lock(g_queueMutex);
+  g_queue.push_back(message);
+}
+
+bool Matches(const MSG& message, HWND window, UINT minFilter, UINT maxFilter) {
+  if (window == reinterpret_cast<HWND>(-1)) {
+    if (message.hwnd != nullptr) return false;
+  } else if (window != nullptr && message.hwnd != window) {
+    return false;
+  }
+  if (minFilter == 0 && maxFilter == 0) return true;
+  return message.message >= minFilter && message.message <= maxFilter;
+}
+
+// Text input arrives as UTF-8; the window gets one WM_CHAR per UTF-16 unit, so a
+// character beyond the basic plane comes as its two surrogates.
+void PostTypedText(HWND window, const char* utf8) {
+  std::wstring units = layer::Utf8ToWide(utf8);
+  for (wchar_t unit : units) Enqueue(MakeInputMessage(window, WM_CHAR, static_cast<WPARAM>(unit), 1));
+}
+
+}  // namespace
+
+namespace layer {
+
+void RouteWindowEvent(const SDL_Event& event) {
+  switch (event.type) {
+    case SDL_WINDOWEVENT: {
+      HWND window = WindowFromSdlId(event.window.windowID);
+      if (window == nullptr) return;
+      switch (event.window.event) {
+        case SDL_WINDOWEVENT_FOCUS_GAINED: Enqueue(MakeInputMessage(window, WM_SETFOCUS, 0, 0)); break;
+        case SDL_WINDOWEVENT_FOCUS_LOST: Enqueue(MakeInputMessage(window, WM_KILLFOCUS, 0, 0)); break;
+        case SDL_WINDOWEVENT_CLOSE: Enqueue(MakeInputMessage(window, WM_CLOSE, 0, 0)); break;
+        default: break;
+      }
+      return;
+    }
+    case SDL_TEXTINPUT: {
+      HWND window = WindowFromSdlId(event.text.windowID);
+      if (window == nullptr) window = FirstWindow();
+      if (window != nullptr) PostTypedText(window, event.text.text);
+      return;
+    }
+    case SDL_QUIT: {
+      // The session or a signal asks the program to end: ask its window to close, as
+      // the system does when it shuts down.
+      HWND window = FirstWindow();
+      if (window != nullptr) Enqueue(MakeInputMessage(window, WM_CLOSE, 0, 0));
+      return;
+    }
+    default: return;
+  }
+}
+
+void DropQueuedMessages(HWND window) {
+  std::lock_guard<std::mutex> lock(g_queueMutex);
+  std::erase_if(g_queue, [window](const MSG& message) { return message.hwnd == window; });
+}
+
+void ResetMessageQueue() {
+  std::lock_guard<std::mutex> lock(g_queueMutex);
+  g_queue.clear();
+  g_quitPosted = false;
+  g_quitCode = 0;
+}
+
+}  // namespace layer
+
+BOOL PeekMessageW(MSG* message, HWND window, UINT minFilter, UINT maxFilter, UINT removeFlags) {
+  if (message == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  layer::PumpSdlEvents();
+  std::lock_guard<std::mutex> lock(g_queueMutex);
+  for (auto it = g_queue.begin(); it != g_queue.end(); ++it) {
+    if (!Matches(*it, window, minFilter, maxFilter)) continue;
+    *message = *it;
+    if (removeFlags & PM_REMOVE) g_queue.erase(it);
+    return TRUE;
+  }
+  bool wantsQuit = (minFilter == 0 && maxFilter == 0) || (WM_QUIT >= minFilter && WM_QUIT <= maxFilter);
+  if (g_quitPosted && wantsQuit) {
+    *message = MSG{nullptr, WM_QUIT, static_cast<WPARAM>(g_quitCode), 0, GetTickCount(), {0, 0}};
+    if (removeFlags & PM_REMOVE) g_quitPosted = false;
+    return TRUE;
+  }
+  return FALSE;
+}
+
+BOOL TranslateMessage(const MSG*) { return FALSE; }
+
+LRESULT DispatchMessageW(const MSG* message) {
+  if (message == nullptr || message->hwnd == nullptr) return 0;
+  layer::WindowObject* object = layer::FindWindowObject(message->hwnd);
+  if (object == nullptr) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return 0;
+  }
+  return object->procedure(message->hwnd, message->message, message->wParam, message->lParam);
+}
+
+BOOL PostMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (window != nullptr && !IsWindow(window)) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return FALSE;
+  }
+  Enqueue(MakeMessage(window, message, wParam, lParam));
+  return TRUE;
+}
+
+void PostQuitMessage(int exitCode) {
+  std::lock_guard<std::mutex> lock(g_queueMutex);
+  g_quitPosted = true;
+  g_quitCode = exitCode;
+}
+
+LRESULT DefWindowProcW(HWND window, UINT message, WPARAM, LPARAM) {
+  if (message == WM_CLOSE) DestroyWindow(window);
+  return 0;
+}
