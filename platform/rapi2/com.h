@@ -2,26 +2,11 @@
 // counted interfaces and the BSTR strings that interfaces hand out.
 #pragma once
 
+#include "platform/win32/guid.h"
 #include "platform/win32/types.h"
 
-struct GUID {
-  DWORD Data1;
-  WORD Data2;
-  WORD Data3;
-  BYTE Data4[8];
-};
-using IID = GUID;
 using CLSID = GUID;
-using REFIID = const IID&;
 using REFCLSID = const CLSID&;
-
-constexpr bool operator==(const GUID& a, const GUID& b) {
-  if (a.Data1 != b.Data1 || a.Data2 != b.Data2 || a.Data3 != b.Data3) return false;
-  for (int i = 0; i < 8; ++i) {
-    if (a.Data4[i] != b.Data4[i]) return false;
-  }
-  return true;
-}
 
 constexpr DWORD COINIT_MULTITHREADED = 0x0;
 constexpr DWORD COINIT_APARTMENTTHREADED = 0x2;

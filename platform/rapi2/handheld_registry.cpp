@@ -291,7 +291,9 @@ void RegistryStore::SetValue(std::wstring_view keyPath, const RegValue& value) {
   auto& values = keys_[FoldedKey(names)].values;
   for (auto& existing : values) {
     if (NamesEqual(existing.name, value.name)) {
+      std::wstring spelling = existing.name;  // the name keeps its first spelling
       existing = value;
+      existing.name = spelling;
       return;
     }
   }

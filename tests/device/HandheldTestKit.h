@@ -1,0 +1,86 @@
+// Emulated handhelds and PC payload folders made in temporary folders for one test,
+// and views of what a handheld holds afterwards.
+#pragma once
+
+#include <map>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "installer/DeviceLink.h"
+
+namespace devtest {
+
+using nlohmann::json;
+
+class TempHandheld {
+ public:
+  // Writes profile.json (fields left out take their defaults) and makes RAPI_HANDHELD
+  // point at the folder.
+  explicit TempHandheld(const json& profile = json::object());
+  ~TempHandheld();
+  TempHandheld(const TempHandheld&) = delete;
+  TempHandheld& operator=(const TempHandheld&) = delete;
+
+  const std::string& folder() const { return folder_; }
+  void WriteProfile(const json& profile) const;
+  void WriteRegistry(const json& registry) const;
+  // registry.json as written by the layer; an empty object when there is none.
+  json Registry() const;
+  // Device paths are UTF-8 with "\" ("\\Program Files\\a.txt").
+  void Put(const std::string& devicePath, const std::string& content) const;
+  void MakeFolder(const std::string& devicePath) const;
+  std::string HostPath(const std::string& devicePath) const;
+  // Every folder (path ending in "\") and file (path -> content) under fs/.
+  std::map<std::string, std::string> Tree() const;
+
+ private:
+  std::string folder_;
+};
+
+// A PC folder holding the payload "Inst\..." with a distinct text in every file; it
+// is the current directory while the object lives.
+class TempPayload {
+ public:
+  TempPayload();
+  ~TempPayload();
+  const std::string& folder() const { return folder_; }
+
+ private:
+  std::string folder_;
+  std::string previous_;
+};
+
+// What each payload file holds.
+inline const std::string kConfigText = "config";
+inline const std::string kVgaExeText = "vga-exe";
+inline const std::string kQvgaExeText = "qvga-exe";
+inline const std::string kGenericExeText = "generic-exe";
+inline const std::string kVgaDataText = "vga-data";
+inline const std::string kQvgaDataText = "qvga-data";
+
+// A game listed in the profile that writes KX (and SP when given) after the delay
+// (null: never).
+json GameProgram(const json& delaySeconds, const std::string& shortcutFolder = "");
+
+// Lets go of the enumerator, device, session and device record a link obtained, and of
+// its desktop unless it is the application's link, which keeps it.
+void ReleaseLink(CDeviceLink& link, bool keepDesktop = false);
+
+// A started session on the attached handheld, straight through the RAPI2 objects.
+struct RapiSession {
+  RapiSession();
+  ~RapiSession();
+  // Writes a device file whole; false when any step fails.
+  bool WriteFile(const wchar_t* path, const std::string& bytes);
+
+  IRAPIDesktop* desktop = nullptr;
+  IRAPIEnumDevices* devices = nullptr;
+  IRAPIDevice* device = nullptr;
+  IRAPISession* session = nullptr;
+  HRESULT started = E_FAIL;  // CeRapiInit's answer
+};
+
+std::string Utf8(const std::wstring& text);
+
+}  // namespace devtest

@@ -1,0 +1,330 @@
+// The emulated handheld behind RAPI2: what a real device would refuse or report.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "platform/rapi2/rapi2.h"
+#include "platform/testkit/clock.h"
+#include "platform/win32/threads.h"
+#include "tests/device/HandheldTestKit.h"
+
+namespace devtest {
+namespace {
+
+namespace fs = std::filesystem;
+
+DWORD FreeBytes(IRAPISession* session, const wchar_t* folder) {
+  ULARGE_INTEGER free{}, total{}, totalFree{};
+  if (!session->CeGetDiskFreeSpaceEx(folder, &free, &total, &totalFree)) return 0xFFFFFFFF;
+  EXPECT_EQ(free.QuadPart, totalFree.QuadPart);
+  return static_cast<DWORD>(free.QuadPart);
+}
+
+TEST(EmulatedHandheld, PathsNeverLeaveTheHandheldFolder) {
+  TempHandheld handheld;
+  RapiSession rapi;
+  ASSERT_EQ(rapi.started, S_OK);
+  std::ofstream(handheld.folder() + "/outside.txt") << "secret";
+  fs::create_directories(handheld.folder() + "/elsewhere");
+  fs::create_symlink(handheld.folder() + "/elsewhere", handheld.HostPath("\\link"));
+  handheld.MakeFolder("\\a");
+
+  const std::wstring escapes[] = {
+      L"\\..\\outside.txt", L"\\a\\..\\..\\outside.txt", L"\\.\\outside.txt", L"C:\\outside.txt",
+      L"\\a/../../outside.txt", L"/outside.txt", L"outside.txt", L"\\a:..\\x", L"\\link\\x.txt",
+      std::wstring(L"\\a") + wchar_t(0x1005C) + L"..",  // a unit beyond UTF-16 folding onto "\"
+      std::wstring(L"\\a") + wchar_t(0x10000) + L"x",   // ... and onto NUL
+      L"\\" + std::wstring(300, L'x'),
+  };
+  for (const std::wstring& path : escapes) {
+    SCOPED_TRACE(Utf8(path));
+    EXPECT_EQ(rapi.session->CeCreateFile(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr),
+              INVALID_HANDLE_VALUE);
+    DWORD error = rapi.session->CeGetLastError();
+    EXPECT_TRUE(error == ERROR_PATH_NOT_FOUND || error == ERROR_FILE_NOT_FOUND) << error;
+    EXPECT_FALSE(rapi.session->CeDeleteFile(path.c_str()));
+    EXPECT_FALSE(rapi.session->CeCreateDirectory((path + L"d").c_str(), nullptr));
+    EXPECT_FALSE(rapi.session->CeCreateProcess(path.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                               nullptr, nullptr));
+  }
+  DWORD count = 0;
+  CE_FIND_DATA* found = nullptr;
+  EXPECT_FALSE(rapi.session->CeFindAllFiles(L"\\..\\*.*", FAF_NAME, &count, &found));
+  EXPECT_FALSE(rapi.session->CeFindAllFiles(L"\\link\\*.*", FAF_NAME, &count, &found));
+  // The symbolic link is not even listed.
+  ASSERT_TRUE(rapi.session->CeFindAllFiles(L"\\*.*", FAF_NAME, &count, &found));
+  ASSERT_EQ(count, 2u);  // "a" and the programs folder's "Windows"
+  EXPECT_STREQ(found[0].cFileName, L"a");
+  rapi.session->CeRapiFreeBuffer(found);
+
+  EXPECT_EQ(std::ifstream(handheld.folder() + "/outside.txt").rdbuf()->in_avail() > 0, true);
+  EXPECT_TRUE(fs::is_empty(handheld.folder() + "/elsewhere"));
+  EXPECT_FALSE(fs::exists(handheld.folder() + "/outside.txtd"));
+}
+
+TEST(EmulatedHandheld, NamesCompareWithoutRegardToCase) {
+  TempHandheld handheld;
+  RapiSession rapi;
+  ASSERT_TRUE(rapi.session->CeCreateDirectory(L"\\Игры", nullptr));
+  EXPECT_FALSE(rapi.session->CeCreateDirectory(L"\\иГРЫ", nullptr));
+  EXPECT_EQ(rapi.session->CeGetLastError(), ERROR_ALREADY_EXISTS);
+  ASSERT_TRUE(rapi.WriteFile(L"\\ИГРЫ\\Saga.TXT", "one"));
+  ASSERT_TRUE(rapi.WriteFile(L"\\игры\\saga.txt", "two"));  // replaces, keeps the first spelling
+  EXPECT_EQ(handheld.Tree(), (std::map<std::string, std::string>{{"\\Windows\\", ""},
+                                                                 {"\\Windows\\Start Menu\\", ""},
+                                                                 {"\\Windows\\Start Menu\\Programs\\", ""},
+                                                                 {"\\Игры\\", ""},
+                                                                 {"\\Игры\\Saga.TXT", "two"}}));
+  EXPECT_TRUE(rapi.session->CeDeleteFile(L"\\игры\\SAGA.txt"));
+}
+
+TEST(EmulatedHandheld, FreeSpaceShrinksAsFilesGrowAndAFullWriteLeavesNoFile) {
+  TempHandheld handheld({{"main_memory", {{"total", 1000}, {"reserved", 100}}},
+                         {"cards", {{{"name", "Storage Card"}, {"total", 500}}}}});
+  handheld.Put("\\preloaded.bin", std::string(50, 'p'));
+  RapiSession rapi;
+  EXPECT_EQ(FreeBytes(rapi.session, L"\\"), 850u);
+  ASSERT_TRUE(rapi.WriteFile(L"\\a.bin", std::string(600, 'a')));
+  EXPECT_EQ(FreeBytes(rapi.session, L"\\Program Files"), 250u);  // any folder of the volume, even a new one
+  EXPECT_EQ(FreeBytes(rapi.session, L"\\Storage Card"), 500u);      // cards count on their own
+
+  EXPECT_FALSE(rapi.WriteFile(L"\\b.bin", std::string(251, 'b')));
+  EXPECT_EQ(rapi.session->CeGetLastError(), ERROR_DISK_FULL);
+  EXPECT_FALSE(fs::exists(handheld.HostPath("\\b.bin")));
+  ASSERT_TRUE(rapi.WriteFile(L"\\b.bin", std::string(250, 'b')));
+  EXPECT_EQ(FreeBytes(rapi.session, L"\\"), 0u);
+  // Replacing a file gives its room back first.
+  ASSERT_TRUE(rapi.WriteFile(L"\\a.bin", std::string(600, 'c')));
+  ASSERT_TRUE(rapi.WriteFile(L"\\Storage Card\\c.bin", std::string(500, 'c')));
+  EXPECT_EQ(FreeBytes(rapi.session, L"\\Storage Card\\x"), 0u);
+  EXPECT_EQ(FreeBytes(rapi.session, L"\\Missing Card"), 0u);  // a root folder of main memory
+}
+
+TEST(EmulatedHandheld, FoldersFilesAndHandlesBehaveAsOnTheDevice) {
+  TempHandheld handheld;
+  RapiSession rapi;
+  ASSERT_TRUE(rapi.session->CeCreateDirectory(L"\\Games", nullptr));
+  EXPECT_FALSE(rapi.session->CeCreateDirectory(L"\\No\\Parent", nullptr));
+  ASSERT_TRUE(rapi.WriteFile(L"\\Games\\x.txt", "x"));
+  EXPECT_FALSE(rapi.session->CeRemoveDirectory(L"\\Games"));
+  EXPECT_EQ(rapi.session->CeGetLastError(), ERROR_DIR_NOT_EMPTY);
+  EXPECT_FALSE(rapi.session->CeDeleteFile(L"\\Games"));
+
+  HANDLE open = rapi.session->CeCreateFile(L"\\Games\\x.txt", GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(open, INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(rapi.session->CeDeleteFile(L"\\Games\\x.txt"));
+  EXPECT_EQ(rapi.session->CeGetLastError(), ERROR_SHARING_VIOLATION);
+  EXPECT_TRUE(rapi.session->CeCloseHandle(open));
+  EXPECT_FALSE(rapi.session->CeCloseHandle(open));
+  EXPECT_TRUE(rapi.session->CeDeleteFile(L"\\Games\\x.txt"));
+  EXPECT_TRUE(rapi.session->CeRemoveDirectory(L"\\Games"));
+
+  // Process start needs an existing file.
+  PROCESS_INFORMATION process{};
+  EXPECT_FALSE(rapi.session->CeCreateProcess(L"\\Games\\x.txt", nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                             nullptr, &process));
+  ASSERT_TRUE(rapi.WriteFile(L"\\tool.exe", "MZ"));
+  ASSERT_TRUE(rapi.session->CeCreateProcess(L"\\TOOL.exe", nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                            nullptr, &process));
+  EXPECT_TRUE(rapi.session->CeCloseHandle(process.hProcess));
+  EXPECT_TRUE(rapi.session->CeCloseHandle(process.hThread));
+
+  // Shortcuts: the target's length, "#", the target; never over an existing file.
+  std::wstring target = L"\"\\tool.exe\"";
+  std::wstring link = L"\\Tool.lnk";
+  ASSERT_NE(rapi.session->CeSHCreateShortcut(link.data(), target.data()), 0u);
+  EXPECT_EQ(handheld.Tree().at("\\Tool.lnk"), "11#\"\\tool.exe\"");
+  EXPECT_EQ(rapi.session->CeSHCreateShortcut(link.data(), target.data()), 0u);
+}
+
+TEST(EmulatedHandheld, CardsProgramsFolderAndScreenComeFromTheProfile) {
+  TempHandheld handheld({{"screen", {{"width", 240}, {"height", 320}}},
+                         {"cards", {{{"name", "SD"}, {"total", 10}}, {{"name", "CF"}, {"total", 10}}}},
+                         {"programs_folder", "\\Start\\Programs"}});
+  handheld.MakeFolder("\\Windows");
+  handheld.Put("\\readme.txt", "r");
+  RapiSession rapi;
+  EXPECT_EQ(rapi.session->CeGetSystemMetrics(SM_CXSCREEN), 240);
+  EXPECT_EQ(rapi.session->CeGetSystemMetrics(SM_CYSCREEN), 320);
+  DWORD count = 0;
+  CE_FIND_DATA* found = nullptr;
+  ASSERT_TRUE(rapi.session->CeFindAllFiles(L"\\*.*", FAF_ATTRIBUTES | FAF_NAME | FAF_FOLDERS_ONLY, &count, &found));
+  std::vector<std::pair<std::wstring, DWORD>> folders;
+  for (DWORD i = 0; i < count; ++i) folders.emplace_back(found[i].cFileName, found[i].dwFileAttributes);
+  rapi.session->CeRapiFreeBuffer(found);
+  EXPECT_EQ(folders, (std::vector<std::pair<std::wstring, DWORD>>{{L"CF", 0x110}, {L"SD", 0x110},
+                                                                  {L"Start", 0x10}, {L"Windows", 0x10}}));
+  WCHAR path[64] = {};
+  EXPECT_EQ(rapi.session->CeGetSpecialFolderPath(CSIDL_PROGRAMS, 64, path), 15u);
+  EXPECT_STREQ(path, L"\\Start\\Programs");
+  EXPECT_EQ(rapi.session->CeGetSpecialFolderPath(CSIDL_PROGRAMS, 15, path), 0u);  // no room for the terminator
+  EXPECT_FALSE(rapi.session->CeRemoveDirectory(L"\\SD"));
+
+  handheld.WriteProfile({{"programs_folder", nullptr}});
+  EXPECT_EQ(rapi.session->CeGetSpecialFolderPath(CSIDL_PROGRAMS, 64, path), 0u);
+}
+
+TEST(EmulatedHandheld, StartedProgramWritesItsValuesAfterItsDelayOnTheLayersClock) {
+  testkit::UseVirtualClock(true);
+  json programs = GameProgram(3, "\\SP");
+  programs["\\never.exe"] = {{"delay_seconds", nullptr},
+                             {"registry", {{"K", {{"V", {{"type", "REG_DWORD"}, {"value", 7}}}}}}}};
+  TempHandheld handheld(json{{"programs", programs}});
+  handheld.Put("\\Program Files\\Tamblor Games\\Quellor\\QuellorMobile.exe", "MZ");
+  handheld.Put("\\never.exe", "MZ");
+  RapiSession rapi;
+  for (const wchar_t* exe : {L"\\Program Files\\Tamblor Games\\Quellor\\QuellorMobile.exe", L"\\never.exe"}) {
+    ASSERT_TRUE(rapi.session->CeCreateProcess(exe, nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, nullptr,
+                                              nullptr));
+  }
+  HKEY key = nullptr;
+  EXPECT_EQ(rapi.session->CeRegOpenKeyEx(HKEY_CURRENT_USER, L"Software\\TamblorGames\\Quellor", 0, 0, &key),
+            ERROR_FILE_NOT_FOUND);
+  Sleep(2999);
+  EXPECT_EQ(rapi.session->CeRegOpenKeyEx(HKEY_CURRENT_USER, L"Software\\TamblorGames\\Quellor", 0, 0, &key),
+            ERROR_FILE_NOT_FOUND);
+  Sleep(1);
+  ASSERT_EQ(rapi.session->CeRegOpenKeyEx(HKEY_CURRENT_USER, L"Software\\TamblorGames\\Quellor", 0, 0, &key),
+            ERROR_SUCCESS);
+  rapi.session->CeRegCloseKey(key);
+  EXPECT_EQ(handheld.Registry(), json::parse(R"({"Software\\TamblorGames\\Quellor": {
+      "KX": {"type": "REG_DWORD", "value": 1}, "SP": {"type": "REG_SZ", "value": "\\SP"}}})"));
+  Sleep(1000000);
+  EXPECT_FALSE(handheld.Registry().contains("K"));
+  testkit::UseVirtualClock(false);
+}
+
+TEST(EmulatedHandheld, RegistryIsWrittenWholeAndAFailedWriteChangesNothing) {
+  TempHandheld handheld;
+  handheld.WriteRegistry({{"Software\\A", {{"Name", {{"type", "REG_SZ"}, {"value", "old"}}}}}});
+  RapiSession rapi;
+  HKEY key = nullptr;
+  DWORD disposition = 0;
+  ASSERT_EQ(rapi.session->CeRegCreateKeyEx(HKEY_CURRENT_USER, L"software\\a", 0, nullptr, 0, 0, nullptr, &key,
+                                           &disposition),
+            ERROR_SUCCESS);
+  EXPECT_EQ(disposition, REG_OPENED_EXISTING_KEY);
+  const std::wstring text = L"new";
+  auto set = [&] {
+    return rapi.session->CeRegSetValueEx(key, L"NAME", 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                                         static_cast<DWORD>((text.size() + 1) * sizeof(WCHAR)));
+  };
+  // A folder in the way of the temporary file makes the write fail.
+  fs::create_directory(handheld.folder() + "/registry.json.tmp");
+  EXPECT_EQ(set(), static_cast<LONG>(ERROR_WRITE_FAULT));
+  EXPECT_EQ(handheld.Registry()["Software\\A"]["Name"]["value"], "old");
+  WCHAR buffer[8] = {};
+  DWORD size = sizeof(buffer);
+  ASSERT_EQ(rapi.session->CeRegQueryValueEx(key, L"name", nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size),
+            ERROR_SUCCESS);
+  EXPECT_STREQ(buffer, L"old");
+
+  fs::remove(handheld.folder() + "/registry.json.tmp");
+  ASSERT_EQ(set(), ERROR_SUCCESS);
+  EXPECT_EQ(handheld.Registry()["Software\\A"]["Name"]["value"], "new");
+  EXPECT_FALSE(fs::exists(handheld.folder() + "/registry.json.tmp"));
+
+  // A buffer too small is told the size and left alone past what it was given.
+  WCHAR small[3] = {L'a', L'b', L'#'};
+  size = 2 * sizeof(WCHAR);
+  EXPECT_EQ(rapi.session->CeRegQueryValueEx(key, L"name", nullptr, nullptr, reinterpret_cast<BYTE*>(small), &size),
+            ERROR_MORE_DATA);
+  EXPECT_EQ(size, 4 * sizeof(WCHAR));
+  EXPECT_EQ(small[2], L'#');
+  DWORD number = 0;
+  size = sizeof(number);
+  EXPECT_EQ(rapi.session->CeRegQueryValueEx(key, L"name", nullptr, nullptr, reinterpret_cast<BYTE*>(&number), &size),
+            ERROR_MORE_DATA);
+  EXPECT_EQ(rapi.session->CeRegQueryValueEx(key, L"other", nullptr, nullptr, nullptr, &size), ERROR_FILE_NOT_FOUND);
+
+  // Deleting takes the key with everything below it; its open handle then fails.
+  ASSERT_EQ(rapi.session->CeRegDeleteKey(HKEY_CURRENT_USER, L"Software"), ERROR_SUCCESS);
+  EXPECT_EQ(rapi.session->CeRegQueryValueEx(key, L"name", nullptr, nullptr, nullptr, &size),
+            static_cast<LONG>(ERROR_KEY_DELETED));
+  EXPECT_EQ(handheld.Registry(), json::object());
+  EXPECT_EQ(rapi.session->CeRegDeleteKey(HKEY_CURRENT_USER, L"Software"), ERROR_FILE_NOT_FOUND);
+  rapi.session->CeRegCloseKey(key);
+}
+
+TEST(EmulatedHandheld, ProfileProblemsMeanNoDevice) {
+  auto deviceCount = [] {
+    RapiSession rapi;
+    return rapi.device != nullptr ? 1 : 0;
+  };
+  {
+    TempHandheld handheld;
+    EXPECT_EQ(deviceCount(), 1);
+    ::unsetenv("RAPI_HANDHELD");
+    EXPECT_EQ(deviceCount(), 0);
+    ::setenv("RAPI_HANDHELD", handheld.folder().c_str(), 1);
+    fs::remove(handheld.folder() + "/profile.json");
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(deviceCount(), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+
+    std::ofstream(handheld.folder() + "/profile.json") << "{ \"name\": ";
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(deviceCount(), 0);
+    EXPECT_EQ(deviceCount(), 0);  // the same complaint is not repeated
+    std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("profile.json: not valid JSON"), std::string::npos) << said;
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+
+    handheld.WriteProfile({{"faults", {{"no_desktp", true}}}});
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(deviceCount(), 0);
+    said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("unknown field \"faults.no_desktp\""), std::string::npos) << said;
+
+    handheld.WriteProfile({{"cards", {{{"name", "..\\x"}}}}});
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(deviceCount(), 0);
+    said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("cards[0].name"), std::string::npos) << said;
+  }
+  {
+    TempHandheld handheld(json{{"faults", {{"no_desktop", true}}}});
+    CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    IRAPIDesktop* desktop = nullptr;
+    EXPECT_EQ(CoCreateInstance(CLSID_RAPI, nullptr, CLSCTX_INPROC_SERVER, IID_IRAPIDesktop,
+                               reinterpret_cast<LPVOID*>(&desktop)),
+              REGDB_E_CLASSNOTREG);
+    EXPECT_EQ(desktop, nullptr);
+  }
+}
+
+TEST(EmulatedHandheld, SessionCallsNeedAStartedSessionOnAConnectedDevice) {
+  TempHandheld handheld(json{{"connected", false}});
+  {
+    RapiSession rapi;
+    ASSERT_NE(rapi.session, nullptr);
+    EXPECT_EQ(rapi.started, HRESULT_FROM_WIN32(ERROR_DEVICE_NOT_CONNECTED));
+    EXPECT_FALSE(rapi.session->CeCreateDirectory(L"\\x", nullptr));
+    EXPECT_EQ(rapi.session->CeGetSystemMetrics(SM_CXSCREEN), 0);
+  }
+  handheld.WriteProfile({{"faults", {{"session_refused", true}}}});
+  EXPECT_EQ(RapiSession().started, E_ACCESSDENIED);
+
+  // The link drops once the byte budget is spent; what got through stays.
+  handheld.WriteProfile({{"faults", {{"disconnect_after_bytes", 10}}}});
+  RapiSession rapi;
+  ASSERT_EQ(rapi.started, S_OK);
+  ASSERT_TRUE(rapi.WriteFile(L"\\a", "123456"));
+  EXPECT_FALSE(rapi.WriteFile(L"\\b", "abcdef"));
+  RAPI_DEVICESTATUS status = RAPI_DEVICE_CONNECTED;
+  ASSERT_EQ(rapi.device->GetConnectStat(&status), S_OK);
+  EXPECT_EQ(status, RAPI_DEVICE_DISCONNECTED);
+  EXPECT_FALSE(rapi.session->CeCreateDirectory(L"\\x", nullptr));
+  EXPECT_EQ(handheld.Tree(), (std::map<std::string, std::string>{{"\\Windows\\", ""},
+                                                                 {"\\Windows\\Start Menu\\", ""},
+                                                                 {"\\Windows\\Start Menu\\Programs\\", ""},
+                                                                 {"\\a", "123456"},
+                                                                 {"\\b", "abcd"}}));
+  EXPECT_EQ(rapi.session->CeRapiUninit(), S_OK);
+}
+
+}  // namespace
+}  // namespace devtest
