@@ -4,7 +4,9 @@
 #include <xercesc/framework/LocalFileInputSource.hpp>
 #include <xercesc/framework/MemBufInputSource.hpp>
 #include <xercesc/parsers/XercesDOMParser.hpp>
+#include <xercesc/sax/ErrorHandler.hpp>
 #include <xercesc/sax/SAXException.hpp>
+#include <xercesc/sax/SAXParseException.hpp>
 #include <xercesc/util/OutOfMemoryException.hpp>
 #include <xercesc/util/PlatformUtils.hpp>
 #include <xercesc/util/SecurityManager.hpp>
@@ -170,6 +172,22 @@ class LocalOnlyResolver : public XMLEntityResolver {
   }
 };
 
+// Without an error handler Xerces ends the scan quietly at a fatal error and keeps the
+// partial document, so a truncated file would read as a good one. This handler ignores
+// warnings and validity errors just as that default does (a file without a grammar
+// has plenty) and only remembers that the file was not well-formed.
+class FatalErrorFlag : public ErrorHandler {
+ public:
+  void warning(const SAXParseException&) override {}
+  void error(const SAXParseException&) override {}
+  void fatalError(const SAXParseException&) override { seen = true; }
+  void resetErrors() override { seen = false; }
+  bool Seen() const { return seen; }
+
+ private:
+  bool seen = false;
+};
+
 }  // namespace
 
 std::int32_t ParseTextIndex(const std::wstring& text) {
@@ -197,19 +215,20 @@ bool ReadConfig(const std::wstring& path) {
 
   ConfigState state{g_Header, g_CommonPackPath, g_LocalPackPath, g_Splashes, g_Texts};
   LocalOnlyResolver resolver;
+  FatalErrorFlag fatalErrors;
   // Bounds entity expansion, so a small file cannot expand into gigabytes.
   SecurityManager limits;
   try {
     auto parser = std::make_unique<XercesDOMParser>(nullptr, XMLPlatformUtils::fgMemoryManager, nullptr);
     parser->setValidationScheme(XercesDOMParser::Val_Always);
     parser->setXMLEntityResolver(&resolver);
+    parser->setErrorHandler(&fatalErrors);
     parser->setSecurityManager(&limits);
     // Always a local file, whatever the path looks like.
     const std::u16string hostPath = HostPathForXerces(path);
     LocalFileInputSource source(hostPath.c_str());
-    // With no error handler installed, Xerces throws on a fatal error and ignores the
-    // others (the validity errors of a file without a grammar).
     parser->parse(source);
+    if (fatalErrors.Seen()) return false;
     const DOMDocument* document = parser->getDocument();
     const DOMElement* root = document != nullptr ? document->getDocumentElement() : nullptr;
     if (root == nullptr) return false;

@@ -114,8 +114,9 @@ int List(const CommandLine& line, std::ostream& out) {
 int Extract(const CommandLine& line) {
   CTResourceFile pack;
   OpenPack(line.operands[0], ResolveSecrets(line), pack);
-  const std::string name = EntryNameFromUtf8(line.operands[1]);
-  const CTResource entry = pack.GetByName(std::wstring(name.begin(), name.end()));
+  std::wstring name;  // each stored byte is the UTF-16 unit of the same value
+  for (unsigned char byte : EntryNameFromUtf8(line.operands[1])) name += static_cast<wchar_t>(byte);
+  const CTResource entry = pack.GetByName(name);
   if (entry.GetOwner() == nullptr) throw std::runtime_error("no entry '" + line.operands[1] + "' in the pack");
   if (static_cast<std::uint64_t>(entry.GetOffset()) + entry.GetSize() > pack.GetDataSize()) {
     throw std::runtime_error("entry '" + line.operands[1] + "' lies outside the pack's data area");

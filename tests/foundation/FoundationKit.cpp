@@ -1,0 +1,77 @@
+#include "tests/foundation/FoundationKit.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <stdexcept>
+
+#include "platform/win32/strings.h"
+
+namespace foundation_test {
+
+TempFolder::TempFolder() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "quellor-foundation-XXXXXX").string();
+  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  path = pattern;
+}
+
+TempFolder::~TempFolder() {
+  std::error_code ignored;
+  std::filesystem::remove_all(path, ignored);
+}
+
+ScopedEnv::ScopedEnv(const char* name, const char* value) : name(name) {
+  const char* old = std::getenv(name);
+  hadValue = old != nullptr;
+  if (hadValue) oldValue = old;
+  if (value != nullptr) {
+    ::setenv(name, value, 1);
+  } else {
+    ::unsetenv(name);
+  }
+}
+
+ScopedEnv::~ScopedEnv() {
+  if (hadValue) {
+    ::setenv(name.c_str(), oldValue.c_str(), 1);
+  } else {
+    ::unsetenv(name.c_str());
+  }
+}
+
+std::vector<std::uint8_t> ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<std::uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+void WriteText(const std::string& path, const std::string& text) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << text;
+}
+
+std::wstring Wide(const std::string& utf8) { return layer::Utf8ToWide(utf8); }
+
+std::vector<std::uint8_t> Utf16Le(const std::wstring& text) {
+  std::vector<std::uint8_t> bytes;
+  for (wchar_t unit : text) {
+    bytes.push_back(static_cast<std::uint8_t>(unit & 0xFF));
+    bytes.push_back(static_cast<std::uint8_t>((unit >> 8) & 0xFF));
+  }
+  return bytes;
+}
+
+std::vector<std::uint8_t> PatternBytes(std::size_t size, std::uint32_t seed) {
+  std::mt19937 random(seed);
+  std::vector<std::uint8_t> bytes(size);
+  for (auto& byte : bytes) byte = static_cast<std::uint8_t>(random());
+  return bytes;
+}
+
+}  // namespace foundation_test

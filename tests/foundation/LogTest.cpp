@@ -1,0 +1,129 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "engine/Log.h"
+#include "platform/testkit/clock.h"
+#include "tests/foundation/FoundationKit.h"
+
+namespace {
+
+using foundation_test::ReadBytes;
+using foundation_test::ScopedEnv;
+using foundation_test::TempFolder;
+using foundation_test::Utf16Le;
+using foundation_test::Wide;
+
+constexpr SYSTEMTIME kStart = {2009, 3, 6, 7, 14, 5, 9, 0};
+const std::wstring kFileName = L"/Tamblor Games/QuellorMobileInstaller/Logs/2009_03_07 14_05_09.txt";
+
+class LogTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    testkit::FixLocalTime(&kStart);
+    g_LogPath.clear();
+  }
+  void TearDown() override {
+    testkit::FixLocalTime(nullptr);
+    g_LogPath.clear();
+  }
+  void Open() { OpenLog(L"Tamblor Games", L"QuellorMobileInstaller"); }
+  std::vector<std::uint8_t> LogBytes() const { return ReadBytes(folder.Path() + "/" + kFileNameUtf8()); }
+  static std::string kFileNameUtf8() { return "Tamblor Games/QuellorMobileInstaller/Logs/2009_03_07 14_05_09.txt"; }
+
+  TempFolder folder;
+  ScopedEnv allUsers{"ALLUSERS", folder.Path().c_str()};
+  ScopedEnv allUsersProfile{"ALLUSERSPROFILE", nullptr};
+  ScopedEnv userProfile{"USERPROFILE", nullptr};
+};
+
+TEST_F(LogTest, FolderComesFromTheFirstVariableThatIsSetAndFits) {
+  TempFolder second, third;
+  ScopedEnv profile("ALLUSERSPROFILE", second.Path().c_str());
+  ScopedEnv user("USERPROFILE", third.Path().c_str());
+  Open();
+  EXPECT_EQ(g_LogPath, Wide(folder.Path()) + kFileName);
+
+  ScopedEnv empty("ALLUSERS", "");
+  Open();
+  EXPECT_EQ(g_LogPath, Wide(second.Path()) + kFileName);
+  EXPECT_TRUE(std::filesystem::is_regular_file(second.File(kFileNameUtf8())));
+  EXPECT_EQ(std::filesystem::file_size(second.File(kFileNameUtf8())), 0u);
+
+  // A value that does not fit the 255-character buffer counts as unset.
+  ScopedEnv tooLong("ALLUSERSPROFILE", (second.Path() + "/" + std::string(300, 'x')).c_str());
+  Open();
+  EXPECT_EQ(g_LogPath, Wide(third.Path()) + kFileName);
+}
+
+TEST_F(LogTest, WithoutAnyVariableThePathStartsAtTheRoot) {
+  ScopedEnv none("ALLUSERS", nullptr);
+  ScopedEnv noHome("HOME", nullptr);  // the layer answers USERPROFILE with HOME
+  // A maker name that leads into the temporary folder keeps the test out of "/".
+  const std::string maker = folder.Path().substr(1) + "/maker";
+  OpenLog(Wide(maker), L"product");
+  EXPECT_EQ(g_LogPath, L"/" + Wide(maker) + L"/product/Logs/2009_03_07 14_05_09.txt");
+  EXPECT_TRUE(std::filesystem::is_regular_file(folder.Path() + "/maker/product/Logs/2009_03_07 14_05_09.txt"));
+}
+
+TEST_F(LogTest, LinesAreUtf16WithTimeStampTagAndCrLf) {
+  Open();
+  WriteLog(LogInfo, L"Window Created");
+  std::vector<std::uint8_t> bytes = LogBytes();
+  EXPECT_EQ(bytes, Utf16Le(L"2009-03-07 14:05:09  INFO     Window Created\r\n"));
+  EXPECT_EQ(bytes.size(), 92u);  // no byte-order mark
+
+  const SYSTEMTIME later = {2010, 12, 0, 31, 23, 59, 58, 0};
+  testkit::FixLocalTime(&later);
+  WriteLog(LogPlain, L"plain");
+  WriteLog(LogError, L"error");
+  WriteLog(LogWarning, L"warning");
+  WriteLog(7, L"seven");
+  WriteLog(-1, L"minus");
+  WriteLog(LogInfo, std::wstring(L"two\nlines \x00E9\x0416 ") + wchar_t(0xD83D) + wchar_t(0xDE00));
+  const std::wstring stamp = L"2010-12-31 23:59:58  ";
+  EXPECT_EQ(LogBytes(), Utf16Le(L"2009-03-07 14:05:09  INFO     Window Created\r\n" + stamp + L"         plain\r\n" +
+                                stamp + L"ERROR    error\r\n" + stamp + L"WARNING  warning\r\n" + stamp +
+                                L"seven\r\n" + stamp + L"minus\r\n" + stamp + L"INFO     two\nlines \x00E9\x0416 " +
+                                wchar_t(0xD83D) + wchar_t(0xDE00) + L"\r\n"));
+}
+
+TEST_F(LogTest, LinesAreDroppedWithoutALogFile) {
+  WriteLog(LogError, L"before open");  // no path yet: nothing happens
+  Open();
+  WriteLog(LogInfo, L"first");
+  std::filesystem::remove(folder.File(kFileNameUtf8()));
+  WriteLog(LogInfo, L"after delete");  // the file is not made again
+  EXPECT_FALSE(std::filesystem::exists(folder.File(kFileNameUtf8())));
+}
+
+TEST_F(LogTest, ARunStartedInTheSameSecondEmptiesTheFile) {
+  Open();
+  WriteLog(LogInfo, L"first run");
+  Open();
+  EXPECT_TRUE(LogBytes().empty());
+}
+
+TEST_F(LogTest, FormatStringCutsAtTheBufferSize) {
+  char buffer[300];
+  std::memset(buffer, 'z', sizeof buffer);
+  FormatString(buffer, "%s", std::string(280, 'a').c_str());
+  EXPECT_EQ(std::strlen(buffer), 255u);
+  EXPECT_EQ(buffer[256], 'z');  // nothing written past the 256-character buffer
+}
+
+TEST_F(LogTest, FailWithErrorLogsThenEndsTheProcess) {
+  Open();
+  EXPECT_EXIT(FailWithError(L"Can't read resource file"), ::testing::ExitedWithCode(3), "Can't read resource file");
+  EXPECT_EQ(LogBytes(), Utf16Le(L"2009-03-07 14:05:09  ERROR    Can't read resource file\r\n"));
+}
+
+TEST_F(LogTest, FailSilentlyEndsWithoutALogLine) {
+  Open();
+  EXPECT_EXIT(FailSilently("Incorrect resource pointer"), ::testing::ExitedWithCode(3), "Incorrect resource pointer");
+  EXPECT_TRUE(LogBytes().empty());
+}
+
+}  // namespace

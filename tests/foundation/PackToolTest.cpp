@@ -1,0 +1,132 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "engine/ResourceFile.h"
+#include "installer/PackKeys.h"
+#include "tests/foundation/FoundationKit.h"
+#include "tools/packtool/CommandLine.h"
+#include "tools/packtool/Commands.h"
+
+namespace {
+
+using foundation_test::PatternBytes;
+using foundation_test::ReadBytes;
+using foundation_test::TempFolder;
+using foundation_test::Wide;
+using foundation_test::WriteBytes;
+using foundation_test::WriteText;
+using Bytes = std::vector<std::uint8_t>;
+
+class PackToolTest : public ::testing::Test {
+ protected:
+  // Runs the tool; out and err hold what it printed.
+  int Run(const std::vector<std::string>& args) {
+    std::ostringstream outStream, errStream;
+    const int code = packtool::Run(args, outStream, errStream);
+    out = outStream.str();
+    err = errStream.str();
+    return code;
+  }
+  std::string File(const std::string& name) const { return folder.File(name); }
+
+  TempFolder folder;
+  std::string out, err;
+};
+
+TEST_F(PackToolTest, KeysComeFromThePresetWithOverrides) {
+  using packtool::ParseCommandLine;
+  auto secrets = packtool::ResolveSecrets(ParseCommandLine({"list", "p.pak", "--preset", "local"}));
+  EXPECT_EQ(secrets.salt, kLocalPackKeys.salt);
+  EXPECT_EQ(secrets.mask[3], kLocalPackKeys.mask[3]);
+  EXPECT_EQ(secrets.passText, "ZorvempLaxit");
+
+  secrets = packtool::ResolveSecrets(
+      ParseCommandLine({"list", "p.pak", "--preset", "common", "--salt", "-5", "--mask", "1,0x2,3,0xFFFFFFFF"}));
+  EXPECT_EQ(secrets.salt, -5);
+  EXPECT_EQ(secrets.mask[1], 2u);
+  EXPECT_EQ(secrets.mask[3], 0xFFFFFFFFu);
+  EXPECT_EQ(secrets.passText, kCommonPackKeys.passText);
+
+  secrets = packtool::ResolveSecrets(ParseCommandLine({"list", "p.pak", "--pass", "x"}));
+  EXPECT_EQ(secrets.salt, 0);
+  EXPECT_EQ(secrets.mask[0], 0u);
+  EXPECT_EQ(packtool::ParseSalt("0xFFFFFFFF"), -1);
+  EXPECT_EQ(packtool::ParseSalt("-2147483648"), INT32_MIN);
+
+  for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
+           {}, {"pack"}, {"list", "p.pak"}, {"list", "p.pak", "--preset", "other"}, {"list", "--salt", "1"},
+           {"list", "p.pak", "--salt", "4294967296"}, {"list", "p.pak", "--salt", "-2147483649"},
+           {"list", "p.pak", "--salt", "12x"}, {"list", "p.pak", "--mask", "1,2,3"}, {"list", "p.pak", "--mask", "1,2,3,4,5"},
+           {"list", "p.pak", "--mask", "1,-2,3,4"}, {"list", "p.pak", "--salt"}, {"list", "p.pak", "--frobnicate"},
+           {"extract", "p.pak", "/A", "--salt", "1"}, {"list", "p.pak", "--list", "l.txt", "--salt", "1"}}) {
+    EXPECT_THROW(ParseCommandLine(bad), packtool::UsageError) << ::testing::PrintToString(bad);
+    EXPECT_EQ(Run(bad), 2);
+    EXPECT_NE(err.find("usage:"), std::string::npos);
+  }
+}
+
+TEST_F(PackToolTest, BuildListAndExtractRoundTrip) {
+  const Bytes back = PatternBytes(5000, 1), glyph = PatternBytes(13, 2);
+  std::filesystem::create_directory(File("art"));
+  WriteBytes(File("art/back.png"), back);
+  WriteBytes(File("art/glyph.png"), glyph);
+  WriteText(File("art/list.txt"), "/Back=back.png\r\n\n  \n/Font0041=" + File("art/glyph.png") + "\n");
+  WriteBytes(File("info.bin"), {});
+
+  ASSERT_EQ(Run({"build", File("out.pak"), "--preset", "common", "--list", File("art/list.txt"),
+                 "caf\xC3\xA9=" + File("info.bin")}), 0) << err;
+  ASSERT_EQ(Run({"list", File("out.pak"), "--preset", "common"}), 0) << err;
+  EXPECT_EQ(out, "0 0 5000 /Back\n1 5000 13 /Font0041\n2 5013 0 caf\xC3\xA9\n");
+
+  ASSERT_EQ(Run({"extract", File("out.pak"), "/Back", File("back.out"), "--preset", "common"}), 0) << err;
+  EXPECT_EQ(ReadBytes(File("back.out")), back);
+  ASSERT_EQ(Run({"extract", File("out.pak"), "caf\xC3\xA9", File("info.out"), "--preset", "common"}), 0) << err;
+  EXPECT_TRUE(std::filesystem::exists(File("info.out")));
+  EXPECT_TRUE(ReadBytes(File("info.out")).empty());
+
+  // The program opens it with the same constants; the unused first bytes tell our packs.
+  CTResourceFile pack;
+  pack.Load(Wide(File("out.pak")), kCommonPackKeys.salt, kCommonPackKeys.mask, kCommonPackKeys.passText);
+  EXPECT_EQ(pack.GetByName(L"caf\x00E9").GetIndex(), 2u);
+  const Bytes stored = ReadBytes(File("out.pak"));
+  EXPECT_EQ(std::string(stored.begin(), stored.begin() + 4), "QPAK");
+
+  // The same input gives the same file.
+  ASSERT_EQ(Run({"build", File("again.pak"), "--list", File("art/list.txt"), "caf\xC3\xA9=" + File("info.bin"),
+                 "--preset", "common"}), 0) << err;
+  EXPECT_EQ(ReadBytes(File("again.pak")), stored);
+}
+
+TEST_F(PackToolTest, BadInputGivesAClearErrorAndNonZeroExit) {
+  WriteBytes(File("a.bin"), {1, 2, 3});
+  ASSERT_EQ(Run({"build", File("p.pak"), "--salt", "9", "/A=" + File("a.bin")}), 0) << err;
+
+  const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+      {{"build", File("x.pak"), "--salt", "9", "\xD0\x96=" + File("a.bin")}, "U+0416 can't be stored"},
+      {{"build", File("x.pak"), "--salt", "9", "=" + File("a.bin")}, "can't be empty"},
+      {{"build", File("x.pak"), "--salt", "9", "/A"}, "expected NAME=FILE"},
+      {{"build", File("x.pak"), "--salt", "9", "/A=" + File("a.bin"), "/A=" + File("a.bin")}, "given twice"},
+      {{"build", File("x.pak"), "--salt", "9", "/A=" + File("none.bin")}, "can't read"},
+      {{"build", File("x.pak"), "--salt", "9", "--list", File("none.txt")}, "can't read list file"},
+      {{"build", File("no/such/folder/x.pak"), "--salt", "9", "/A=" + File("a.bin")}, "can't write"},
+      {{"list", File("none.pak"), "--salt", "9"}, "can't read"},
+      {{"list", File("p.pak"), "--salt", "10"}, "does not open with these keys"},
+      {{"list", File("a.bin"), "--salt", "9"}, "too short"},
+      {{"extract", File("p.pak"), "/B", File("b.out"), "--salt", "9"}, "no entry '/B'"},
+  };
+  for (const auto& [args, message] : cases) {
+    EXPECT_EQ(Run(args), 1) << message;
+    EXPECT_NE(err.find(message), std::string::npos) << err;
+  }
+  // A 0 byte can only arrive through a list file.
+  WriteText(File("nul.txt"), std::string("/A\0B=a.bin\n", 11));
+  EXPECT_EQ(Run({"build", File("x.pak"), "--salt", "9", "--list", File("nul.txt")}), 1);
+  EXPECT_NE(err.find("nul.txt:1: entry name"), std::string::npos) << err;
+  EXPECT_FALSE(std::filesystem::exists(File("x.pak")));
+}
+
+}  // namespace
