@@ -158,8 +158,9 @@ void Device::MarkLost() {
   lostAnswersLeft_ = Switches().lostAnswers;
 }
 
-// The window went away under the device: it can never present again. Managed textures
-// keep their pixels; nothing refers to the renderer any more.
+// The window went away under the device: it can never present again (Present fails
+// with D3DERR_INVALIDCALL, TestCooperativeLevel says lost). Managed textures keep
+// their pixels; nothing refers to the renderer any more.
 void Device::OnWindowDestroyed(HWND window) {
   if (window != window_ || renderer_ == nullptr) return;
   for (Texture* texture : textures_) texture->DropSdl();
@@ -167,15 +168,15 @@ void Device::OnWindowDestroyed(HWND window) {
   backBuffer_ = nullptr;
   SDL_DestroyRenderer(renderer_);
   renderer_ = nullptr;
-  MarkLost();
 }
 
 HRESULT Device::TestCooperativeLevel() {
   PumpSdlEvents();
+  if (renderer_ == nullptr) return D3DERR_DEVICELOST;
   switch (stage_) {
     case DeviceStage::Usable: return D3D_OK;
     case DeviceStage::Lost:
-      if (renderer_ == nullptr || lostAnswersLeft_ > 0) {
+      if (lostAnswersLeft_ > 0) {
         if (lostAnswersLeft_ > 0 && lostAnswersLeft_ != ~0u) --lostAnswersLeft_;
         return D3DERR_DEVICELOST;
       }
@@ -272,8 +273,8 @@ void Device::CaptureFrame() {
 
 HRESULT Device::Present(const RECT*, const RECT*, HWND, const void*) {
   PumpSdlEvents();
-  if (stage_ != DeviceStage::Usable || renderer_ == nullptr) return D3DERR_DEVICELOST;
-  if (inScene_) return D3DERR_INVALIDCALL;
+  if (renderer_ == nullptr || inScene_) return D3DERR_INVALIDCALL;
+  if (stage_ != DeviceStage::Usable) return D3DERR_DEVICELOST;
   if (Switches().captureFrames) CaptureFrame();
   SDL_SetRenderTarget(renderer_, nullptr);
   SDL_SetRenderDrawBlendMode(renderer_, SDL_BLENDMODE_NONE);
