@@ -1,0 +1,3 @@
+#include "installer/SceneInstall.h"
+
+template class CSceneWorkerRun<InstallRun>;

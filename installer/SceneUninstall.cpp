@@ -1,0 +1,3 @@
+#include "installer/SceneUninstall.h"
+
+template class CSceneWorkerRun<UninstallRun>;
