@@ -1,0 +1,313 @@
+#include "tests/pictures/PictureWriters.h"
+
+#include <cstdio>  // jpeglib.h needs FILE
+#include <cstdlib>
+#include <cstring>
+
+#include <jpeglib.h>
+#include <png.h>
+
+namespace pictures_test {
+
+Pixels SamplePixels() {
+  return {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF, 0xFF000000,  //
+          0x80FF8000, 0xFFFF00FF, 0x00123456, 0xFF808080, 0xC0102030,  //
+          0xFF112233, 0xFF445566, 0xFF778899, 0xFFAABBCC, 0x40DDEEFF};
+}
+
+Pixels Opaque(Pixels pixels) {
+  for (std::uint32_t& p : pixels) p |= 0xFF000000u;
+  return pixels;
+}
+
+ByteWriter& ByteWriter::U8(std::uint32_t v) {
+  bytes.push_back(static_cast<std::uint8_t>(v));
+  return *this;
+}
+ByteWriter& ByteWriter::U16(std::uint32_t v) { return U8(v).U8(v >> 8); }
+ByteWriter& ByteWriter::U32(std::uint32_t v) { return U16(v).U16(v >> 16); }
+ByteWriter& ByteWriter::Text(const std::string& text) {
+  bytes.insert(bytes.end(), text.begin(), text.end());
+  return *this;
+}
+ByteWriter& ByteWriter::Append(const Bytes& more) {
+  bytes.insert(bytes.end(), more.begin(), more.end());
+  return *this;
+}
+
+namespace {
+
+std::uint32_t A(std::uint32_t p) { return p >> 24; }
+std::uint32_t R(std::uint32_t p) { return p >> 16 & 0xFF; }
+std::uint32_t G(std::uint32_t p) { return p >> 8 & 0xFF; }
+std::uint32_t B(std::uint32_t p) { return p & 0xFF; }
+
+void AppendToVector(png_structp png, png_bytep data, png_size_t length) {
+  auto* out = static_cast<Bytes*>(png_get_io_ptr(png));
+  out->insert(out->end(), data, data + length);
+}
+void FlushNothing(png_structp) {}
+[[noreturn]] void AbortOnPngError(png_structp, png_const_charp message) {
+  std::fprintf(stderr, "test PNG writer: %s\n", message);
+  std::abort();
+}
+
+}  // namespace
+
+Bytes WritePng(std::uint32_t width, std::uint32_t height, int colorType, int bitDepth, const Bytes& rows,
+               bool interlaced, const Bytes& palette, const Bytes& transparency) {
+  Bytes out;
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, AbortOnPngError, nullptr);
+  png_infop info = png_create_info_struct(png);
+  png_set_write_fn(png, &out, AppendToVector, FlushNothing);
+  png_set_IHDR(png, info, width, height, bitDepth, colorType, interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  std::vector<png_color> colours;
+  for (std::size_t i = 0; i + 2 < palette.size(); i += 3) colours.push_back({palette[i], palette[i + 1], palette[i + 2]});
+  if (!colours.empty()) png_set_PLTE(png, info, colours.data(), static_cast<int>(colours.size()));
+  if (!transparency.empty()) {
+    png_set_tRNS(png, info, transparency.data(), static_cast<int>(transparency.size()), nullptr);
+  }
+  std::size_t rowBytes = rows.size() / height;
+  std::vector<png_bytep> rowPointers;
+  for (std::uint32_t y = 0; y < height; ++y) rowPointers.push_back(const_cast<png_bytep>(rows.data() + y * rowBytes));
+  png_set_rows(png, info, rowPointers.data());
+  png_write_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
+  png_destroy_write_struct(&png, &info);
+  return out;
+}
+
+Bytes WritePngRgba(std::uint32_t width, std::uint32_t height, const Pixels& pixels, bool interlaced) {
+  Bytes rows;
+  for (std::uint32_t p : pixels) rows.insert(rows.end(), {std::uint8_t(R(p)), std::uint8_t(G(p)), std::uint8_t(B(p)), std::uint8_t(A(p))});
+  return WritePng(width, height, PNG_COLOR_TYPE_RGBA, 8, rows, interlaced);
+}
+
+Bytes WriteJpeg(std::uint32_t width, std::uint32_t height, const Pixels& pixels, bool grey, bool progressive) {
+  jpeg_compress_struct encoder{};
+  jpeg_error_mgr errors{};
+  encoder.err = jpeg_std_error(&errors);
+  jpeg_create_compress(&encoder);
+  unsigned char* buffer = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&encoder, &buffer, &size);
+  encoder.image_width = width;
+  encoder.image_height = height;
+  encoder.input_components = grey ? 1 : 3;
+  encoder.in_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
+  jpeg_set_defaults(&encoder);
+  jpeg_set_quality(&encoder, 95, TRUE);
+  // Full-resolution colour, so no chroma is shared (and blended) across neighbours.
+  for (int i = 0; i < encoder.num_components; ++i) {
+    encoder.comp_info[i].h_samp_factor = 1;
+    encoder.comp_info[i].v_samp_factor = 1;
+  }
+  if (progressive) jpeg_simple_progression(&encoder);
+  jpeg_start_compress(&encoder, TRUE);
+  Bytes row;
+  for (std::uint32_t y = 0; y < height; ++y) {
+    row.clear();
+    for (std::uint32_t x = 0; x < width; ++x) {
+      std::uint32_t p = pixels[y * width + x];
+      if (grey) {
+        row.push_back(static_cast<std::uint8_t>(G(p)));
+      } else {
+        row.insert(row.end(), {std::uint8_t(R(p)), std::uint8_t(G(p)), std::uint8_t(B(p))});
+      }
+    }
+    JSAMPROW rowPointer = row.data();
+    jpeg_write_scanlines(&encoder, &rowPointer, 1);
+  }
+  jpeg_finish_compress(&encoder);
+  jpeg_destroy_compress(&encoder);
+  Bytes out(buffer, buffer + size);
+  std::free(buffer);
+  return out;
+}
+
+namespace {
+
+Bytes BmpPixelRows(std::uint32_t width, std::uint32_t height, const Pixels& pixels, int bits, bool topDown) {
+  ByteWriter rows;
+  for (std::uint32_t i = 0; i < height; ++i) {
+    std::uint32_t y = topDown ? i : height - 1 - i;
+    std::size_t start = rows.bytes.size();
+    for (std::uint32_t x = 0; x < width; ++x) {
+      std::uint32_t p = pixels[y * width + x];
+      rows.U8(B(p)).U8(G(p)).U8(R(p));
+      if (bits == 32) rows.U8(A(p));
+    }
+    while ((rows.bytes.size() - start) % 4 != 0) rows.U8(0);
+  }
+  return rows.bytes;
+}
+
+}  // namespace
+
+Bytes WriteBmp(std::uint32_t width, std::uint32_t height, const Pixels& pixels, int bits, bool topDown,
+               std::uint32_t alphaMask) {
+  Bytes rows = BmpPixelRows(width, height, pixels, bits, topDown);
+  std::uint32_t infoBytes = alphaMask != 0 ? 124 : 40;
+  ByteWriter w;
+  w.Text("BM").U32(14 + infoBytes + rows.size()).U32(0).U32(14 + infoBytes);
+  w.U32(infoBytes).U32(width).U32(topDown ? -static_cast<std::int32_t>(height) : height).U16(1).U16(bits);
+  w.U32(alphaMask != 0 ? 3 : 0).U32(rows.size()).U32(2835).U32(2835).U32(0).U32(0);
+  if (alphaMask != 0) {
+    w.U32(0xFF0000).U32(0xFF00).U32(0xFF).U32(alphaMask).Text("BGRs");
+    for (int i = 0; i < 12 + 4; ++i) w.U32(0);  // colour space end points, gamma, intent...
+  }
+  return w.Append(rows).bytes;
+}
+
+Bytes WriteBmp8(std::uint32_t width, std::uint32_t height, const Pixels& palette, const Bytes& indexes) {
+  ByteWriter rows;
+  for (std::uint32_t i = 0; i < height; ++i) {
+    std::uint32_t y = height - 1 - i;
+    for (std::uint32_t x = 0; x < width; ++x) rows.U8(indexes[y * width + x]);
+    while (rows.bytes.size() % 4 != 0) rows.U8(0);
+  }
+  std::uint32_t offset = 14 + 40 + 4 * static_cast<std::uint32_t>(palette.size());
+  ByteWriter w;
+  w.Text("BM").U32(offset + rows.bytes.size()).U32(0).U32(offset);
+  w.U32(40).U32(width).U32(height).U16(1).U16(8).U32(0).U32(rows.bytes.size()).U32(0).U32(0);
+  w.U32(palette.size()).U32(0);
+  for (std::uint32_t c : palette) w.U32(c & 0xFFFFFF);
+  return w.Append(rows.bytes).bytes;
+}
+
+Bytes WriteTga(std::uint32_t width, std::uint32_t height, const Pixels& pixels, int bits, bool rle, bool topDown,
+               bool rightToLeft) {
+  ByteWriter w;
+  std::uint32_t descriptor = (bits == 32 ? 8 : 0) | (topDown ? 0x20 : 0) | (rightToLeft ? 0x10 : 0);
+  w.U8(3).U8(0).U8(rle ? 10 : 2).U16(0).U16(0).U8(0).U16(0).U16(0).U16(width).U16(height).U8(bits).U8(descriptor);
+  w.Text("id!");  // an image id the reader must skip
+  auto put = [&](std::uint32_t p) {
+    w.U8(B(p)).U8(G(p)).U8(R(p));
+    if (bits == 32) w.U8(A(p));
+  };
+  for (std::uint32_t i = 0; i < height; ++i) {
+    std::uint32_t y = topDown ? i : height - 1 - i;
+    std::vector<std::uint32_t> row;
+    for (std::uint32_t j = 0; j < width; ++j) row.push_back(pixels[y * width + (rightToLeft ? width - 1 - j : j)]);
+    if (!rle) {
+      for (std::uint32_t p : row) put(p);
+      continue;
+    }
+    // Repeats of a pixel become run packets, everything else one-pixel literals.
+    for (std::size_t x = 0; x < row.size();) {
+      std::size_t run = 1;
+      while (x + run < row.size() && row[x + run] == row[x] && run < 128) ++run;
+      w.U8(run > 1 ? 0x80 | (run - 1) : 0);
+      put(row[x]);
+      x += run;
+    }
+  }
+  return w.bytes;
+}
+
+Bytes WritePnm(const std::string& magic, std::uint32_t width, std::uint32_t height, std::uint32_t maxValue,
+               const std::vector<std::uint32_t>& samples) {
+  ByteWriter w;
+  w.Text(magic + "\n# made by a test\n" + std::to_string(width) + " " + std::to_string(height) + "\n" +
+         std::to_string(maxValue) + "\n");
+  bool plain = magic == "P2" || magic == "P3";
+  for (std::size_t i = 0; i < samples.size(); ++i) {
+    if (plain) {
+      w.Text(std::to_string(samples[i]) + ((i + 1) % 8 == 0 ? "\n" : " "));
+    } else if (maxValue > 255) {
+      w.U8(samples[i] >> 8).U8(samples[i]);
+    } else {
+      w.U8(samples[i]);
+    }
+  }
+  return w.bytes;
+}
+
+Bytes WritePfm(bool colour, std::uint32_t width, std::uint32_t height, const std::vector<float>& samples,
+               bool littleEndian) {
+  ByteWriter w;
+  w.Text(std::string(colour ? "PF" : "Pf") + "\n" + std::to_string(width) + " " + std::to_string(height) + "\n" +
+         (littleEndian ? "-1.0" : "1.0") + "\n");
+  std::uint32_t channels = colour ? 3 : 1;
+  for (std::uint32_t i = 0; i < height; ++i) {
+    std::uint32_t y = height - 1 - i;
+    for (std::uint32_t s = 0; s < width * channels; ++s) {
+      std::uint32_t bits = 0;
+      std::memcpy(&bits, &samples[y * width * channels + s], 4);
+      if (littleEndian) {
+        w.U32(bits);
+      } else {
+        w.U8(bits >> 24).U8(bits >> 16).U8(bits >> 8).U8(bits);
+      }
+    }
+  }
+  return w.bytes;
+}
+
+Bytes WriteHdr(std::uint32_t width, std::uint32_t height, const Bytes& rgbe, bool rle) {
+  ByteWriter w;
+  w.Text("#?RADIANCE\n# made by a test\nFORMAT=32-bit_rle_rgbe\nEXPOSURE=1.0\n\n-Y " + std::to_string(height) +
+         " +X " + std::to_string(width) + "\n");
+  if (!rle) return w.Append(rgbe).bytes;
+  for (std::uint32_t y = 0; y < height; ++y) {
+    w.U8(2).U8(2).U8(width >> 8).U8(width & 0xFF);
+    for (std::uint32_t channel = 0; channel < 4; ++channel) {
+      std::vector<std::uint8_t> samples;
+      for (std::uint32_t x = 0; x < width; ++x) samples.push_back(rgbe[(y * width + x) * 4 + channel]);
+      // Repeats become run packets, the rest literal packets.
+      auto runAt = [&](std::size_t x) {
+        std::size_t n = 1;
+        while (x + n < samples.size() && samples[x + n] == samples[x] && n < 127) ++n;
+        return n;
+      };
+      for (std::size_t x = 0; x < samples.size();) {
+        if (std::size_t run = runAt(x); run >= 2) {
+          w.U8(128 + run).U8(samples[x]);
+          x += run;
+          continue;
+        }
+        std::size_t end = x;
+        while (end < samples.size() && end - x < 128 && (end == x || runAt(end) < 2)) ++end;
+        w.U8(end - x);
+        for (; x < end; ++x) w.U8(samples[x]);
+      }
+    }
+  }
+  return w.bytes;
+}
+
+DdsLayout Dxt(const std::string& fourCc, std::uint32_t mipLevels, std::uint32_t caps2) {
+  DdsLayout layout;
+  layout.fourCc = fourCc;
+  layout.mipLevels = mipLevels;
+  layout.caps2 = caps2;
+  return layout;
+}
+
+DdsLayout Rgb(std::uint32_t bits, std::uint32_t red, std::uint32_t green, std::uint32_t blue, bool alphaPixels) {
+  DdsLayout layout;
+  layout.bits = bits;
+  layout.red = red;
+  layout.green = green;
+  layout.blue = blue;
+  layout.alphaPixels = alphaPixels;
+  return layout;
+}
+
+Bytes WriteDds(std::uint32_t width, std::uint32_t height, const DdsLayout& layout, const Bytes& data) {
+  ByteWriter w;
+  std::uint32_t flags = 0x1 | 0x2 | 0x4 | 0x1000 | (layout.mipLevels > 1 ? 0x20000 : 0);
+  w.Text("DDS ").U32(124).U32(flags).U32(height).U32(width).U32(0).U32(0).U32(layout.mipLevels);
+  for (int i = 0; i < 11; ++i) w.U32(0);
+  w.U32(32);
+  if (!layout.fourCc.empty()) {
+    w.U32(0x4).Text(layout.fourCc).U32(0).U32(0).U32(0).U32(0).U32(0);
+  } else {
+    w.U32(0x40 | (layout.alphaPixels ? 0x1 : 0)).U32(0).U32(layout.bits);
+    w.U32(layout.red).U32(layout.green).U32(layout.blue).U32(layout.alpha);
+  }
+  w.U32(0x1000 | (layout.mipLevels > 1 ? 0x400008 : 0)).U32(layout.caps2).U32(0).U32(0).U32(0);
+  return w.Append(data).bytes;
+}
+
+}  // namespace pictures_test

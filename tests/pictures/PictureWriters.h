@@ -1,0 +1,76 @@
+// Picture files made inside the tests: PNG and JPEG through libpng and libjpeg, the
+// other formats byte by byte, so every expected pixel is known exactly.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace pictures_test {
+
+using Bytes = std::vector<std::uint8_t>;
+using Pixels = std::vector<std::uint32_t>;  // 0xAARRGGBB, rows top to bottom
+
+// A small picture with distinct colours, partial alpha and one opaque magenta pixel:
+// 5 x 3, so rows need padding in BMP and blocks are partial in DXT.
+constexpr std::uint32_t kWidth = 5, kHeight = 3;
+Pixels SamplePixels();
+// The same picture made opaque (alpha 255 everywhere).
+Pixels Opaque(Pixels pixels);
+
+// Little-endian byte writer for hand-made headers.
+struct ByteWriter {
+  Bytes bytes;
+  ByteWriter& U8(std::uint32_t v);
+  ByteWriter& U16(std::uint32_t v);
+  ByteWriter& U32(std::uint32_t v);
+  ByteWriter& Text(const std::string& text);
+  ByteWriter& Append(const Bytes& more);
+};
+
+// PNG through libpng: colorType and bitDepth as libpng names them; rows holds the
+// packed samples of all rows; palette (RGB triples) and transparency are optional.
+Bytes WritePng(std::uint32_t width, std::uint32_t height, int colorType, int bitDepth, const Bytes& rows,
+               bool interlaced = false, const Bytes& palette = {}, const Bytes& transparency = {});
+// RGBA, 8 bits: the easy way to write given pixels.
+Bytes WritePngRgba(std::uint32_t width, std::uint32_t height, const Pixels& pixels, bool interlaced = false);
+
+// JPEG through libjpeg at quality 95 without chroma subsampling, from RGB pixels (alpha ignored) or as grey.
+Bytes WriteJpeg(std::uint32_t width, std::uint32_t height, const Pixels& pixels, bool grey, bool progressive);
+
+// BMP: 24 or 32 bits per pixel with the 40-byte header; alphaMask writes a V5 header
+// with bit fields and that alpha mask. Rows bottom-up unless topDown.
+Bytes WriteBmp(std::uint32_t width, std::uint32_t height, const Pixels& pixels, int bits, bool topDown = false,
+               std::uint32_t alphaMask = 0);
+// 8-bit palette BMP: palette as 0x00RRGGBB, one index byte per pixel.
+Bytes WriteBmp8(std::uint32_t width, std::uint32_t height, const Pixels& palette, const Bytes& indexes);
+
+// TGA true colour, 24 or 32 bits, bottom-up unless topDown; rle packs every row
+// into alternating literal and run packets.
+Bytes WriteTga(std::uint32_t width, std::uint32_t height, const Pixels& pixels, int bits, bool rle,
+               bool topDown = false, bool rightToLeft = false);
+
+// Netpbm: magic "P2", "P3", "P5" or "P6"; samples in file order.
+Bytes WritePnm(const std::string& magic, std::uint32_t width, std::uint32_t height, std::uint32_t maxValue,
+               const std::vector<std::uint32_t>& samples);
+
+// PFM from samples given rows top to bottom (written bottom to top).
+Bytes WritePfm(bool colour, std::uint32_t width, std::uint32_t height, const std::vector<float>& samples,
+               bool littleEndian);
+
+// Radiance HDR from RGBE quadruples; rle codes each channel of each row as literals.
+Bytes WriteHdr(std::uint32_t width, std::uint32_t height, const Bytes& rgbe, bool rle);
+
+// DDS header (plus data): fourCc ("DXT1"...) or, when empty, RGB with the masks given.
+struct DdsLayout {
+  std::string fourCc;
+  std::uint32_t bits = 32, red = 0xFF0000, green = 0xFF00, blue = 0xFF, alpha = 0xFF000000u;
+  bool alphaPixels = true;
+  std::uint32_t mipLevels = 1;
+  std::uint32_t caps2 = 0;
+};
+DdsLayout Dxt(const std::string& fourCc, std::uint32_t mipLevels = 1, std::uint32_t caps2 = 0);
+DdsLayout Rgb(std::uint32_t bits, std::uint32_t red, std::uint32_t green, std::uint32_t blue, bool alphaPixels);
+Bytes WriteDds(std::uint32_t width, std::uint32_t height, const DdsLayout& layout, const Bytes& data);
+
+}  // namespace pictures_test
