@@ -78,6 +78,8 @@ bool ReadVolume(const json& in, const std::string& where, bool isCard, Volume* o
   Reader r(in, where, error);
   if (isCard ? !r.Expect({"name", "total", "reserved"}) : !r.Expect({"total", "reserved"})) return false;
   if (isCard) {
+    // A card's size defaults to that of the usual 1 GiB card, nothing reserved.
+    out->total = 1073741824;
     out->reserved = 0;
     if (!r.Has("name")) return r.Fail(where, "a card needs a \"name\"");
     if (!r.Text("name", &out->name)) return false;

@@ -1,0 +1,289 @@
+// Every road of an installation and a removal, played by the workers against
+// emulated handhelds; each ends by checking the device's files and registry.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "installer/DeviceLink.h"
+#include "installer/InstallWorkers.h"
+#include "platform/testkit/clock.h"
+#include "platform/win32/clock_internal.h"
+#include "tests/device/HandheldTestKit.h"
+
+namespace devtest {
+namespace {
+
+using Tree = std::map<std::string, std::string>;
+
+const std::string kGameDir = "\\Program Files\\Tamblor Games\\Quellor\\";
+const std::string kCardDir = "\\Storage Card\\Program Files\\Tamblor Games\\Quellor\\";
+const std::string kPrograms = "\\Windows\\Start Menu\\Programs";
+const std::string kKey = "Software\\TamblorGames\\Quellor";
+const std::string kShortcut = std::to_string(kGameDir.size() + 19) + "#\"" + kGameDir + "QuellorMobile.exe\"";
+
+// The folders of a fresh default handheld plus the given entries.
+Tree With(Tree entries, bool programsFolder = true) {
+  if (programsFolder) {
+    entries.insert({{"\\Windows\\", ""}, {"\\Windows\\Start Menu\\", ""}, {kPrograms + "\\", ""}});
+  }
+  return entries;
+}
+
+Tree GameFolders() {
+  return {{"\\Program Files\\", ""}, {"\\Program Files\\Tamblor Games\\", ""}, {kGameDir, ""}};
+}
+
+Tree Merge(Tree a, const Tree& b) {
+  a.insert(b.begin(), b.end());
+  return a;
+}
+
+json Sz(const std::string& text) { return {{"type", "REG_SZ"}, {"value", text}}; }
+json Dword(int value) { return {{"type", "REG_DWORD"}, {"value", value}}; }
+
+class InstallRoads : public testing::Test {
+ protected:
+  void SetUp() override {
+    testkit::UseVirtualClock(true);
+    start_ = layer::NowMs();
+  }
+  void TearDown() override {
+    g_DeviceLink.EndSession();
+    ReleaseLink(g_DeviceLink, true);
+    g_DeviceLink.storageIndex = 0;
+    testkit::UseVirtualClock(false);
+  }
+  // As the install scene does: connect, then the worker runs (here on this thread).
+  std::int32_t Install(int storageIndex = 0) {
+    g_DeviceLink.Connect();
+    g_DeviceLink.storageIndex = storageIndex;
+    InstallWorkerThread(nullptr);
+    g_DeviceLink.EndSession();
+    return g_InstallStatus;
+  }
+  std::int32_t Uninstall() {
+    g_DeviceLink.Connect();
+    UninstallWorkerThread(nullptr);
+    g_DeviceLink.EndSession();
+    return g_UninstallStatus;
+  }
+  std::uint64_t WaitedMs() const { return layer::NowMs() - start_; }
+
+  TempPayload payload_;
+  std::uint64_t start_ = 0;
+};
+
+TEST_F(InstallRoads, VgaOnMainMemoryWithMarkerBeforeTheFirstQuestionAndShortcutUnderSp) {
+  TempHandheld handheld(json{{"programs", GameProgram(0, kPrograms)}});
+  EXPECT_EQ(Install(), WorkerDone);
+  EXPECT_EQ(WaitedMs(), 0u);
+  EXPECT_EQ(handheld.Tree(), With(Merge(GameFolders(), {{kGameDir + "Config.xml", kConfigText},
+                                                         {kGameDir + "QuellorMobile.exe", kVgaExeText},
+                                                         {kGameDir + "QMRes_VGA.dat", kVgaDataText},
+                                                         {kPrograms + "\\Игры\\", ""},
+                                                         {kPrograms + "\\Игры\\Сага Квеллора.lnk", kShortcut}})));
+  EXPECT_EQ(handheld.Registry(), json({{kKey, {{"RP", Sz(kGameDir)}, {"KX", Dword(1)}, {"SP", Sz(kPrograms)}}}}));
+}
+
+TEST_F(InstallRoads, QvgaWithDataOnACard) {
+  TempHandheld handheld(json{{"screen", {{"width", 320}, {"height", 240}}},
+                             {"cards", {{{"name", "Storage Card"}, {"total", 1 << 30}}}},
+                             {"programs", GameProgram(4, "\\Menu")}});
+  handheld.MakeFolder("\\Menu");
+  EXPECT_EQ(Install(1), WorkerDone);
+  EXPECT_EQ(WaitedMs(), 4000u);  // two pauses
+  EXPECT_EQ(handheld.Tree(),
+            With(Merge(GameFolders(), {{kGameDir + "Config.xml", kConfigText},
+                                       {kGameDir + "QuellorMobile.exe", kQvgaExeText},
+                                       {"\\Storage Card\\", ""},
+                                       {"\\Storage Card\\Program Files\\", ""},
+                                       {"\\Storage Card\\Program Files\\Tamblor Games\\", ""},
+                                       {kCardDir, ""},
+                                       {kCardDir + "QMRes_QVGA.dat", kQvgaDataText},
+                                       {"\\Menu\\", ""},
+                                       {"\\Menu\\Игры\\", ""},
+                                       {"\\Menu\\Игры\\Сага Квеллора.lnk", kShortcut}})));
+  EXPECT_EQ(handheld.Registry(), json({{kKey, {{"RP", Sz(kCardDir)}, {"KX", Dword(1)}, {"SP", Sz("\\Menu")}}}}));
+}
+
+TEST_F(InstallRoads, OtherScreensGetTheGenericBuildAndShortcutInProgramsWithoutSp) {
+  TempHandheld handheld(json{{"screen", {{"width", 240}, {"height", 320}}}, {"programs", GameProgram(0)}});
+  EXPECT_EQ(Install(), WorkerDone);
+  EXPECT_EQ(handheld.Tree(), With(Merge(GameFolders(), {{kGameDir + "Config.xml", kConfigText},
+                                                         {kGameDir + "QuellorMobile.exe", kGenericExeText},
+                                                         {kGameDir + "QMRes_VGA.dat", kVgaDataText},
+                                                         {kGameDir + "QMRes_QVGA.dat", kQvgaDataText},
+                                                         {kPrograms + "\\Игры\\", ""},
+                                                         {kPrograms + "\\Игры\\Сага Квеллора.lnk", kShortcut}})));
+  EXPECT_EQ(handheld.Registry(), json({{kKey, {{"RP", Sz(kGameDir)}, {"KX", Dword(1)}}}}));
+}
+
+TEST_F(InstallRoads, WithoutProgramsFolderTheFixedTableIsTried) {
+  TempHandheld handheld(json{{"programs_folder", nullptr}, {"programs", GameProgram(0)}});
+  handheld.MakeFolder(kPrograms + "\\Games");  // no "Игры": the table's first entry fails
+  handheld.MakeFolder("\\Program Files\\Start Menu\\Programs");
+  EXPECT_EQ(Install(), WorkerDone);
+  Tree expected = With(Merge(GameFolders(), {{kGameDir + "Config.xml", kConfigText},
+                                             {kGameDir + "QuellorMobile.exe", kVgaExeText},
+                                             {kGameDir + "QMRes_VGA.dat", kVgaDataText},
+                                             {"\\Program Files\\Start Menu\\", ""},
+                                             {"\\Program Files\\Start Menu\\Programs\\", ""},
+                                             {"\\Program Files\\Start Menu\\Programs\\Игры\\", ""},
+                                             {"\\Program Files\\Start Menu\\Programs\\Games\\", ""},
+                                             {kPrograms + "\\Games\\", ""},
+                                             {kPrograms + "\\Games\\Сага квеллора.lnk", kShortcut}}));
+  EXPECT_EQ(handheld.Tree(), expected);
+}
+
+TEST_F(InstallRoads, TheMarkerIsAwaitedSixtyQuestionsTwoSecondsApart) {
+  for (const json& delay : {json(118), json(118.5), json(nullptr)}) {
+    SCOPED_TRACE(delay.dump());
+    TempHandheld handheld(json{{"programs", GameProgram(delay, "\\Menu")}});
+    handheld.MakeFolder("\\Menu");
+    start_ = layer::NowMs();
+    const bool inTime = delay == json(118);
+    EXPECT_EQ(Install(), inTime ? WorkerDone : WorkerFailed);
+    EXPECT_EQ(WaitedMs(), inTime ? 118000u : 120000u);
+    // Without the marker in time "SP" is not asked (though written at 118.5 s): the
+    // shortcut comes from the Programs folder.
+    EXPECT_EQ(handheld.Tree().count("\\Menu\\Игры\\Сага Квеллора.lnk"), inTime ? 1u : 0u);
+    EXPECT_EQ(handheld.Tree().count(kPrograms + "\\Игры\\Сага Квеллора.lnk"), inTime ? 0u : 1u);
+  }
+}
+
+TEST_F(InstallRoads, NoRoomChangesNothingOnTheDevice) {
+  for (std::uint64_t room : {4194304u, 4194303u}) {
+    TempHandheld handheld(json{{"screen", {{"width", 320}, {"height", 240}}},
+                               {"main_memory", {{"total", room}, {"reserved", 0}}},
+                               {"programs", GameProgram(0)}});
+    if (room == 4194304u) {
+      EXPECT_EQ(Install(), WorkerDone);
+    } else {
+      EXPECT_EQ(Install(), WorkerCheckFailed);
+      EXPECT_EQ(handheld.Tree(), With({}));
+      EXPECT_EQ(handheld.Registry(), json::object());
+    }
+  }
+}
+
+TEST_F(InstallRoads, ACardRemovedAfterItWasChosen) {
+  json withCard = {{"cards", {{{"name", "Storage Card"}}}}, {"programs", GameProgram(0)}};
+  TempHandheld handheld(withCard);
+  g_DeviceLink.Connect();
+  ASSERT_EQ(g_DeviceLink.ListStorage().size(), 2u);
+  g_DeviceLink.EndSession();
+  handheld.WriteProfile(json{{"programs", GameProgram(0)}});
+  EXPECT_EQ(Install(1), WorkerCheckFailed);
+  EXPECT_EQ(handheld.Tree(), With({{"\\Storage Card\\", ""}}));
+
+  // Gone between the check and the copy: the earlier installation is removed, the game
+  // folders made, and nothing more.
+  handheld.Put(kGameDir + "Config.xml", "old");
+  handheld.WriteRegistry({{kKey, {{"KX", Dword(1)}}}});
+  g_DeviceLink.Connect();
+  g_DeviceLink.storageIndex = 1;
+  EXPECT_FALSE(g_DeviceLink.InstallGame());
+  EXPECT_EQ(handheld.Tree(), With(Merge(GameFolders(), {{"\\Storage Card\\", ""}})));
+  EXPECT_EQ(handheld.Registry(), json::object());
+}
+
+TEST_F(InstallRoads, AGameThatCannotStartFailsWithoutShortcut) {
+  TempHandheld handheld(json{{"programs", GameProgram(0, kPrograms)}, {"faults", {{"process_refused", true}}}});
+  EXPECT_EQ(Install(), WorkerFailed);
+  EXPECT_EQ(handheld.Tree(), With(Merge(GameFolders(), {{kGameDir + "Config.xml", kConfigText},
+                                                         {kGameDir + "QuellorMobile.exe", kVgaExeText},
+                                                         {kGameDir + "QMRes_VGA.dat", kVgaDataText}})));
+  EXPECT_EQ(handheld.Registry(), json({{kKey, {{"RP", Sz(kGameDir)}}}}));
+}
+
+TEST_F(InstallRoads, TheLinkDroppingDuringTheCopyFailsTheInstallation) {
+  json profile = {{"programs", GameProgram(0)},
+                  {"faults", {{"disconnect_after_bytes", kConfigText.size() + kVgaExeText.size() + 3}}}};
+  TempHandheld handheld(profile);
+  EXPECT_EQ(Install(), WorkerFailed);
+  EXPECT_EQ(handheld.Tree(), With(Merge(GameFolders(), {{kGameDir + "Config.xml", kConfigText},
+                                                         {kGameDir + "QuellorMobile.exe", kVgaExeText},
+                                                         {kGameDir + "QMRes_VGA.dat", "vga"}})));
+}
+
+TEST_F(InstallRoads, RemovalWithTheKeyLeavesOnlyWhatTheDeviceKeeps) {
+  TempHandheld handheld(json{{"cards", {{{"name", "Storage Card"}}}}, {"programs", GameProgram(0, kPrograms)}});
+  ASSERT_EQ(Install(1), WorkerDone);
+  handheld.Put(kGameDir + "save.dat", "the game's own file");
+  EXPECT_EQ(Uninstall(), WorkerDone);
+  EXPECT_EQ(handheld.Tree(), With({{"\\Program Files\\", ""},
+                                   {"\\Program Files\\Tamblor Games\\", ""},
+                                   {kGameDir, ""},
+                                   {kGameDir + "save.dat", "the game's own file"},
+                                   {"\\Storage Card\\", ""},
+                                   {"\\Storage Card\\Program Files\\", ""},
+                                   {"\\Storage Card\\Program Files\\Tamblor Games\\", ""},
+                                   {kCardDir, ""},
+                                   {kPrograms + "\\Игры\\", ""}}));
+  EXPECT_EQ(handheld.Registry(), json::object());
+
+  handheld.WriteRegistry({{kKey, {{"KX", Dword(1)}}}});
+  ::unlink(handheld.HostPath(kGameDir + "save.dat").c_str());
+  EXPECT_EQ(Uninstall(), WorkerDone);
+  EXPECT_EQ(handheld.Tree().count(kGameDir), 0u);
+}
+
+TEST_F(InstallRoads, RemovalWithoutTheKeyDeletesOnlyTheConfiguration) {
+  TempHandheld handheld;
+  handheld.Put(kGameDir + "Config.xml", kConfigText);
+  handheld.Put(kGameDir + "QuellorMobile.exe", kVgaExeText);
+  EXPECT_EQ(Uninstall(), WorkerDone);
+  EXPECT_EQ(handheld.Tree(), With(Merge(GameFolders(), {{kGameDir + "QuellorMobile.exe", kVgaExeText}})));
+}
+
+TEST_F(InstallRoads, InstallingOverAnEarlierInstallationWaitsForTheNewMarker) {
+  TempHandheld handheld(json{{"cards", {{{"name", "Storage Card"}}}}, {"programs", GameProgram(4, kPrograms)}});
+  handheld.Put(kGameDir + "Config.xml", "old config");
+  handheld.Put(kGameDir + "QuellorMobile.exe", "old exe");
+  handheld.Put(kCardDir + "QMRes_VGA.dat", "old data");
+  handheld.Put(kPrograms + "\\Игры\\Сага Квеллора.lnk", "old shortcut");
+  handheld.WriteRegistry({{kKey, {{"RP", Sz(kCardDir)}, {"SP", Sz(kPrograms)}, {"KX", Dword(1)}}}});
+  EXPECT_EQ(Install(0), WorkerDone);
+  EXPECT_EQ(WaitedMs(), 4000u);  // the old "KX" was gone before the first question
+  EXPECT_EQ(handheld.Tree(), With(Merge(GameFolders(), {{kGameDir + "Config.xml", kConfigText},
+                                                         {kGameDir + "QuellorMobile.exe", kVgaExeText},
+                                                         {kGameDir + "QMRes_VGA.dat", kVgaDataText},
+                                                         {"\\Storage Card\\", ""},
+                                                         {"\\Storage Card\\Program Files\\", ""},
+                                                         {"\\Storage Card\\Program Files\\Tamblor Games\\", ""},
+                                                         {kCardDir, ""},
+                                                         {kPrograms + "\\Игры\\", ""},
+                                                         {kPrograms + "\\Игры\\Сага Квеллора.lnk", kShortcut}})));
+  EXPECT_EQ(handheld.Registry(), json({{kKey, {{"RP", Sz(kGameDir)}, {"KX", Dword(1)}, {"SP", Sz(kPrograms)}}}}));
+}
+
+TEST_F(InstallRoads, WithoutAConnectedDeviceBothWorkersReportTheCheckFailed) {
+  const json registry = {{kKey, {{"KX", Dword(1)}}}};
+  for (const json& profile : {json{{"connected", false}}, json{{"faults", {{"session_refused", true}}}}, json()}) {
+    SCOPED_TRACE(profile.dump());
+    TempHandheld handheld(profile.is_null() ? json::object() : profile);
+    if (profile.is_null()) ::unsetenv("RAPI_HANDHELD");
+    handheld.Put(kGameDir + "Config.xml", "kept");
+    handheld.WriteRegistry(registry);
+    EXPECT_EQ(Install(), WorkerCheckFailed);
+    EXPECT_EQ(Uninstall(), WorkerCheckFailed);
+    EXPECT_EQ(handheld.Tree().at(kGameDir + "Config.xml"), "kept");
+    EXPECT_EQ(handheld.Registry(), registry);
+  }
+}
+
+TEST_F(InstallRoads, TheWorkerRunsOnItsOwnThreadAndEndsWithItsStatus) {
+  TempHandheld handheld(json{{"programs", GameProgram(0)}});
+  g_DeviceLink.Connect();
+  g_InstallStatus = WorkerRunning;
+  HANDLE worker = CreateThread(nullptr, 0, InstallWorkerThread, nullptr, 0, nullptr);
+  ASSERT_NE(worker, nullptr);
+  CloseHandle(worker);  // only names the thread
+  const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (g_InstallStatus == WorkerRunning && std::chrono::steady_clock::now() < giveUp) std::this_thread::yield();
+  EXPECT_EQ(g_InstallStatus, WorkerDone);
+}
+
+}  // namespace
+}  // namespace devtest
