@@ -96,7 +96,9 @@ HRESULT Sprite::Draw(IDirect3DTexture9* texture, const RECT* sourceRect, const D
       {Transform(left, bottom), tint, SDL_FPoint{u0, v1}},
       {Transform(right, bottom), tint, SDL_FPoint{u1, v1}},
   };
-  static const int kQuad[6] = {0, 1, 2, 2, 1, 3};
+  // Split along the top-left to bottom-right diagonal: SDL's software renderer then
+  // recognises an unturned quad as a rectangle and copies it texel for texel.
+  static const int kQuad[6] = {0, 1, 3, 0, 3, 2};
   device_->DrawTriangles(ours, corners, 4, kQuad, 6, (flags_ & D3DXSPRITE_ALPHABLEND) != 0);
   return D3D_OK;
 }
