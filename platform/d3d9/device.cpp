@@ -90,10 +90,13 @@ HRESULT Device::Start(const D3DPRESENT_PARAMETERS& parameters) {
   WindowObject* object = FindWindowObject(window_);
   if (object == nullptr || object->sdl == nullptr) return D3DERR_INVALIDCALL;
   // SDL_RENDER_DRIVER chooses the renderer (software for tests); vsync paces Present as
-  // the default presentation interval does, where the renderer can.
+  // the default presentation interval does, where the renderer can. Headless drivers
+  // have no display to follow: SDL would only simulate vsync there with real waits.
   renderer_ = SDL_CreateRenderer(object->sdl, -1, SDL_RENDERER_TARGETTEXTURE);
   if (renderer_ == nullptr) return D3DERR_NOTAVAILABLE;
-  if (parameters.PresentationInterval != D3DPRESENT_INTERVAL_IMMEDIATE) SDL_RenderSetVSync(renderer_, 1);
+  const char* driver = SDL_GetCurrentVideoDriver();
+  const bool headless = driver != nullptr && (SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0);
+  if (parameters.PresentationInterval != D3DPRESENT_INTERVAL_IMMEDIATE && !headless) SDL_RenderSetVSync(renderer_, 1);
   parameters_ = parameters;
   HRESULT result = ApplyDisplayMode(parameters);
   if (FAILED(result)) return result;
