@@ -4,16 +4,14 @@
 // each character and fit the rectangle its scene draws it in.
 #include <gtest/gtest.h>
 
-#include <nlohmann/json.hpp>
-
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <string>
 
 #include "engine/Config.h"
 #include "engine/ResourceFile.h"
 #include "installer/PackKeys.h"
+#include "platform/rapi2/handheld.h"
 #include "platform/win32/strings.h"
 #include "tests/sample/PngTestFile.h"
 #include "tools/artgen/GlyphSet.h"
@@ -28,11 +26,6 @@ const std::string kDist = QUELLOR_DIST_DIR;
 std::wstring Wide(const std::string& s) { return layer::Utf8ToWide(s); }
 std::string Narrow(const std::wstring& s) { return layer::WideToUtf8(s); }
 
-nlohmann::json ReadJson(const std::string& path) {
-  std::ifstream in(path);
-  return nlohmann::json::parse(in);
-}
-
 // One text as a scene draws it: the scale and the rectangle's width and height. Some
 // scenes put a fixed part before or after the configured text.
 struct SceneText {
@@ -46,9 +39,10 @@ struct SceneText {
 };
 
 std::vector<SceneText> SceneTexts() {
-  nlohmann::json profile = ReadJson(kDist + "/Handheld/profile.json");
-  std::wstring device = Wide(profile.at("name").get<std::string>());
-  std::wstring card = Wide(profile.at("cards").at(0).at("name").get<std::string>());
+  // The device line and the card's button show names from the sample handheld.
+  std::optional<emu::Profile> profile = emu::ReadProfileOf(kDist + "/Handheld");
+  std::wstring device = profile ? profile->name : L"?";
+  std::wstring card = profile && !profile->cards.empty() ? profile->cards[0].name : L"?";
   std::vector<SceneText> texts = {
       // Menu: four buttons 300 x 30 at scale 0.6, the device line 500 x 40.
       {L"MainMenu", 0, 0.6f, 300, 30}, {L"MainMenu", 2, 0.6f, 300, 30},
