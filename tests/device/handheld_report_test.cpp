@@ -1,0 +1,40 @@
+// handheldview's report of a handheld folder.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "tests/device/HandheldTestKit.h"
+#include "tools/handheldview/HandheldReport.h"
+
+namespace devtest {
+namespace {
+
+TEST(HandheldReport, ShowsFilesRegistryAndFreeSpacePerVolume) {
+  TempHandheld handheld(json{{"name", "Pocket"},
+                             {"main_memory", {{"total", 1000}, {"reserved", 100}}},
+                             {"cards", {{{"name", "SD"}, {"total", 500}}}},
+                             {"faults", {{"process_refused", true}}}});
+  handheld.Put("\\Program Files\\Игры\\a.txt", "12345");
+  handheld.Put("\\SD\\b.bin", "xy");
+  handheld.WriteRegistry({{"Software\\Q", {{"RP", {{"type", "REG_SZ"}, {"value", "\\SD\\"}}},
+                                           {"KX", {{"type", "REG_DWORD"}, {"value", 255}}}}}});
+  std::ostringstream out;
+  std::string error;
+  ASSERT_TRUE(WriteHandheldReport(handheld.folder(), out, &error)) << error;
+  const std::string report = out.str();
+  for (const char* expected :
+       {"\"Pocket\", OS 5.2, screen 480x640, connected", "faults: process_refused",
+        "    Program Files\\  (5 bytes)\n      Игры\\  (5 bytes)\n        a.txt  5\n", "    SD\\  [card]  (2 bytes)",
+        "  Software\\Q\n", "RP    REG_SZ        \"\\SD\\\"", "KX    REG_DWORD     255 (0x000000ff)",
+        "main memory       total 1000  reserved 100  used 5  free 895",
+        "\\SD               total 500  reserved 0  used 2  free 498"}) {
+    EXPECT_NE(report.find(expected), std::string::npos) << expected << "\n--- report:\n" << report;
+  }
+
+  handheld.WriteProfile(json{{"screen", {{"width", "wide"}}}});
+  EXPECT_FALSE(WriteHandheldReport(handheld.folder(), out, &error));
+  EXPECT_NE(error.find("screen.width"), std::string::npos) << error;
+}
+
+}  // namespace
+}  // namespace devtest
