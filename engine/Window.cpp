@@ -203,6 +203,8 @@ void InitDirectInput() {
   g_Keyboard = CreateInputDevice(input, GUID_SysKeyboard, &c_dfDIKeyboard);
   g_Mouse = CreateInputDevice(input, GUID_SysMouse, &c_dfDIMouse);
   if (g_Mouse) g_Mouse->Acquire();
+  // The devices keep what they need of the DirectInput object.
+  input->Release();
 }
 
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -18,9 +18,12 @@ static_assert(sizeof(DIMOUSESTATE) == 16, "DIMOUSESTATE is 16 bytes");
 
 namespace {
 
+// A device keeps its DirectInput object alive, as COM children hold their parent.
 class InputDevice : public IDirectInputDevice8W {
  public:
-  explicit InputDevice(const DIDATAFORMAT* format) : format_(format) {}
+  InputDevice(IDirectInput8W* parent, const DIDATAFORMAT* format) : parent_(parent), format_(format) {
+    parent_->AddRef();
+  }
 
   ULONG AddRef() override { return ++references_; }
   ULONG Release() override {
@@ -70,11 +73,12 @@ class InputDevice : public IDirectInputDevice8W {
   }
 
  protected:
-  virtual ~InputDevice() = default;
+  virtual ~InputDevice() { parent_->Release(); }
   virtual void OnAcquire() {}
   virtual void Fill(void* data) = 0;
 
  private:
+  IDirectInput8W* parent_;
   const DIDATAFORMAT* format_;
   std::atomic<ULONG> references_{1};
   bool formatSet_ = false;
@@ -83,7 +87,7 @@ class InputDevice : public IDirectInputDevice8W {
 
 class Keyboard final : public InputDevice {
  public:
-  Keyboard() : InputDevice(&c_dfDIKeyboard) {}
+  explicit Keyboard(IDirectInput8W* parent) : InputDevice(parent, &c_dfDIKeyboard) {}
 
  private:
   void Fill(void* data) override { layer::InputState::Instance().FillKeys(static_cast<std::uint8_t*>(data)); }
@@ -93,7 +97,7 @@ class Keyboard final : public InputDevice {
 // since it was acquired).
 class Mouse final : public InputDevice {
  public:
-  Mouse() : InputDevice(&c_dfDIMouse) {}
+  explicit Mouse(IDirectInput8W* parent) : InputDevice(parent, &c_dfDIMouse) {}
 
  private:
   void OnAcquire() override {
@@ -129,9 +133,9 @@ class DirectInput final : public IDirectInput8W {
     *out = nullptr;
     if (outer != nullptr) return DIERR_NOAGGREGATION;
     if (device == GUID_SysKeyboard) {
-      *out = new Keyboard;
+      *out = new Keyboard(this);
     } else if (device == GUID_SysMouse) {
-      *out = new Mouse;
+      *out = new Mouse(this);
     } else {
       return DIERR_DEVICENOTREG;
     }

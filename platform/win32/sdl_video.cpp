@@ -25,8 +25,15 @@ bool EnsureVideo() {
   static bool ok = false;
   std::call_once(once, [] {
     ok = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+    if (!ok) return;
+    // Headless drivers keep window pixels in memory; building them through an OpenGL
+    // context would load a GL driver for nothing.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver && (SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0)) {
+      SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_DEFAULT);
+    }
     // Typed characters arrive as text input; SDL only reports it while started.
-    if (ok) SDL_StartTextInput();
+    SDL_StartTextInput();
   });
   return ok;
 }

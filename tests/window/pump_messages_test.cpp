@@ -201,6 +201,9 @@ INSTANTIATE_TEST_SUITE_P(
                       KeySample{SDL_SCANCODE_NONUSHASH, DIK_BACKSLASH}, KeySample{SDL_SCANCODE_LGUI, DIK_LWIN},
                       KeySample{SDL_SCANCODE_PRINTSCREEN, DIK_SYSRQ}, KeySample{SDL_SCANCODE_PAUSE, DIK_PAUSE},
                       KeySample{SDL_SCANCODE_INTERNATIONAL3, DIK_YEN},
-                      KeySample{SDL_SCANCODE_VOLUMEUP, DIK_VOLUMEUP}));
+                      KeySample{SDL_SCANCODE_VOLUMEUP, DIK_VOLUMEUP}),
+    [](const ::testing::TestParamInfo<KeySample>& info) {
+      return "Scancode" + std::to_string(info.param.scancode);
+    });
 
 }  // namespace
