@@ -22,6 +22,7 @@
 
 #include "engine/Log.h"
 #include "engine/StaticOrder.h"
+#include "platform/win32/files.h"
 
 // Built before every other static object of the program and destroyed after them.
 STATIC_ORDER_CONFIG std::wstring g_Header;
@@ -207,6 +208,13 @@ std::int32_t ParseTextIndex(const std::wstring& text) {
 }
 
 bool ReadConfig(const std::wstring& path) {
+  // Only a file that opens is handed to Xerces, which leaks when made to read something
+  // it can open but not read (a folder).
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (!IsUsableHandle(file)) return false;
+  CloseHandle(file);
+
   try {
     XMLPlatformUtils::Initialize(XMLUni::fgXercescDefaultLocale);
   } catch (const XMLException&) {
