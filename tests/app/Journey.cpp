@@ -1,0 +1,161 @@
+#include "tests/app/Journey.h"
+
+#include <SDL.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include <gtest/gtest.h>
+
+#include "engine/Engine.h"
+#include "engine/Window.h"
+#include "installer/WinMain.h"
+#include "platform/testkit/clock.h"
+#include "platform/testkit/input.h"
+#include "platform/win32/window.h"
+
+// The loop's message pump is the one call the engine makes at the start of every
+// iteration. test_app is linked with --wrap for it, so the engine's calls come here
+// first: the journey takes its step, then the real pump runs and sees the new input.
+extern "C" bool __real__Z12PumpMessagesv();
+extern "C" bool __wrap__Z12PumpMessagesv();
+
+extern "C" char __executable_start;
+
+namespace apptest {
+namespace {
+
+std::function<void()> g_iterationHook;
+int g_iterations = 0;
+
+// A journey that has not ended this long after starting never will.
+constexpr unsigned kChildWatchdogSeconds = 300;
+
+}  // namespace
+}  // namespace apptest
+
+extern "C" bool __wrap__Z12PumpMessagesv() {
+  ++apptest::g_iterations;
+  if (apptest::g_iterationHook) apptest::g_iterationHook();
+  return __real__Z12PumpMessagesv();
+}
+
+namespace apptest {
+
+Journey::Journey(std::string name) : name_(std::move(name)) {}
+
+Journey& Journey::Then(std::string what, Step step) {
+  steps_.push_back({std::move(what), std::move(step)});
+  return *this;
+}
+
+Journey& Journey::Do(std::string what, std::function<void()> action) {
+  return Then(std::move(what), [action = std::move(action)] {
+    action();
+    return true;
+  });
+}
+
+Journey& Journey::WaitForScene(SceneId scene) {
+  return Then("scene " + std::to_string(scene), [scene] { return CurrentScene() == scene; });
+}
+
+Journey& Journey::WaitFrames(int frames) {
+  auto left = std::make_shared<int>(frames);
+  return Then(std::to_string(frames) + " frames", [left] { return (*left)-- <= 0; });
+}
+
+Journey& Journey::WaitUntil(std::string what, std::function<bool()> condition) {
+  return Then(std::move(what), std::move(condition));
+}
+
+Journey& Journey::MovePointer(Point point) {
+  return Do("pointer to " + std::to_string(point.x) + "," + std::to_string(point.y),
+            [point] { testkit::MoveCursorToClient(g_Window, point.x, point.y); });
+}
+
+Journey& Journey::Press(Point point) {
+  MovePointer({point.x - 1, point.y});
+  MovePointer(point);
+  return Do("left button down", [] { testkit::PressMouseButton(0); });
+}
+
+Journey& Journey::Release() {
+  return Do("left button up", [] { testkit::ReleaseMouseButton(0); });
+}
+
+Journey& Journey::Click(Point point) {
+  Press(point);
+  return Release();
+}
+
+Journey& Journey::Key(int scancode) {
+  Do("key down", [scancode] { testkit::PressKey(scancode); });
+  return Do("key up", [scancode] { testkit::ReleaseKey(scancode); });
+}
+
+void Journey::Iterate() {
+  if (next_ >= steps_.size()) {
+    // Every step is taken: the program should be on its way out.
+    if (!gaveUp_ && ++iterationsOnStep_ > kPatience) {
+      ADD_FAILURE() << name_ << ": the program did not end after its last step";
+      gaveUp_ = true;
+      testkit::CloseWindow(g_Window);
+    }
+    return;
+  }
+  Entry& entry = steps_[next_];
+  if (entry.step()) {
+    ++next_;
+    iterationsOnStep_ = 0;
+  } else if (++iterationsOnStep_ > kPatience) {
+    ADD_FAILURE() << name_ << ": gave up waiting for step " << next_ << " (" << entry.what << ")";
+    next_ = steps_.size();
+    iterationsOnStep_ = 0;
+    gaveUp_ = true;
+    testkit::CloseWindow(g_Window);
+  }
+}
+
+int Journey::Run() {
+  // The workers' pauses pass at once, and the emulated game's delay with them.
+  testkit::UseVirtualClock(true);
+  testkit::CaptureFrames(true);
+  g_iterationHook = [this] { Iterate(); };
+  char commandLine[] = "";
+  const int result = WinMain(reinterpret_cast<HINSTANCE>(&__executable_start), nullptr, commandLine, SW_SHOWDEFAULT);
+  g_iterationHook = nullptr;
+  if (next_ < steps_.size()) {
+    ADD_FAILURE() << name_ << ": the program ended before step " << next_ << " (" << steps_[next_].what << ")";
+  }
+  return result;
+}
+
+SceneId CurrentScene() { return g_CurrentScene; }
+
+int IterationCount() { return g_iterations; }
+
+testkit::Frame LastFrame() { return testkit::LastFrame(); }
+
+void RunInChild(const std::function<void()>& body) {
+  std::fflush(stdout);
+  std::fflush(stderr);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0) << "fork failed";
+  if (child == 0) {
+    ::alarm(kChildWatchdogSeconds);
+    body();
+    std::fflush(stdout);
+    // exit, not _exit: the program's static objects are torn down as at a real exit.
+    std::exit(::testing::Test::HasFailure() ? 1 : 0);
+  }
+  int status = 0;
+  while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  }
+  ASSERT_TRUE(WIFEXITED(status)) << "the journey's process was ended by signal " << WTERMSIG(status);
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "the journey failed (see above)";
+}
+
+}  // namespace apptest

@@ -1,0 +1,81 @@
+// The roads on which the built program ends before its main loop, run as a child
+// process from a folder other than its own.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "tests/app/AppKit.h"
+
+namespace apptest {
+namespace {
+
+namespace fs = std::filesystem;
+
+class StartupRoads : public ::testing::Test {
+ protected:
+  // The program's folder gets the executable and the named files of the distribution.
+  void Install(std::initializer_list<const char*> files) {
+    fs::copy_file(DistFolder() + "/QuellorInstaller", program.path() + "/QuellorInstaller");
+    for (const char* file : files) {
+      fs::copy(DistFolder() + "/" + file, program.path() + "/" + file, fs::copy_options::recursive);
+    }
+  }
+
+  ProgramRun Run() {
+    return RunProgram(program.path() + "/QuellorInstaller", {"--install", "/quiet"}, elsewhere.path(),
+                      {{"ALLUSERS", logs.path()},
+                       {"SDL_VIDEODRIVER", "offscreen"},
+                       {"SDL_RENDER_DRIVER", "software"},
+                       {"RAPI_HANDHELD", ""}});
+  }
+
+  TempFolder program{"program"};
+  TempFolder elsewhere{"elsewhere"};
+  TempFolder logs{"logs"};
+};
+
+TEST_F(StartupRoads, WithoutItsConfigurationTheProgramEndsWithOneBeforeAnyWindow) {
+  Install({"Common.pak", "Local.pak", "Inst"});
+  // A complete distribution in the current folder must not be taken for the program's.
+  for (const char* file : {"Config.xml", "Common.pak", "Local.pak"}) {
+    fs::copy_file(DistFolder() + "/" + file, elsewhere.path() + "/" + file);
+  }
+
+  const ProgramRun run = Run();
+
+  EXPECT_EQ(run.exitCode, 1) << run.output;
+  // The engine never started: no log was opened, so no window was made either.
+  EXPECT_TRUE(ReadLogs(logs.path()).empty());
+}
+
+TEST_F(StartupRoads, AnUnreadableConfigurationEndsWithOne) {
+  Install({"Common.pak", "Local.pak"});
+  std::ofstream(program.path() + "/Config.xml") << "<Config><Header>cut short";
+
+  const ProgramRun run = Run();
+
+  EXPECT_EQ(run.exitCode, 1) << run.output;
+  EXPECT_TRUE(ReadLogs(logs.path()).empty());
+}
+
+TEST_F(StartupRoads, AMissingPackIsAnErrorThatEndsTheProgramAfterTheEngineStarted) {
+  Install({"Config.xml", "Common.pak", "Inst"});
+
+  const ProgramRun run = Run();
+
+  EXPECT_EQ(run.signal, 0) << run.output;
+  EXPECT_NE(run.exitCode, 0) << run.output;
+  EXPECT_NE(run.output.find("Can't read resource file"), std::string::npos) << run.output;
+  // Started from elsewhere, it still found its configuration and opened its window.
+  const std::vector<std::string> written = ReadLogs(logs.path());
+  ASSERT_EQ(written.size(), 1u);
+  const std::string& log = written.front();
+  EXPECT_NE(log.find("INFO     Engine Initialization Done\r\n"), std::string::npos) << log;
+  const std::string error = "ERROR    Can't read resource file\r\n";
+  ASSERT_GE(log.size(), error.size());
+  EXPECT_EQ(log.substr(log.size() - error.size()), error) << "the error is the last line:\n" << log;
+}
+
+}  // namespace
+}  // namespace apptest
