@@ -25,7 +25,8 @@ Bytes Concat(const std::string& text, std::size_t zeroBytes) {
 TEST(BadPictures, EveryTruncationOfEveryFormatFailsCleanly) {
   const Pixels sample = SamplePixels();
   Bytes hdrData(9 * 2 * 4);
-  for (std::size_t i = 0; i < hdrData.size(); ++i) hdrData[i] = std::uint8_t(i % 3 == 0 ? 100 : 130);
+  // Constant exponents make one run packet per row, the rest literal packets.
+  for (std::size_t i = 0; i < hdrData.size(); ++i) hdrData[i] = std::uint8_t(i % 4 == 3 ? 130 : i * 7 % 120 + 10);
   struct Case {
     const char* name;
     Bytes file;
@@ -43,8 +44,8 @@ TEST(BadPictures, EveryTruncationOfEveryFormatFailsCleanly) {
       {"pfm", WritePfm(true, 2, 2, std::vector<float>(12, 0.5f), true)},
       {"hdr", WriteHdr(2, 2, Bytes(16, 128), false)},
       {"hdr rle", WriteHdr(9, 2, hdrData, true)},
-      {"dds dxt1 mips", WriteDds(kWidth, kHeight, Dxt("DXT1", 3), Bytes(4 * 8, 0x55))},
-      {"dds argb", WriteDds(2, 2, Rgb(32, 0xFF0000, 0xFF00, 0xFF, true), Bytes(16, 0x77))},
+      {"dds dxt1 mips", WriteDds(kWidth, kHeight, {.fourCc = "DXT1", .mipLevels = 3}, Bytes(4 * 8, 0x55))},
+      {"dds argb", WriteDds(2, 2, DdsLayout{}, Bytes(16, 0x77))},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -77,14 +78,14 @@ TEST(BadPictures, SidesAboveTheLimitOrZeroAreRefused) {
   ExpectRefused(Concat("P6 99999999999999999999 1 255\n", 64), "ppm overflowing width");
   ExpectRefused(Concat("PF\n16385 1\n-1\n", 12 * over), "pfm wide");
   ExpectRefused(Concat("#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n-Y 1 +X 16385\n", 4 * over), "hdr wide");
-  ExpectRefused(WriteDds(16384, 16384, Dxt("DXT1"), {}), "dds at the limit, without its data");
-  ExpectRefused(WriteDds(over, 4, Dxt("DXT1"), Bytes(over * 2, 0)), "dds wide");
+  ExpectRefused(WriteDds(16384, 16384, {.fourCc = "DXT1"}, {}), "dds at the limit, without its data");
+  ExpectRefused(WriteDds(over, 4, {.fourCc = "DXT1"}, Bytes(over * 2, 0)), "dds wide");
 
   ExpectRefused(WriteBmp(0, 1, {}, 24), "bmp zero width");
   ExpectRefused(WriteTga(1, 0, {}, 24, false), "tga zero height");
   ExpectRefused(Concat("P5 0 1 255\n", 4), "pgm zero width");
   ExpectRefused(Concat("PF\n1 0\n-1\n", 12), "pfm zero height");
-  ExpectRefused(WriteDds(0, 4, Dxt("DXT1"), Bytes(8, 0)), "dds zero width");
+  ExpectRefused(WriteDds(0, 4, {.fourCc = "DXT1"}, Bytes(8, 0)), "dds zero width");
   ExpectRefused(Concat("#?RADIANCE\nFORMAT=32-bit_rle_rgbe\n\n-Y 0 +X 1\n", 4), "hdr zero height");
 
   // Exactly at the limit is allowed.
@@ -112,12 +113,12 @@ TEST(BadPictures, DamagedLibraryStreamsFailWithoutPrinting) {
 TEST(BadPictures, InconsistentHeadersOfOurOwnFormatsAreRefused) {
   // DDS: unsupported codes and layouts, a mip chain longer than the picture allows,
   // one byte of DXT data missing.
-  ExpectRefused(WriteDds(4, 4, Dxt("DXT2"), Bytes(16, 0)), "dds premultiplied");
-  ExpectRefused(WriteDds(4, 4, Dxt("DX10"), Bytes(64, 0)), "dds dx10");
-  ExpectRefused(WriteDds(4, 4, Dxt("DXT1", 1, 0x200), Bytes(6 * 8, 0)), "dds cube map");
-  ExpectRefused(WriteDds(4, 4, Rgb(16, 0xF800, 0x7E0, 0x1F, false), Bytes(32, 0)), "dds 565");
-  ExpectRefused(WriteDds(kWidth, kHeight, Dxt("DXT1", 4), Bytes(64, 0)), "dds too many mips");
-  ExpectRefused(WriteDds(8, 8, Dxt("DXT5"), Bytes(63, 0)), "dds short dxt data");
+  ExpectRefused(WriteDds(4, 4, {.fourCc = "DXT2"}, Bytes(16, 0)), "dds premultiplied");
+  ExpectRefused(WriteDds(4, 4, {.fourCc = "DX10"}, Bytes(64, 0)), "dds dx10");
+  ExpectRefused(WriteDds(4, 4, {.fourCc = "DXT1", .caps2 = 0x200}, Bytes(6 * 8, 0)), "dds cube map");
+  ExpectRefused(WriteDds(4, 4, {.bits = 16, .red = 0xF800, .green = 0x7E0, .blue = 0x1F}, Bytes(32, 0)), "dds 565");
+  ExpectRefused(WriteDds(kWidth, kHeight, {.fourCc = "DXT1", .mipLevels = 4}, Bytes(64, 0)), "dds too many mips");
+  ExpectRefused(WriteDds(8, 8, {.fourCc = "DXT5"}, Bytes(63, 0)), "dds short dxt data");
 
   // PFM: the scale must be a non-zero number; sides plain decimal.
   for (const char* header : {"PF\n2 2\n0\n", "PF\n2 2\nabc\n", "PF\n2 2\nnan\n", "PF\n2 2\ninf\n", "PF\n-2 2\n-1\n",

@@ -77,7 +77,7 @@ TEST(DxtBlocks, PartialEdgeBlocksAreCroppedInSurfacesAndDdsFiles) {
   Pixels surface(25);
   layer::image::DecodeSurface(BlockFormat::Dxt1, data.data(), 5, 5, surface.data());
   EXPECT_EQ(surface, want);
-  EXPECT_EQ(PixelsOf(WriteDds(5, 5, Dxt("DXT1"), data)), want);
+  EXPECT_EQ(PixelsOf(WriteDds(5, 5, {.fourCc = "DXT1"}, data)), want);
 }
 
 }  // namespace

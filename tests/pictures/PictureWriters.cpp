@@ -1,5 +1,6 @@
 #include "tests/pictures/PictureWriters.h"
 
+#include <algorithm>
 #include <cstdio>  // jpeglib.h needs FILE
 #include <cstdlib>
 #include <cstring>
@@ -252,46 +253,16 @@ Bytes WriteHdr(std::uint32_t width, std::uint32_t height, const Bytes& rgbe, boo
   for (std::uint32_t y = 0; y < height; ++y) {
     w.U8(2).U8(2).U8(width >> 8).U8(width & 0xFF);
     for (std::uint32_t channel = 0; channel < 4; ++channel) {
-      std::vector<std::uint8_t> samples;
+      Bytes samples;
       for (std::uint32_t x = 0; x < width; ++x) samples.push_back(rgbe[(y * width + x) * 4 + channel]);
-      // Repeats become run packets, the rest literal packets.
-      auto runAt = [&](std::size_t x) {
-        std::size_t n = 1;
-        while (x + n < samples.size() && samples[x + n] == samples[x] && n < 127) ++n;
-        return n;
-      };
-      for (std::size_t x = 0; x < samples.size();) {
-        if (std::size_t run = runAt(x); run >= 2) {
-          w.U8(128 + run).U8(samples[x]);
-          x += run;
-          continue;
-        }
-        std::size_t end = x;
-        while (end < samples.size() && end - x < 128 && (end == x || runAt(end) < 2)) ++end;
-        w.U8(end - x);
-        for (; x < end; ++x) w.U8(samples[x]);
+      if (std::count(samples.begin(), samples.end(), samples[0]) == static_cast<std::ptrdiff_t>(width)) {
+        w.U8(128 + width).U8(samples[0]);
+      } else {
+        w.U8(width).Append(samples);
       }
     }
   }
   return w.bytes;
-}
-
-DdsLayout Dxt(const std::string& fourCc, std::uint32_t mipLevels, std::uint32_t caps2) {
-  DdsLayout layout;
-  layout.fourCc = fourCc;
-  layout.mipLevels = mipLevels;
-  layout.caps2 = caps2;
-  return layout;
-}
-
-DdsLayout Rgb(std::uint32_t bits, std::uint32_t red, std::uint32_t green, std::uint32_t blue, bool alphaPixels) {
-  DdsLayout layout;
-  layout.bits = bits;
-  layout.red = red;
-  layout.green = green;
-  layout.blue = blue;
-  layout.alphaPixels = alphaPixels;
-  return layout;
 }
 
 Bytes WriteDds(std::uint32_t width, std::uint32_t height, const DdsLayout& layout, const Bytes& data) {

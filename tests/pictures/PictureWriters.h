@@ -58,19 +58,18 @@ Bytes WritePnm(const std::string& magic, std::uint32_t width, std::uint32_t heig
 Bytes WritePfm(bool colour, std::uint32_t width, std::uint32_t height, const std::vector<float>& samples,
                bool littleEndian);
 
-// Radiance HDR from RGBE quadruples; rle codes each channel of each row as literals.
+// Radiance HDR from RGBE quadruples; rle codes each channel of each row as one run
+// when all its samples are equal, else as one literal packet (width 8 to 127).
 Bytes WriteHdr(std::uint32_t width, std::uint32_t height, const Bytes& rgbe, bool rle);
 
 // DDS header (plus data): fourCc ("DXT1"...) or, when empty, RGB with the masks given.
 struct DdsLayout {
-  std::string fourCc;
+  std::string fourCc = {};
   std::uint32_t bits = 32, red = 0xFF0000, green = 0xFF00, blue = 0xFF, alpha = 0xFF000000u;
   bool alphaPixels = true;
   std::uint32_t mipLevels = 1;
   std::uint32_t caps2 = 0;
 };
-DdsLayout Dxt(const std::string& fourCc, std::uint32_t mipLevels = 1, std::uint32_t caps2 = 0);
-DdsLayout Rgb(std::uint32_t bits, std::uint32_t red, std::uint32_t green, std::uint32_t blue, bool alphaPixels);
 Bytes WriteDds(std::uint32_t width, std::uint32_t height, const DdsLayout& layout, const Bytes& data);
 
 }  // namespace pictures_test

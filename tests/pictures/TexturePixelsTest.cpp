@@ -1,5 +1,4 @@
-// What a texture is made from: the colour key, the asked size, and the results the
-// D3DX texture functions pass on.
+// What a texture is made from: the picture's pixels, colour-keyed, at the asked size.
 #include <gtest/gtest.h>
 
 #include "platform/d3d9/image_texture.h"
@@ -62,20 +61,6 @@ TEST(TexturePixels, OwnSizeUnlessAnotherIsAskedThenNearestScaling) {
   EXPECT_EQ(out.argb, opaque({4, 6})) << "centres on the lower row, then the middle and last columns";
   ASSERT_EQ(Prepare(png, 1, D3DX_DEFAULT, 0, out), D3D_OK);
   EXPECT_EQ(out.argb, opaque({2, 5})) << "one side asked, the other the picture's own";
-}
-
-TEST(TexturePixels, FailuresNameTheirCause) {
-  Bytes png = WritePngRgba(2, 2, Pixels(4, kMagenta));
-  layer::DecodedImage out;
-  D3DXIMAGE_INFO info{};
-  info.Width = 77;
-  Bytes garbage(64, 0x20);
-  EXPECT_EQ(Prepare(garbage, 0, 0, 0, out, &info), D3DXERR_INVALIDDATA);
-  EXPECT_EQ(Prepare(Bytes(png.begin(), png.end() - 1), 0, 0, 0, out, &info), D3DXERR_INVALIDDATA);
-  EXPECT_EQ(info.Width, 77u) << "no information from a failed picture";
-  EXPECT_EQ(Prepare(png, layer::kMaxImageSide + 1, 0, 0, out), D3DERR_INVALIDCALL);
-  EXPECT_EQ(layer::PrepareTexturePixels(nullptr, 10, 0, 0, 0, nullptr, out), D3DERR_INVALIDCALL);
-  EXPECT_EQ(Prepare(Bytes{}, 0, 0, 0, out), D3DERR_INVALIDCALL);
 }
 
 }  // namespace
