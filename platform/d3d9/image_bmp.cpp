@@ -167,6 +167,6 @@ bool Decode(Bytes file, DecodedImage& image) {
 
 }  // namespace
 
-const Codec kBmpCodec = {D3DXIFF_BMP, Matches, ReadInfo, Decode};
+const Codec kBmpCodec = {Matches, ReadInfo, Decode};
 
 }  // namespace layer::image

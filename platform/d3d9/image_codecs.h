@@ -19,7 +19,6 @@ using Bytes = std::span<const std::uint8_t>;
 // the pixel data, checks that all of it is present; decode reads everything and fails
 // on any damage, so a picture that decodes is the whole picture.
 struct Codec {
-  D3DXIMAGE_FILEFORMAT fileFormat;
   bool (*matches)(Bytes file);
   bool (*readInfo)(Bytes file, D3DXIMAGE_INFO& info);
   bool (*decode)(Bytes file, DecodedImage& image);

@@ -142,6 +142,6 @@ bool Decode(Bytes file, DecodedImage& image) {
 
 }  // namespace
 
-const Codec kDdsCodec = {D3DXIFF_DDS, Matches, ReadInfo, Decode};
+const Codec kDdsCodec = {Matches, ReadInfo, Decode};
 
 }  // namespace layer::image

@@ -119,6 +119,6 @@ bool Decode(Bytes file, DecodedImage& image) {
 
 }  // namespace
 
-const Codec kHdrCodec = {D3DXIFF_HDR, Matches, ReadInfo, Decode};
+const Codec kHdrCodec = {Matches, ReadInfo, Decode};
 
 }  // namespace layer::image

@@ -123,6 +123,6 @@ bool Decode(Bytes file, DecodedImage& image) {
 
 }  // namespace
 
-const Codec kJpegCodec = {D3DXIFF_JPG, Matches, ReadInfo, Decode};
+const Codec kJpegCodec = {Matches, ReadInfo, Decode};
 
 }  // namespace layer::image

@@ -93,6 +93,6 @@ bool Decode(Bytes file, DecodedImage& image) {
 
 }  // namespace
 
-const Codec kPfmCodec = {D3DXIFF_PFM, Matches, ReadInfo, Decode};
+const Codec kPfmCodec = {Matches, ReadInfo, Decode};
 
 }  // namespace layer::image

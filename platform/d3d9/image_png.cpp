@@ -36,7 +36,7 @@ void ReadFromMemory(png_structp png, png_bytep out, png_size_t length) {
   job->position += length;
 }
 
-void FailByJump(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+[[noreturn]] void FailByJump(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 void IgnoreWarning(png_structp, png_const_charp) {}
 
 // The format D3DX reports for the picture: with any transparency A8R8G8B8; grey
@@ -123,6 +123,6 @@ bool Decode(Bytes file, DecodedImage& image) {
 
 }  // namespace
 
-const Codec kPngCodec = {D3DXIFF_PNG, Matches, ReadInfo, Decode};
+const Codec kPngCodec = {Matches, ReadInfo, Decode};
 
 }  // namespace layer::image

@@ -121,6 +121,6 @@ bool Decode(Bytes file, DecodedImage& image) {
 
 }  // namespace
 
-const Codec kPnmCodec = {D3DXIFF_PPM, Matches, ReadInfo, Decode};
+const Codec kPnmCodec = {Matches, ReadInfo, Decode};
 
 }  // namespace layer::image

@@ -1,5 +1,8 @@
-// stb_image, compiled here with only the formats the layer hands it, without stdio
-// and with the layer's size limit. Its functions stay private to this file.
+// stb_image, compiled here rather than linked from Debian's libstb.so: that library
+// carries every stb decoder (GIF, PSD, PIC...) with stb's default size limit, while
+// here only the formats the layer hands it are built, with the layer's limit, without
+// stdio or shared failure strings, and under the project's warnings and sanitizers.
+// Its functions stay private to this file.
 #include "platform/d3d9/image_stb.h"
 
 #include <climits>

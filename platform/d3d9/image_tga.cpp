@@ -125,6 +125,6 @@ bool Decode(Bytes file, DecodedImage& image) {
 
 }  // namespace
 
-const Codec kTgaCodec = {D3DXIFF_TGA, Matches, ReadInfo, Decode};
+const Codec kTgaCodec = {Matches, ReadInfo, Decode};
 
 }  // namespace layer::image
