@@ -9,322 +9,149 @@
 namespace {
 
 std::vector<CTCBlinkButton*> g_clicks;
-void RecordClick(CTCBlinkButton* button) { g_clicks.push_back(button); }
-void DisableOnClick(CTCBlinkButton* button) {
-  g_clicks.push_back(button);
+void Record(CTCBlinkButton* button) { g_clicks.push_back(button); }
+void RecordAndDisable(CTCBlinkButton* button) {
+  Record(button);
   button->Disable();
 }
 
-CTEvent Kind(std::int32_t kind, bool leftDown = false) {
-  CTEvent event;
-  event.kind = kind;
-  event.leftDown = leftDown ? 1 : 0;
-  return event;
-}
-
+// A running button at (10, 10), 50x20, fed by its scene.
 class BlinkButton : public testing::Test {
  protected:
   BlinkButton() {
     g_clicks.clear();
-    button.Initialize();
-    button.Resume();
-    button.SetClickHandler(RecordClick);
+    scene.AddComponent(&button);
+    scene.Initialize();
+    scene.Resume();
+    button.SetRect(10.0f, 10.0f, 50.0f, 20.0f);
+    button.SetClickHandler(Record);
   }
-  void Send(std::int32_t kind, bool leftDown = false) { button.OnEvent(Kind(kind, leftDown)); }
+  static DIMOUSESTATE Buttons(BYTE left, BYTE right = 0) { return DIMOUSESTATE{0, 0, 0, {left, right, 0, 0}}; }
+  void MoveTo(std::int32_t x, BYTE left = 0) { scene.OnEvent(CTEventMouseMove(Buttons(left), x, 20)); }
+  void Down(std::int32_t x, std::uint8_t index = 0) { scene.OnEvent(CTEventMouseDown(Buttons(0x80), x, 20, index)); }
+  void Up(std::int32_t x, std::uint8_t index = 0) { scene.OnEvent(CTEventMouseUp(Buttons(0), x, 20, index)); }
   void Updates(int count) {
-    for (int i = 0; i < count; ++i) button.Update();
+    while (count-- > 0) scene.Update();
   }
-  // The alpha that the next draw gives the label (the label has no font, so nothing
-  // reaches the device).
-  std::uint8_t DrawnAlpha() {
-    button.Draw();
+  int DrawnAlpha() {  // the label has no font: a draw only sets its alpha
+    scene.Draw();
     return button.GetLabel().GetAlpha();
   }
-
+  CTScene scene;
   CTCBlinkButton button;
 };
 
-TEST_F(BlinkButton, InMouseDownUpClicksOnceWithItsOwnAddress) {
-  Send(CTEvent::MouseIn);
-  EXPECT_EQ(button.GetMode(), CTCBlinkButton::Hover);
-  Send(CTEvent::MouseDown);
+TEST_F(BlinkButton, ClicksWhenAnyMouseButtonGoesDownAndUpOverIt) {
+  Down(100);
+  MoveTo(20, 0x80);  // pressed outside, dragged in
+  Up(20);
+  EXPECT_TRUE(g_clicks.empty());
+  Down(20, 1);
   EXPECT_EQ(button.GetMode(), CTCBlinkButton::Pressed);
-  EXPECT_TRUE(button.IsPressed());
-  Send(CTEvent::MouseUp);
+  MoveTo(100, 0x80);  // dragged out: Normal, still pressed
+  EXPECT_EQ(button.GetMode(), CTCBlinkButton::Normal);
+  MoveTo(20, 0);  // back with the left button up: the press is gone
+  EXPECT_EQ(button.GetMode(), CTCBlinkButton::Hover);
+  Up(20);
+  EXPECT_TRUE(g_clicks.empty());
+  Down(20);
+  MoveTo(100, 0x80);
+  MoveTo(20, 0x80);  // back with the left button still down
+  EXPECT_EQ(button.GetMode(), CTCBlinkButton::Pressed);
+  Up(20);
+  Up(20);
   EXPECT_EQ(g_clicks, (std::vector<CTCBlinkButton*>{&button}));
   EXPECT_EQ(button.GetMode(), CTCBlinkButton::Hover);
-  EXPECT_FALSE(button.IsPressed());
-  Send(CTEvent::MouseUp);  // a second release is no second click
-  EXPECT_EQ(g_clicks.size(), 1u);
-}
-
-TEST_F(BlinkButton, ReleaseWithoutAPressOverItCallsNothing) {
-  Send(CTEvent::MouseDown);  // not hovered: ignored
-  EXPECT_FALSE(button.IsPressed());
-  Send(CTEvent::MouseIn, /*leftDown=*/true);  // pressed outside, dragged in
-  Send(CTEvent::MouseUp);
-  EXPECT_TRUE(g_clicks.empty());
-  EXPECT_EQ(button.GetMode(), CTCBlinkButton::Hover);
-}
-
-TEST_F(BlinkButton, DraggingOutAndBackKeepsThePressOnlyWhileTheLeftButtonIsDown) {
-  Send(CTEvent::MouseIn);
-  Send(CTEvent::MouseDown);
-  Send(CTEvent::MouseOut);
-  EXPECT_EQ(button.GetMode(), CTCBlinkButton::Normal);
-  EXPECT_TRUE(button.IsPressed());
-  Send(CTEvent::MouseIn, /*leftDown=*/false);  // released outside meanwhile
-  EXPECT_FALSE(button.IsPressed());
-  EXPECT_EQ(button.GetMode(), CTCBlinkButton::Hover);
-  Send(CTEvent::MouseUp);
-  EXPECT_TRUE(g_clicks.empty());
-
-  Send(CTEvent::MouseDown);
-  Send(CTEvent::MouseOut);
-  Send(CTEvent::MouseIn, /*leftDown=*/true);
-  EXPECT_EQ(button.GetMode(), CTCBlinkButton::Pressed);
-  Send(CTEvent::MouseUp);
-  EXPECT_EQ(g_clicks.size(), 1u);
-}
-
-TEST_F(BlinkButton, ReleaseOutsideEndsThePressWithoutAClick) {
-  Send(CTEvent::MouseIn);
-  Send(CTEvent::MouseDown);
-  Send(CTEvent::MouseOut);
-  Send(CTEvent::MouseUp);  // a plain call, as the scene would never route it
-  EXPECT_TRUE(g_clicks.empty());
-  EXPECT_FALSE(button.IsPressed());
-  EXPECT_EQ(button.GetMode(), CTCBlinkButton::Normal);
-}
-
-TEST_F(BlinkButton, RightAndMiddleButtonsClickThroughTheScene) {
-  button.SetRect(10.0f, 10.0f, 50.0f, 20.0f);
-  CTScene scene;
-  scene.AddComponent(&button);
-  for (std::uint8_t index : {std::uint8_t{1}, std::uint8_t{2}}) {
-    DIMOUSESTATE down{};
-    down.rgbButtons[index] = 0x80;
-    scene.OnEvent(CTEventMouseMove(DIMOUSESTATE{}, 20, 20));
-    scene.OnEvent(CTEventMouseDown(down, 20, 20, index));
-    scene.OnEvent(CTEventMouseUp(DIMOUSESTATE{}, 20, 20, index));
-    scene.OnEvent(CTEventMouseMove(DIMOUSESTATE{}, 200, 200));
-  }
+  button.SetClickHandler(RecordAndDisable);  // its change is undone after it returns
+  Down(20, 2);
+  Up(20, 2);
   EXPECT_EQ(g_clicks.size(), 2u);
-  // Pressed outside, released inside: the button never saw the press.
-  scene.OnEvent(CTEventMouseDown(DIMOUSESTATE{}, 0, 0, 0));
-  scene.OnEvent(CTEventMouseMove(DIMOUSESTATE{}, 20, 20));
-  scene.OnEvent(CTEventMouseUp(DIMOUSESTATE{}, 20, 20, 0));
-  EXPECT_EQ(g_clicks.size(), 2u);
-}
-
-TEST_F(BlinkButton, NullHandlerOnlyChangesTheMode) {
-  button.SetClickHandler(nullptr);
-  Send(CTEvent::MouseIn);
-  Send(CTEvent::MouseDown);
-  Send(CTEvent::MouseUp);
-  EXPECT_TRUE(g_clicks.empty());
   EXPECT_EQ(button.GetMode(), CTCBlinkButton::Hover);
 }
 
-TEST_F(BlinkButton, HandlerThatDisablesItsButtonSeesItUndone) {
-  button.SetClickHandler(DisableOnClick);
-  Send(CTEvent::MouseIn);
-  Send(CTEvent::MouseDown);
-  Send(CTEvent::MouseUp);
-  EXPECT_EQ(g_clicks.size(), 1u);
-  EXPECT_EQ(button.GetMode(), CTCBlinkButton::Hover);
-}
-
-TEST_F(BlinkButton, OtherKindsChangeNothing) {
-  Send(CTEvent::MouseIn);
-  Updates(3);
-  for (std::int32_t kind : std::initializer_list<std::int32_t>{CTEvent::MouseMove, CTEvent::MouseWheel, CTEvent::KeyPress, CTEvent::KeyRelease,
-                            CTEvent::Symbol, 0}) {
-    Send(kind);
-  }
-  EXPECT_EQ(button.GetMode(), CTCBlinkButton::Hover);
-  EXPECT_EQ(button.GetPhase(), 45);
-  EXPECT_TRUE(button.IsHovered());
-  EXPECT_FALSE(button.IsPressed());
-}
-
-TEST_F(BlinkButton, DisabledButtonIgnoresEventsFreezesAndDrawsAtHalfAlpha) {
-  Send(CTEvent::MouseIn);
+TEST_F(BlinkButton, DisabledIgnoresEventsFreezesAndEnableDecidesByWhatItLastSaw) {
+  MoveTo(20);
   Updates(2);
+  button.Enable();  // enabled already: nothing changes
+  EXPECT_EQ(button.GetPhase(), 30);
   button.Disable();
-  Send(CTEvent::MouseOut);
-  Send(CTEvent::MouseDown);
-  Send(CTEvent::MouseUp);
-  Updates(10);
+  MoveTo(100);
+  Down(20);
+  Up(20);
+  Updates(5);
   EXPECT_TRUE(g_clicks.empty());
-  EXPECT_EQ(button.GetMode(), CTCBlinkButton::Disabled);
-  EXPECT_TRUE(button.IsHovered());  // kept from before
   EXPECT_EQ(button.GetPhase(), 30);
   EXPECT_EQ(DrawnAlpha(), 127);
-}
-
-TEST_F(BlinkButton, EnableDecidesByWhatTheButtonLastSaw) {
-  Send(CTEvent::MouseIn);
-  Updates(2);
-  button.Enable();  // already enabled: nothing
+  button.Enable();  // it still counts as hovered: the pulse restarts transparent
   EXPECT_EQ(button.GetMode(), CTCBlinkButton::Hover);
-  EXPECT_EQ(button.GetPhase(), 30);
-
-  button.Disable();
-  button.Enable();  // hovered: starts at the transparent point
-  EXPECT_EQ(button.GetMode(), CTCBlinkButton::Hover);
-  EXPECT_EQ(button.GetPhase(), 255);
   EXPECT_EQ(DrawnAlpha(), 0);
-
-  Send(CTEvent::MouseDown);
+  button.OnEvent(CTEventMouseDown(Buttons(0x80), 5, 5, 0));
   button.Disable();
-  button.Enable();  // hovered and pressed
+  button.Enable();
   EXPECT_EQ(button.GetMode(), CTCBlinkButton::Pressed);
   EXPECT_EQ(DrawnAlpha(), 255);
-
-  Send(CTEvent::MouseOut);
+  button.OnEvent(CTEventMouseOut(Buttons(0), 100, 5));
   button.Disable();
-  button.Enable();  // not hovered: at rest
+  button.Enable();
   EXPECT_EQ(button.GetMode(), CTCBlinkButton::Normal);
   EXPECT_EQ(button.GetPhase(), 0);
 }
 
-TEST_F(BlinkButton, PulseRunsWhileHoveredWrappingWithTheRemainder) {
-  Updates(5);
-  EXPECT_EQ(button.GetPhase(), 0);  // at rest with the pointer outside
-  Send(CTEvent::MouseIn);
-  std::vector<int> phases, alphas;
-  for (int i = 0; i < 37; ++i) {
-    button.Update();
-    phases.push_back(button.GetPhase());
-    alphas.push_back(DrawnAlpha());
-  }
-  EXPECT_EQ(phases[0], 15);
-  EXPECT_EQ(alphas[0], 240);
-  EXPECT_EQ(phases[16], 255);
-  EXPECT_EQ(alphas[16], 0);
-  EXPECT_EQ(phases[17], 270);
-  EXPECT_EQ(alphas[17], 14);
-  EXPECT_EQ(phases[33], 510);
-  EXPECT_EQ(alphas[33], 254);
-  EXPECT_EQ(phases[34], 13);  // 525 - 512: the pulse goes on
-  EXPECT_EQ(phases[35], 28);
-  // Falling on the way out, rising on the way back.
-  for (int i = 1; i <= 16; ++i) EXPECT_LT(alphas[i], alphas[i - 1]) << i;
-  for (int i = 18; i <= 33; ++i) EXPECT_GT(alphas[i], alphas[i - 1]) << i;
-}
-
-TEST_F(BlinkButton, PulseThatLosesThePointerFinishesAtRest) {
-  Send(CTEvent::MouseIn);
-  Updates(20);
-  ASSERT_EQ(button.GetPhase(), 300);
-  Send(CTEvent::MouseOut);
-  Updates(14);
-  EXPECT_EQ(button.GetPhase(), 510);
-  EXPECT_EQ(DrawnAlpha(), 254);
-  button.Update();
-  EXPECT_EQ(button.GetPhase(), 0);
-  EXPECT_EQ(DrawnAlpha(), 255);
+TEST_F(BlinkButton, PulseRunsWhileHoveredAndFinishesAtRestAfterTheLeave) {
+  button.Hide();  // hidden buttons pulse too
   Updates(3);
+  EXPECT_EQ(button.GetPhase(), 0);  // at rest, pointer outside
+  MoveTo(20);
+  std::vector<int> alphas;
+  for (int i = 0; i < 36; ++i) {
+    Updates(1);
+    alphas.push_back(CTCBlinkButton::PhaseAlpha(button.GetPhase()));
+  }
+  EXPECT_EQ(alphas[0], 240);
+  EXPECT_EQ(alphas[16], 0);    // phase 255
+  EXPECT_EQ(alphas[17], 14);   // phase 270
+  EXPECT_EQ(alphas[33], 254);  // phase 510
+  EXPECT_EQ(button.GetPhase(), 28);  // 525 wrapped to 13, then 28
+  Updates(18);
+  MoveTo(100);  // leaves at phase 298
+  Updates(14);
+  EXPECT_EQ(button.GetPhase(), 508);
+  Updates(1);
   EXPECT_EQ(button.GetPhase(), 0);
-}
-
-TEST_F(BlinkButton, PressRestartsThePulseButDrawsOpaque) {
-  Send(CTEvent::MouseIn);
-  Updates(10);
-  Send(CTEvent::MouseDown);
-  EXPECT_EQ(button.GetPhase(), 0);
-  Updates(17);
-  EXPECT_EQ(button.GetPhase(), 255);
+  Updates(2);
+  button.Show();
   EXPECT_EQ(DrawnAlpha(), 255);
 }
 
-TEST_F(BlinkButton, DrawHandsRectangleColoursEffectAndAlphaToTheLabel) {
-  CTFont font;  // never initialised: it draws nothing
-  button.SetRect(5.0f, 6.0f, 70.0f, 8.0f);
-  button.Setup(L"Install", &font, 2.0f, CTCLabel::Right, RGB{1, 2, 3}, CTCLabel::Shadow, RGB{4, 5, 6}, 1.5f);
-  const CTCLabel& label = button.GetLabel();
-  EXPECT_EQ(label.GetFont(), &font);
-  EXPECT_EQ(label.GetScale(), 2.0f);
-  EXPECT_EQ(label.GetAlignment(), CTCLabel::Right);
-  EXPECT_EQ(label.GetText(), L"Install");
-  EXPECT_EQ(label.GetEffect(), CTCLabel::None);  // handed over at the draw
-
-  button.Draw();
-  EXPECT_EQ(label.GetColour(), (RGB{1, 2, 3}));
-  EXPECT_EQ(label.GetEffect(), CTCLabel::Shadow);
-  EXPECT_EQ(label.GetEffectColour(), (RGB{4, 5, 6}));
-  EXPECT_EQ(label.GetEffectOffset(), 1.5f);
-  EXPECT_EQ(label.GetX(), 5.0f);
-  EXPECT_EQ(label.GetY(), 6.0f);
-  EXPECT_EQ(label.GetWidth(), 70.0f);
-  EXPECT_EQ(label.GetHeight(), 8.0f);
-}
-
-TEST(BlinkButtonLifeCycle, InitializeRecreatesTheLabelAndKeepsDisabled) {
+TEST(BlinkButtonLifeCycle, InitializeRecreatesTheLabelWhichFollowsTheButton) {
+  LogCapture log;
   CTFont font;
   CTCBlinkButton button;
   button.Setup(L"lost", &font, 1.0f, CTCLabel::Left, RGB{}, CTCLabel::None, RGB{}, 0.0f);
   button.SetRect(1.0f, 2.0f, 3.0f, 4.0f).Hide();
   button.Disable();
+  button.Draw();  // hidden: not even the state check
   button.Initialize();
   const CTCLabel& label = button.GetLabel();
   EXPECT_EQ(label.GetFont(), nullptr);
   EXPECT_EQ(label.GetText(), L"");
-  EXPECT_EQ(label.GetScale(), 0.0f);
   EXPECT_EQ(label.GetAlignment(), CTCLabel::Center);
-  EXPECT_EQ(label.GetState(), CTComponent::Paused);
   EXPECT_EQ(label.GetWidth(), 3.0f);
   EXPECT_EQ(label.IsVisible(), 0);
   EXPECT_EQ(button.GetMode(), CTCBlinkButton::Disabled);
-
-  CTCBlinkButton fresh;
-  fresh.OnEvent(Kind(CTEvent::MouseIn));
-  fresh.Update();
-  fresh.Initialize();  // forgets hover, press and pulse
-  EXPECT_FALSE(fresh.IsHovered());
-  EXPECT_EQ(fresh.GetPhase(), 0);
-  EXPECT_EQ(fresh.GetMode(), CTCBlinkButton::Normal);
-}
-
-TEST(BlinkButtonLifeCycle, LabelRunsExactlyWhileTheButtonRuns) {
-  LogCapture log;
-  CTCBlinkButton button;
-  button.Initialize();
+  button.Setup(L"Go", &font, 2.0f, CTCLabel::Right, RGB{1, 2, 3}, CTCLabel::Shadow, RGB{4, 5, 6}, 1.5f);
   EXPECT_TRUE(button.Resume());
-  EXPECT_EQ(button.GetLabel().GetState(), CTComponent::Running);
-  EXPECT_TRUE(button.Pause());
-  EXPECT_EQ(button.GetLabel().GetState(), CTComponent::Paused);
-  EXPECT_FALSE(button.Pause());  // one warning, from the button alone
-  const std::wstring text = log.Text();
-  EXPECT_EQ(text.find(L"Pause in notloaded state"), text.rfind(L"Pause in notloaded state"));
-  EXPECT_EQ(button.GetLabel().GetState(), CTComponent::Paused);
-
-  button.Resume();
-  button.Enter();
+  EXPECT_FALSE(button.Resume());
+  EXPECT_EQ(log.Warnings(L"Resume in loaded state"), 1);  // the label was not resumed twice
+  button.Show();
+  button.Draw();  // hands colour and effect to the label
+  EXPECT_EQ(label.GetColour(), (RGB{1, 2, 3}));
+  EXPECT_EQ(label.GetEffect(), CTCLabel::Shadow);
+  EXPECT_EQ(label.GetEffectColour(), (RGB{4, 5, 6}));
+  EXPECT_EQ(label.GetText(), L"Go");
   button.Shutdown();
-  EXPECT_EQ(button.GetState(), CTComponent::Paused);
-  EXPECT_FALSE(button.IsEntered());
-  EXPECT_EQ(button.GetLabel().GetState(), CTComponent::Paused);
-}
-
-TEST(BlinkButtonLifeCycle, HiddenButtonSkipsDrawingEvenItsStateCheck) {
-  CTCBlinkButton button;
-  button.Hide();
-  button.Draw();  // uninitialised, but hidden: no error
-  button.Update();
-  EXPECT_EQ(button.GetState(), CTComponent::Uninitialized);
-}
-
-TEST(BlinkButtonDeathTest, DrawingAVisibleButtonThatIsNotRunningEnds) {
-  GTEST_FLAG_SET(death_test_style, "fast");
-  LogCapture log;
-  CTCBlinkButton button;
-  button.Initialize();
-  EXPECT_DEATH(button.Draw(), "");
-  EXPECT_TRUE(log.HasError(L"TComponent draw in incorrect state"));
-  EXPECT_DEATH(button.Initialize(), "");
-  EXPECT_TRUE(log.HasError(L"Twice initialize"));
+  EXPECT_EQ(label.GetState(), CTComponent::Paused);
+  EXPECT_DEATH(button.Draw(), "TComponent draw in incorrect state");
 }
 
 }  // namespace
