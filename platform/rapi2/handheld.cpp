@@ -21,22 +21,35 @@ namespace emu {
 
 namespace {
 
+// The layer is first used while static objects are built (the application's device
+// link creates the desktop) and may still be used by a worker while they are torn
+// down, so its tables are made on first use and never destroyed.
+template <class Table>
+struct Guarded {
+  std::mutex mutex;
+  Table table;
+};
+
 // One line on stderr per folder and reason, so a device polled every few seconds does
 // not flood the terminal with the same complaint.
-std::mutex g_reportMutex;
-std::map<std::string, std::string> g_lastReport;
+Guarded<std::map<std::string, std::string>>& LastReports() {
+  static auto* reports = new Guarded<std::map<std::string, std::string>>;
+  return *reports;
+}
 
 void ReportOnce(const std::string& folder, const std::string& line) {
-  std::lock_guard<std::mutex> lock(g_reportMutex);
-  std::string& last = g_lastReport[folder];
+  auto& reports = LastReports();
+  std::lock_guard<std::mutex> lock(reports.mutex);
+  std::string& last = reports.table[folder];
   if (last == line) return;
   last = line;
   std::fprintf(stderr, "rapi2: %s\n", line.c_str());
 }
 
 void ClearReport(const std::string& folder) {
-  std::lock_guard<std::mutex> lock(g_reportMutex);
-  g_lastReport.erase(folder);
+  auto& reports = LastReports();
+  std::lock_guard<std::mutex> lock(reports.mutex);
+  reports.table.erase(folder);
 }
 
 DWORD FromErrno(int err) {
@@ -68,8 +81,11 @@ bool WriteAll(int fd, const char* data, size_t size, off_t offset) {
   return true;
 }
 
-std::mutex g_attachedMutex;
-std::map<std::string, std::shared_ptr<Handheld>> g_attached;
+// One object per handheld folder for the whole process.
+Guarded<std::map<std::string, std::shared_ptr<Handheld>>>& Attached() {
+  static auto* attached = new Guarded<std::map<std::string, std::shared_ptr<Handheld>>>;
+  return *attached;
+}
 
 }  // namespace
 
@@ -108,8 +124,9 @@ std::shared_ptr<Handheld> Handheld::Attach(const std::string& folder) {
   std::free(real);
   std::shared_ptr<Handheld> handheld;
   {
-    std::lock_guard<std::mutex> lock(g_attachedMutex);
-    auto& slot = g_attached[key];
+    auto& attached = Attached();
+    std::lock_guard<std::mutex> lock(attached.mutex);
+    auto& slot = attached.table[key];
     if (!slot) slot.reset(new Handheld(key));
     handheld = slot;
   }
@@ -268,7 +285,7 @@ DWORD Handheld::CreateFile(const WCHAR* path, DWORD access, DWORD creation, std:
   OpenFile file;
   file.fd = fd;
   file.host = entry.host;
-  file.volume = files_->VolumeOf(entry.names);
+  file.names = entry.names;
   file.writable = writable;
   *id = nextFileId_++;
   open_.emplace_back(*id, file);
@@ -292,7 +309,7 @@ DWORD Handheld::WriteFile(std::uint32_t id, const void* data, DWORD size) {
   const std::uint64_t end = file->position + size;
   const std::uint64_t current = static_cast<std::uint64_t>(st.st_size);
   const std::uint64_t growth = end > current ? end - current : 0;
-  if (growth > FreeBytes(file->volume) ||
+  if (growth > FreeBytes(files_->VolumeOf(file->names)) ||
       !WriteAll(file->fd, static_cast<const char*>(data), size, static_cast<off_t>(file->position))) {
     // No room: the device gives the whole file up rather than keep a partial one.
     struct stat now {};

@@ -77,7 +77,7 @@ class Handheld {
   struct OpenFile {
     int fd = -1;
     std::string host;
-    int volume = -1;
+    std::vector<std::wstring> names;  // its volume is looked up at each write: cards come and go
     bool writable = false;
     bool lost = false;  // taken away by a failed write
     std::uint64_t position = 0;

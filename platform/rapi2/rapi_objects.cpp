@@ -42,8 +42,16 @@ class ComObject : public Interface {
 };
 
 // Arrays handed out by CeFindAllFiles, so CeRapiFreeBuffer frees only what it gave.
-std::mutex g_buffersMutex;
-std::set<void*> g_buffers;
+// Made on first use and never destroyed: sessions may be used while static objects are
+// built or torn down.
+struct Buffers {
+  std::mutex mutex;
+  std::set<void*> given;
+};
+Buffers& GivenBuffers() {
+  static auto* buffers = new Buffers;
+  return *buffers;
+}
 
 // Handle values are plain numbers: they name entries of the session's tables and are
 // never pointers the PC side could free.
@@ -83,8 +91,9 @@ class Session final : public ComObject<IRAPISession, IID_IRAPISession> {
   DWORD CeGetLastError() override { return lastError_; }
 
   HRESULT CeRapiFreeBuffer(LPVOID buffer) override {
-    std::lock_guard<std::mutex> lock(g_buffersMutex);
-    if (g_buffers.erase(buffer) == 0) return E_INVALIDARG;
+    Buffers& buffers = GivenBuffers();
+    std::lock_guard<std::mutex> lock(buffers.mutex);
+    if (buffers.given.erase(buffer) == 0) return E_INVALIDARG;
     delete[] static_cast<CE_FIND_DATA*>(buffer);
     return S_OK;
   }
@@ -138,8 +147,9 @@ class Session final : public ComObject<IRAPISession, IID_IRAPISession> {
     if (!entries.empty()) {
       auto* array = new CE_FIND_DATA[entries.size()];
       std::memcpy(array, entries.data(), entries.size() * sizeof(CE_FIND_DATA));
-      std::lock_guard<std::mutex> buffersLock(g_buffersMutex);
-      g_buffers.insert(array);
+      Buffers& buffers = GivenBuffers();
+      std::lock_guard<std::mutex> buffersLock(buffers.mutex);
+      buffers.given.insert(array);
       *found = array;
     }
     *count = static_cast<DWORD>(entries.size());
