@@ -58,8 +58,3 @@ const std::uint8_t* MemoryPack::GetData(CTResource resource) const {
 
 }  // namespace components_test
 
-// The window start-up keeps no pointer to the DirectInput object it makes the keyboard
-// and mouse from, so LeakSanitizer reports it in every program that opens the window.
-extern "C" __attribute__((used, visibility("default"))) const char* __lsan_default_suppressions() {
-  return "leak:InitDirectInput\n";
-}
