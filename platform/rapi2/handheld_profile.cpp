@@ -78,10 +78,10 @@ bool ReadVolume(const json& in, const std::string& where, bool isCard, Volume* o
   Reader r(in, where, error);
   if (isCard ? !r.Expect({"name", "total", "reserved"}) : !r.Expect({"total", "reserved"})) return false;
   if (isCard) {
-    // A card's size defaults to that of the usual 1 GiB card, nothing reserved.
+    // A card left unspecified is the usual 1 GiB "Storage Card" with nothing reserved.
+    out->name = L"Storage Card";
     out->total = 1073741824;
     out->reserved = 0;
-    if (!r.Has("name")) return r.Fail(where, "a card needs a \"name\"");
     if (!r.Text("name", &out->name)) return false;
     if (!IsValidName(out->name)) return r.Fail(r.Name("name"), "not a valid folder name");
   }
@@ -100,7 +100,7 @@ bool ReadProgram(const std::string& pathText, const json& in, const std::string&
   Reader r(in, where, error);
   if (!r.Expect({"delay_seconds", "registry"})) return false;
   if (!ReadDevicePath(r, json(pathText), where, &out->path)) return false;
-  out->delaySeconds = 0.0;
+  out->delaySeconds = 3.0;
   if (r.Has("delay_seconds")) {
     const json& d = r.At("delay_seconds");
     if (d.is_null()) {

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "platform/rapi2/handheld_profile.h"
 #include "platform/rapi2/rapi2.h"
 #include "platform/testkit/clock.h"
 #include "platform/win32/threads.h"
@@ -294,6 +295,25 @@ TEST(EmulatedHandheld, ProfileProblemsMeanNoDevice) {
               REGDB_E_CLASSNOTREG);
     EXPECT_EQ(desktop, nullptr);
   }
+}
+
+TEST(EmulatedHandheld, ProfileFieldsLeftOutTakeTheirDefaults) {
+  emu::Profile p;
+  std::string error;
+  ASSERT_TRUE(emu::ParseProfile(R"({"main_memory": {"total": 5}, "cards": [{}],
+                                    "programs": {"\\Game.exe": {}}})", &p, &error)) << error;
+  EXPECT_EQ(p.name, L"Pocket PC");
+  EXPECT_EQ(p.mainMemory.total, 5u);
+  EXPECT_EQ(p.mainMemory.reserved, 20971520u);
+  ASSERT_EQ(p.cards.size(), 1u);
+  EXPECT_EQ(p.cards[0].name, L"Storage Card");
+  EXPECT_EQ(p.cards[0].total, 1073741824u);
+  ASSERT_EQ(p.programs.size(), 1u);
+  EXPECT_EQ(p.programs[0].delaySeconds, 3.0);
+  EXPECT_EQ(p.programsFolder, std::wstring(L"\\Windows\\Start Menu\\Programs"));
+  EXPECT_FALSE(emu::ParseProfile(R"({"cards": [{}, {}]})", &p, &error));  // two cards of one name
+  EXPECT_FALSE(emu::ParseProfile(R"({"os": {"major": -1}})", &p, &error));
+  EXPECT_NE(error.find("os.major"), std::string::npos) << error;
 }
 
 TEST(EmulatedHandheld, SessionCallsNeedAStartedSessionOnAConnectedDevice) {
