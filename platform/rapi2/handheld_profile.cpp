@@ -78,7 +78,7 @@ bool ReadVolume(const json& in, const std::string& where, bool isCard, Volume* o
   Reader r(in, where, error);
   if (isCard ? !r.Expect({"name", "total", "reserved"}) : !r.Expect({"total", "reserved"})) return false;
   if (isCard) {
-    // A card left unspecified is the usual 1 GiB "Storage Card" with nothing reserved.
+    // A card given no details is the usual 1 GiB "Storage Card" with nothing reserved.
     out->name = L"Storage Card";
     out->total = 1073741824;
     out->reserved = 0;
