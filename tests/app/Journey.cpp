@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 
 #include <gtest/gtest.h>
 
@@ -146,7 +147,15 @@ void RunInChild(const std::function<void()>& body) {
   ASSERT_GE(child, 0) << "fork failed";
   if (child == 0) {
     ::alarm(kChildWatchdogSeconds);
-    body();
+    // The child must never return into the test runner, which would go on to run the
+    // remaining tests a second time.
+    try {
+      body();
+    } catch (const std::exception& error) {
+      ADD_FAILURE() << "exception: " << error.what();
+    } catch (...) {
+      ADD_FAILURE() << "unknown exception";
+    }
     std::fflush(stdout);
     // exit, not _exit: the program's static objects are torn down as at a real exit.
     std::exit(::testing::Test::HasFailure() ? 1 : 0);
