@@ -1,66 +1,89 @@
 // What the texture and font tests stand on: the engine's device made once (offscreen),
-// resource packs written to a temporary folder and loaded as the program loads them,
-// and the log redirected to a file the test reads.
+// a sprite that records draws, BMP pictures and enciphered packs made in the test, and
+// the log redirected to a file the test reads.
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
-#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "engine/ResourceFile.h"
+#include "platform/d3d9/d3d9.h"
 
 namespace textures_test {
 
-// Makes the engine's window, device and sprite once per test program. False when no
-// device could be made.
+// Makes the engine's window, device and sprite once per test program.
 bool EnsureDevice();
 
-// A folder of its own under the system's temporary folder, removed with the object.
+// A 24-bit BMP file; rgb holds width x height pixels 0xRRGGBB, rows from the top.
+std::vector<std::uint8_t> Bmp(std::uint32_t width, std::uint32_t height, const std::vector<std::uint32_t>& rgb);
+inline std::vector<std::uint8_t> SolidBmp(std::uint32_t width, std::uint32_t height, std::uint32_t rgb) {
+  return Bmp(width, height, std::vector<std::uint32_t>(width * height, rgb));
+}
+
+// Takes the engine's sprite slot while it lives and records every draw.
+class RecordingSprite : public ID3DXSprite {
+ public:
+  struct DrawCall {
+    float x, y, scaleX, scaleY;  // where the transformation puts the top-left corner
+    IDirect3DTexture9* texture;  // may be gone since: compare, don't use
+    UINT textureWidth;           // as it was at the draw
+    bool wholeTexture;
+    D3DCOLOR colour;
+  };
+  RecordingSprite();
+  ~RecordingSprite() override;
+  ULONG AddRef() override { return 1; }
+  ULONG Release() override { return 1; }
+  HRESULT Begin(DWORD) override { return S_OK; }
+  HRESULT End() override { return S_OK; }
+  HRESULT SetTransform(const D3DXMATRIX* transform) override;
+  HRESULT Draw(IDirect3DTexture9* texture, const RECT* source, const D3DXVECTOR3*, const D3DXVECTOR3*,
+               D3DCOLOR colour) override;
+
+  D3DXMATRIX current{};
+  std::vector<DrawCall> calls;
+
+ private:
+  ID3DXSprite* saved_;
+};
+
+// A folder of its own under the temporary folder, removed with the object.
 class TempFolder {
  public:
   TempFolder();
   ~TempFolder();
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-  const std::filesystem::path& Path() const { return path_; }
-  // Writes the bytes to a file of that name inside the folder; its full path.
   std::filesystem::path Write(const std::string& name, const std::vector<std::uint8_t>& bytes) const;
+  const std::filesystem::path& Path() const { return path_; }
 
  private:
   std::filesystem::path path_;
 };
 
-using PackEntries = std::vector<std::pair<std::string, std::vector<std::uint8_t>>>;
-
-// An enciphered pack file with the entries, in that order, loaded into a CTResourceFile.
-class TestPack {
+// An enciphered pack file holding the entries in that order, loaded as the program loads.
+class TestPack : public CTResourceFile {
  public:
-  explicit TestPack(const PackEntries& entries);
-  CTResourceFile* operator->() { return &pack_; }
-  CTResourceFile* Get() { return &pack_; }
+  explicit TestPack(const std::vector<std::pair<std::string, std::vector<std::uint8_t>>>& entries);
 
  private:
   TempFolder folder_;
-  CTResourceFile pack_;
 };
 
-// Points the engine's log at a fresh file for as long as it lives.
+// Points the engine's log at a fresh file while it lives.
 class LogCapture {
  public:
   LogCapture();
   ~LogCapture();
-  LogCapture(const LogCapture&) = delete;
-  LogCapture& operator=(const LogCapture&) = delete;
-  // The log's lines, each without its time stamp and CR LF ("WARNING  Symbol ...").
-  std::vector<std::wstring> Lines() const;
+  // How many lines read exactly "<level tag><text>" after their time stamp.
   int Count(const std::wstring& levelAndText) const;
+  int Lines() const;
 
  private:
+  std::vector<std::wstring> ReadLines() const;
   TempFolder folder_;
-  std::wstring savedPath_;
+  std::wstring saved_;
 };
 
 }  // namespace textures_test
