@@ -76,29 +76,6 @@ TEST(Transformation2D, MatchesTheComposition) {
   ExpectMatrixNear(out, expected);
 }
 
-TEST(Transformation2D, CentresStayInPlace) {
-  D3DXVECTOR2 centre{30, 20}, scaling{3, 3};
-  Matrix out;
-  D3DXMatrixTransformation2D(&out, &centre, 0, &scaling, nullptr, 0, nullptr);
-  D3DXVECTOR2 p = Apply(out, 30, 20);
-  EXPECT_NEAR(p.x, 30, 1e-4);
-  EXPECT_NEAR(p.y, 20, 1e-4);
-  D3DXMatrixTransformation2D(&out, nullptr, 0, nullptr, &centre, 1.3f, nullptr);
-  p = Apply(out, 30, 20);
-  EXPECT_NEAR(p.x, 30, 1e-4);
-  EXPECT_NEAR(p.y, 20, 1e-4);
-}
-
-TEST(Transformation2D, ScalingRotationTurnsTheScalingAxes) {
-  // Stretching x by 2 along axes turned a quarter turn stretches y instead.
-  D3DXVECTOR2 scaling{2, 1};
-  Matrix out;
-  D3DXMatrixTransformation2D(&out, nullptr, static_cast<float>(M_PI / 2), &scaling, nullptr, 0, nullptr);
-  D3DXVECTOR2 p = Apply(out, 5, 5);
-  EXPECT_NEAR(p.x, 5, 1e-4);
-  EXPECT_NEAR(p.y, 10, 1e-4);
-}
-
 TEST(Transformation2D, EngineDrawScalesThenTurnsThenMoves) {
   D3DXVECTOR2 scaling{2, 3}, translation{10, 20};
   Matrix out;

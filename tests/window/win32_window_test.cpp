@@ -131,20 +131,6 @@ TEST_F(Win32WindowTest, QuitComesAfterEverythingElse) {
   EXPECT_FALSE(PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE));
 }
 
-TEST_F(Win32WindowTest, FiltersByWindowAndRange) {
-  HWND first = Make(), second = Make();
-  PostMessageW(first, WM_USER, 1, 0);
-  PostMessageW(second, WM_USER + 5, 2, 0);
-  PostMessageW(nullptr, WM_USER + 9, 3, 0);
-  MSG message;
-  ASSERT_TRUE(PeekMessageW(&message, second, 0, 0, PM_REMOVE));
-  EXPECT_EQ(message.wParam, 2u);
-  EXPECT_FALSE(PeekMessageW(&message, nullptr, WM_USER + 1, WM_USER + 8, PM_REMOVE));
-  ASSERT_TRUE(PeekMessageW(&message, reinterpret_cast<HWND>(-1), 0, 0, PM_REMOVE));
-  EXPECT_EQ(message.wParam, 3u) << "-1: only messages without a window";
-  EXPECT_EQ(DispatchMessageW(&message), 0);
-}
-
 TEST_F(Win32WindowTest, CloseRequestBecomesCloseThenDestroy) {
   HWND window = Make();
   g_seen.clear();
