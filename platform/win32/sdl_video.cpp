@@ -54,8 +54,10 @@ void PumpSdlEvents() {
       RouteWindowEvent(event);
       continue;
     }
-    // A sink may add or remove sinks while it runs (a device released on reset).
-    std::vector<SdlEventSink*> sinks = Sinks();
+    // A sink may add or remove sinks while it runs, so walk a copy (kept between
+    // events: mouse motion comes in floods and should not allocate).
+    static std::vector<SdlEventSink*> sinks;
+    sinks.assign(Sinks().begin(), Sinks().end());
     for (SdlEventSink* sink : sinks) {
       const auto& live = Sinks();
       if (std::find(live.begin(), live.end(), sink) != live.end()) sink->OnSdlEvent(event);
