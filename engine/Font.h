@@ -27,6 +27,7 @@ struct SymbolEntry {
   bool defined;           // the font has a picture for this code unit
   bool loaded;            // glyph has been made
 };
+static_assert(sizeof(SymbolEntry) == 2 * sizeof(void*) + 8, "no padding inside a symbol entry");
 
 // Every font that was initialised, in the order of Init calls; not owned.
 extern std::vector<CTFont*> g_Fonts;
