@@ -168,6 +168,9 @@ void Run(Path path, std::uint8_t* buffer, std::size_t blocks, const Schedule& sc
 }  // namespace
 
 bool PathAvailable(Path path) {
+#ifdef QUELLOR_XTEA_X86
+  __builtin_cpu_init();  // needed when asked before the program's constructors have run
+#endif
   switch (path) {
     case Path::OneByOne: return true;
 #ifdef QUELLOR_XTEA_X86

@@ -22,24 +22,12 @@ TempFolder::~TempFolder() {
   std::filesystem::remove_all(path, ignored);
 }
 
-ScopedEnv::ScopedEnv(const char* name, const char* value) : name(name) {
-  const char* old = std::getenv(name);
-  hadValue = old != nullptr;
-  if (hadValue) oldValue = old;
-  if (value != nullptr) {
-    ::setenv(name, value, 1);
-  } else {
-    ::unsetenv(name);
-  }
+ScopedEnv::ScopedEnv(const char* name, const char* value) : name(name), hadValue(std::getenv(name) != nullptr) {
+  if (hadValue) oldValue = std::getenv(name);
+  value != nullptr ? ::setenv(name, value, 1) : ::unsetenv(name);
 }
 
-ScopedEnv::~ScopedEnv() {
-  if (hadValue) {
-    ::setenv(name.c_str(), oldValue.c_str(), 1);
-  } else {
-    ::unsetenv(name.c_str());
-  }
-}
+ScopedEnv::~ScopedEnv() { hadValue ? ::setenv(name.c_str(), oldValue.c_str(), 1) : ::unsetenv(name.c_str()); }
 
 std::vector<std::uint8_t> ReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -60,10 +48,7 @@ std::wstring Wide(const std::string& utf8) { return layer::Utf8ToWide(utf8); }
 
 std::vector<std::uint8_t> Utf16Le(const std::wstring& text) {
   std::vector<std::uint8_t> bytes;
-  for (wchar_t unit : text) {
-    bytes.push_back(static_cast<std::uint8_t>(unit & 0xFF));
-    bytes.push_back(static_cast<std::uint8_t>((unit >> 8) & 0xFF));
-  }
+  for (wchar_t unit : text) bytes.insert(bytes.end(), {std::uint8_t(unit & 0xFF), std::uint8_t(unit >> 8)});
   return bytes;
 }
 

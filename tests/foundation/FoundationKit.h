@@ -1,12 +1,10 @@
-// Helpers of the foundation tests: a temporary folder, whole-file reads and writes,
-// and packs built in memory.
+// Helpers of the foundation tests: a temporary folder, an environment variable set for
+// a while, whole-file reads and writes.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
-
-#include "tools/packtool/PackWriter.h"
 
 namespace foundation_test {
 
@@ -17,7 +15,6 @@ class TempFolder {
   ~TempFolder();
   TempFolder(const TempFolder&) = delete;
   TempFolder& operator=(const TempFolder&) = delete;
-
   const std::string& Path() const { return path; }
   std::string File(const std::string& name) const { return path + "/" + name; }
 
@@ -25,7 +22,7 @@ class TempFolder {
   std::string path;
 };
 
-// Sets or unsets an environment variable for the life of the object.
+// Sets (or, with null, unsets) an environment variable for the life of the object.
 class ScopedEnv {
  public:
   ScopedEnv(const char* name, const char* value);
@@ -34,9 +31,8 @@ class ScopedEnv {
   ScopedEnv& operator=(const ScopedEnv&) = delete;
 
  private:
-  std::string name;
+  std::string name, oldValue;
   bool hadValue;
-  std::string oldValue;
 };
 
 std::vector<std::uint8_t> ReadBytes(const std::string& path);
@@ -45,7 +41,7 @@ void WriteText(const std::string& path, const std::string& text);
 std::wstring Wide(const std::string& utf8);
 // The UTF-16 little-endian bytes of a text, as the log writes it.
 std::vector<std::uint8_t> Utf16Le(const std::wstring& text);
-// size bytes from a fixed-seed generator.
+// size bytes from a generator seeded with seed.
 std::vector<std::uint8_t> PatternBytes(std::size_t size, std::uint32_t seed);
 
 }  // namespace foundation_test
