@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what the build needs from Debian's packages (only what is missing), then
-# configures and builds into the folder given (default: build).
+# configures and builds into the folder given (default: build). BUILD_JOBS caps the
+# parallel jobs (default: every core); BUILD_TARGETS builds only those targets.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -24,4 +25,4 @@ fi
 BUILD_DIR=${1:-build}
 shift || true
 cmake -S . -B "$BUILD_DIR" -G Ninja "$@" > /dev/null
-cmake --build "$BUILD_DIR" -j "$(nproc)"
+cmake --build "$BUILD_DIR" -j "${BUILD_JOBS:-$(nproc)}" ${BUILD_TARGETS:+--target $BUILD_TARGETS}

@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# fuzz/run.sh SECONDS [target...]: runs each libFuzzer target (default: all of fuzz/*.cpp)
+# for SECONDS with its seed corpus, and fails when any of them finds a crash, a hang,
+# a leak, a sanitizer report or a broken promise of a reader.
+#
+# Builds build-fuzz with clang first when needed (installing clang and libFuzzer's
+# runtime from Debian's packages when missing). Seeds are written fresh into
+# build-fuzz/fuzz-seeds/<target>/; what a run learns stays in build-fuzz/fuzz-corpus/;
+# an input that fails lands in build-fuzz/fuzz-findings/<target>/ and its log beside it.
+# FUZZ_PARALLEL targets run at once (default 1); BUILD_JOBS caps the build's jobs.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+if [ $# -lt 1 ] || ! [[ $1 =~ ^[0-9]+$ ]]; then
+  echo "usage: fuzz/run.sh SECONDS [target...]" >&2
+  exit 2
+fi
+seconds=$1
+shift
+targets=("$@")
+if [ ${#targets[@]} -eq 0 ]; then
+  for source in fuzz/*.cpp; do targets+=("$(basename "$source" .cpp)"); done
+fi
+
+BUILD=build-fuzz
+EXTRA_PACKAGES="${EXTRA_PACKAGES:-} clang libclang-rt-14-dev" CC=clang CXX=clang++ BUILD_TARGETS=fuzz_all \
+  scripts/setup.sh "$BUILD" -DQUELLOR_FUZZ=ON -DQUELLOR_SANITIZE=ON -DQUELLOR_BENCH=OFF
+
+seeds=$BUILD/fuzz-seeds
+rm -rf "$seeds"
+"$BUILD/fuzz/fuzz_seed_writer" "$seeds" "$BUILD/dist" "$BUILD/sample/distribution/art"
+
+run_target() {
+  local target=$1
+  local corpus=$BUILD/fuzz-corpus/$target findings=$BUILD/fuzz-findings/$target
+  mkdir -p "$corpus" "$findings" "$seeds/$target"
+  local sources=("$corpus" "$seeds/$target")
+  # Inputs kept from earlier findings seed the run too.
+  [ -d "tests/data/regressions/$target" ] && sources+=("tests/data/regressions/$target")
+  if "$BUILD/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+      -print_final_stats=1 -artifact_prefix="$findings/" "${sources[@]}" > "$findings/last-run.log" 2>&1; then
+    echo "fuzz_$target: no finding in ${seconds}s ($(grep -m1 -o 'stat::number_of_executed_units: *[0-9]*' \
+      "$findings/last-run.log" | grep -o '[0-9]*$') inputs)"
+  else
+    echo "fuzz_$target: FINDING, see $findings/ (log: $findings/last-run.log)" >&2
+    grep -m3 -E 'ERROR|probe failed|SUMMARY' "$findings/last-run.log" >&2 || true
+    return 1
+  fi
+}
+
+parallel=${FUZZ_PARALLEL:-1}
+failed=0
+running=0
+for target in "${targets[@]}"; do
+  if [ ! -f "fuzz/$target.cpp" ]; then
+    echo "no fuzz target $target (fuzz/$target.cpp)" >&2
+    exit 2
+  fi
+  if [ "$running" -ge "$parallel" ]; then
+    wait -n || failed=1
+    running=$((running - 1))
+  fi
+  run_target "$target" &
+  running=$((running + 1))
+done
+while [ "$running" -gt 0 ]; do
+  wait -n || failed=1
+  running=$((running - 1))
+done
+exit $failed

@@ -1,0 +1,50 @@
+// Inputs that fuzzing found faults with, kept in tests/data/regressions/<target>/ and
+// replayed through the probe of that fuzz target: each must now pass the probe's checks
+// (and, in the sanitizer build, run without a sanitizer report).
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include "fuzz/probes/Probes.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kRegressions = fs::path(QUELLOR_TEST_DATA_DIR) / "regressions";
+
+std::vector<fs::path> InputsOf(const std::string& target) {
+  std::vector<fs::path> inputs;
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator(kRegressions / target, error)) {
+    if (entry.is_regular_file()) inputs.push_back(entry.path());
+  }
+  std::sort(inputs.begin(), inputs.end());
+  return inputs;
+}
+
+std::vector<std::uint8_t> Read(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+class Replay : public testing::TestWithParam<std::string> {};
+
+TEST_P(Replay, EveryKeptInputPassesItsProbe) {
+  const fuzzprobe::Probe probe = fuzzprobe::ProbeNamed(GetParam());
+  ASSERT_NE(probe, nullptr);
+  const std::vector<fs::path> inputs = InputsOf(GetParam());
+  if (inputs.empty()) GTEST_SKIP() << "no kept inputs for " << GetParam();
+  for (const fs::path& input : inputs) {
+    EXPECT_EQ(probe(Read(input)), "") << input.filename();
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Regressions, Replay,
+                         testing::Values("pack", "pack_image", "config", "picture", "picture_format", "font",
+                                         "device_path"));
+
+}  // namespace
