@@ -7,6 +7,7 @@
 # runtime from Debian's packages when missing). Seeds are written fresh into
 # build-fuzz/fuzz-seeds/<target>/; what a run learns stays in build-fuzz/fuzz-corpus/;
 # an input that fails lands in build-fuzz/fuzz-findings/<target>/ and its log beside it.
+# fuzz/<target>.dict, when there is one, gives the target the tokens of its format.
 # FUZZ_PARALLEL targets run at once (default 1); BUILD_JOBS caps the build's jobs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -37,8 +38,10 @@ run_target() {
   local sources=("$corpus" "$seeds/$target")
   # Inputs kept from earlier findings seed the run too.
   [ -d "tests/data/regressions/$target" ] && sources+=("tests/data/regressions/$target")
-  if "$BUILD/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-      -print_final_stats=1 -artifact_prefix="$findings/" "${sources[@]}" > "$findings/last-run.log" 2>&1; then
+  local options=(-max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1
+    -artifact_prefix="$findings/")
+  [ -f "fuzz/$target.dict" ] && options+=(-dict="fuzz/$target.dict")
+  if "$BUILD/fuzz/fuzz_$target" "${options[@]}" "${sources[@]}" > "$findings/last-run.log" 2>&1; then
     echo "fuzz_$target: no finding in ${seconds}s ($(grep -m1 -o 'stat::number_of_executed_units: *[0-9]*' \
       "$findings/last-run.log" | grep -o '[0-9]*$') inputs)"
   else

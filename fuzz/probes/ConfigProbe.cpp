@@ -31,7 +31,7 @@ void CheckSplashes(Problems& problems) {
       const SplashRecord record = GetSplash(when, static_cast<std::int32_t>(n));
       problems.Check(at < g_Splashes.size() && record.when == when && record.id == g_Splashes[at].id &&
                          record.resource == g_Splashes[at].resource,
-                     "GetSplash(" + std::to_string(when) + ", " + std::to_string(n) + ") is not the n-th record");
+                     [&] { return "GetSplash(" + std::to_string(when) + ", " + std::to_string(n) + ") is not the n-th record"; });
       ++at;
     }
   }
@@ -44,8 +44,10 @@ void CheckSplashes(Problems& problems) {
 }
 
 void CheckTexts(Problems& problems) {
-  for (const auto& [key, text] : g_Texts) {
-    problems.Check(LookupText(key.id, key.idx) == text, "LookupText differs for " + Narrow(key.id));
+  for (const auto& stored : g_Texts) {
+    const TextKey& key = stored.first;
+    const std::wstring& text = stored.second;
+    problems.Check(LookupText(key.id, key.idx) == text, [&] { return "LookupText differs for " + Narrow(key.id); });
     // Neighbouring keys are either stored or empty, never another key's text.
     for (std::int64_t wide : {std::int64_t{key.idx} - 1, std::int64_t{key.idx} + 1}) {
       if (wide < INT32_MIN || wide > INT32_MAX) continue;

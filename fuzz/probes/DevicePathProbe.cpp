@@ -40,7 +40,7 @@ void CheckNames(const std::vector<std::wstring>& names, Problems& problems) {
   for (const std::wstring& name : names) {
     problems.Check(emu::IsValidName(name) && name != L"." && name != L".." &&
                        name.find_first_of(L"/\\:") == std::wstring::npos && name.find(L'\0') == std::wstring::npos,
-                   "a name the device refuses came through: " + Narrow(name));
+                   [&] { return "a name the device refuses came through: " + Narrow(name); });
   }
 }
 
@@ -51,22 +51,22 @@ void CheckMapping(const std::vector<std::wstring>& names, const fs::path& root, 
   emu::HostEntry entry;
   if (!files.Resolve(names, &entry)) return;
   const fs::path host(entry.host);
-  const std::string where = " for " + Narrow(emu::JoinDevicePath(names)) + " -> " + entry.host;
-  problems.Check(Under(host, root), "mapped outside fs/" + where);
+  auto where = [&] { return " for " + Narrow(emu::JoinDevicePath(names)) + " -> " + entry.host; };
+  problems.Check(Under(host, root), [&] { return "mapped outside fs/" + where(); });
   const fs::path inside = host.lexically_relative(root);
   std::size_t parts = 0;
   for (const fs::path& part : inside) {
     if (part == ".") continue;  // the root itself
-    problems.Check(part != ".." && !part.empty(), "mapped through . or .." + where);
+    problems.Check(part != ".." && !part.empty(), [&] { return "mapped through . or .." + where(); });
     ++parts;
   }
-  problems.Check(parts == names.size(), "mapped to another depth" + where);
+  problems.Check(parts == names.size(), [&] { return "mapped to another depth" + where(); });
   const fs::path parent = names.empty() ? host : host.parent_path();
   std::error_code error;
   const fs::path real = fs::canonical(parent, error);
-  problems.Check(!error && Under(real, fs::canonical(root)), "the folder on the way leads outside fs/" + where);
+  problems.Check(!error && Under(real, fs::canonical(root)), [&] { return "the folder on the way leads outside fs/" + where(); });
   if (entry.exists) {
-    problems.Check(!fs::is_symlink(fs::symlink_status(host, error)), "resolved onto a link" + where);
+    problems.Check(!fs::is_symlink(fs::symlink_status(host, error)), [&] { return "resolved onto a link" + where(); });
   }
 }
 

@@ -105,7 +105,7 @@ std::string ProbeFont(Input input) {
   for (const CTResource& glyph : glyphs) {
     const std::uint16_t code = CodeOf(glyph.GetName());
     problems.Check(CTFont::SymbolCodeFromName(glyph.GetName()) == code,
-                   "naming rule differs for " + Narrow(glyph.GetName()));
+                   [&] { return "naming rule differs for " + Narrow(glyph.GetName()); });
     if (!seen.insert(code).second || !EntryServable(*pack, glyph)) return problems.Take();
     codes.push_back(code);
   }
@@ -119,7 +119,7 @@ std::string ProbeFont(Input input) {
     const SymbolEntry* symbol = font.GetSymbol(codes[i]);
     problems.Check(symbol != nullptr && symbol->defined && !symbol->loaded &&
                        symbol->imageData == glyphs[i].GetData() && symbol->imageSize == glyphs[i].GetSize(),
-                   "symbol does not point at its entry: " + Narrow(glyphs[i].GetName()));
+                   [&] { return "symbol does not point at its entry: " + Narrow(glyphs[i].GetName()); });
   }
   if (!problems.Any() && Device() != nullptr) MeasureAndDraw(font, codes, problems);
   font.Free();

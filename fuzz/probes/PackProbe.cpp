@@ -21,7 +21,7 @@ void WalkEntries(const CTResourceFile& pack, Problems& problems) {
   volatile std::uint8_t sink = 0;
   for (std::size_t i = 0; i < entries.size(); ++i) {
     const CTResource& entry = entries[i];
-    problems.Check(entry.GetIndex() == i, "directory index out of order at " + std::to_string(i));
+    problems.Check(entry.GetIndex() == i, [&] { return "directory index out of order at " + std::to_string(i); });
     problems.Check(entry.GetOwner() == &pack, "entry without its pack");
     problems.Check(entry.GetName().find(L'\0') == std::wstring::npos, "name holds a 0 unit");
     for (wchar_t unit : entry.GetName()) problems.Check(unit >= 0 && unit <= 0xFF, "name unit beyond 8 bits");
@@ -34,20 +34,21 @@ void WalkEntries(const CTResourceFile& pack, Problems& problems) {
   const std::size_t looked = std::min(entries.size(), kLookedUpEntries);
   for (std::size_t i = 0; i < looked; ++i) {
     const CTResource& entry = entries[i];
-    const std::string where = " (entry " + std::to_string(i) + " " + Narrow(entry.GetName()) + ")";
+    auto where = [&] { return " (entry " + std::to_string(i) + " " + Narrow(entry.GetName()) + ")"; };
     CTResource byIndex = pack.GetByIndex(static_cast<std::uint32_t>(i));
     problems.Check(byIndex.GetName() == entry.GetName() && byIndex.GetOffset() == entry.GetOffset() &&
                        byIndex.GetSize() == entry.GetSize(),
-                   "GetByIndex gives another entry" + where);
+                   [&] { return "GetByIndex gives another entry" + where(); });
     CTResource byName = pack.GetByName(entry.GetName());
     problems.Check(byName.GetOwner() == &pack && byName.GetName() == entry.GetName() && byName.GetIndex() <= i,
-                   "GetByName misses the entry or finds a later one" + where);
+                   [&] { return "GetByName misses the entry or finds a later one" + where(); });
     std::vector<CTResource> byPrefix = pack.GetByPrefix(entry.GetName());
     problems.Check(std::any_of(byPrefix.begin(), byPrefix.end(),
                                [&](const CTResource& found) { return found.GetIndex() == i; }),
-                   "GetByPrefix of the entry's own name misses it" + where);
+                   [&] { return "GetByPrefix of the entry's own name misses it" + where(); });
     for (const CTResource& found : byPrefix) {
-      problems.Check(found.GetName().starts_with(entry.GetName()), "GetByPrefix gives a name without the prefix" + where);
+      problems.Check(found.GetName().starts_with(entry.GetName()),
+                     [&] { return "GetByPrefix gives a name without the prefix" + where(); });
     }
   }
 
@@ -91,7 +92,7 @@ std::string ProbePackImage(Input input) {
       const std::size_t at = static_cast<std::size_t>(pack->GetDataOffset()) + entry.GetOffset();
       const std::uint8_t* data = entry.GetData();
       problems.Check(data[0] == input[at] && data[entry.GetSize() - 1] == input[at + entry.GetSize() - 1],
-                     "entry bytes do not read back as sealed: " + Narrow(entry.GetName()));
+                     [&] { return "entry bytes do not read back as sealed: " + Narrow(entry.GetName()); });
     }
   }
   WalkEntries(*pack, problems);

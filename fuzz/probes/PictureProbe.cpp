@@ -37,7 +37,7 @@ void CheckTexturePixels(Input input, const layer::DecodedImage& image, Problems&
   result = layer::PrepareTexturePixels(input.data(), input.size(), width, height, 0, nullptr, pixels);
   problems.Check(SUCCEEDED(result) && pixels.width == width && pixels.height == height &&
                      pixels.argb.size() == static_cast<std::size_t>(width) * height,
-                 "scaled texture pixels are not " + Size(width, height));
+                 [&] { return "scaled texture pixels are not " + Size(width, height); });
 }
 
 }  // namespace
@@ -56,16 +56,18 @@ std::string ProbePicture(Input input) {
   if (informed) {
     problems.Check(info.Width >= 1 && info.Height >= 1 && info.Width <= layer::kMaxImageSide &&
                        info.Height <= layer::kMaxImageSide,
-                   "information gives a size out of range: " + Size(info.Width, info.Height));
+                   [&] { return "information gives a size out of range: " + Size(info.Width, info.Height); });
     problems.Check(info.Depth == 1 && info.MipLevels >= 1, "information gives no depth or mip level");
   }
   if (decoded) {
     problems.Check(informed, "a picture decodes but gives no information");
     problems.Check(image.argb.size() == static_cast<std::size_t>(image.width) * image.height,
-                   "pixel count differs from " + Size(image.width, image.height));
+                   [&] { return "pixel count differs from " + Size(image.width, image.height); });
     problems.Check(!informed || (info.Width == image.width && info.Height == image.height),
-                   "decoded " + Size(image.width, image.height) + " but information says " +
-                       Size(info.Width, info.Height));
+                   [&] {
+                     return "decoded " + Size(image.width, image.height) + " but information says " +
+                            Size(info.Width, info.Height);
+                   });
     if (!problems.Any()) CheckTexturePixels(input, image, problems);
   }
   return problems.Take();

@@ -6,6 +6,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "engine/ResourceFile.h"
@@ -25,11 +26,18 @@ std::vector<std::uint8_t> SealWithCommonKeys(std::span<const std::uint8_t> plain
 // reader ends the same way rather than read past its buffer).
 bool EntryServable(const CTResourceFile& pack, const CTResource& entry);
 
-// "what: detail" when the condition failed; collects the first problem only.
+// Keeps the first problem found. The text may be given as a function that makes it,
+// so that checks made for every entry cost nothing while they pass.
 class Problems {
  public:
-  void Check(bool ok, const std::string& what) {
-    if (!ok && first_.empty()) first_ = what;
+  template <typename What>
+  void Check(bool ok, What&& what) {
+    if (ok || !first_.empty()) return;
+    if constexpr (std::is_invocable_v<What>) {
+      first_ = what();
+    } else {
+      first_ = what;
+    }
   }
   bool Any() const { return !first_.empty(); }
   std::string Take() { return std::move(first_); }

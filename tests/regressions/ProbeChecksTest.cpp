@@ -1,0 +1,134 @@
+// The probes behind the fuzz targets must see the faults they are there to see, and
+// must step around the program's deliberate endings: a probe that ended the process
+// at "Incorrect resource pointer" or "Symbol redefinition" would stop every fuzz run
+// at the first such input, and one that missed a write outside the handheld's fs/
+// would let the fault through.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "engine/LittleEndian.h"
+#include "fuzz/probes/HandheldSandbox.h"
+#include "fuzz/probes/Probes.h"
+#include "tools/packtool/PackWriter.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes Text(const std::string& text) { return Bytes(text.begin(), text.end()); }
+
+// A binary PPM of width x 1 pixels.
+Bytes Ppm(int width) {
+  Bytes file = Text("P6\n" + std::to_string(width) + " 1\n255\n");
+  file.resize(file.size() + 3 * static_cast<std::size_t>(width), 0x7F);
+  return file;
+}
+
+Bytes PlainPack(const std::vector<packwriter::Entry>& entries) {
+  const std::uint32_t key[4] = {1, 2, 3, 4};
+  return packwriter::LayOut(entries, key);
+}
+
+// Records start right after the 36-byte header: offset, size, name and its 0 byte.
+std::size_t RecordAt(const std::vector<packwriter::Entry>& entries, std::size_t index) {
+  std::size_t at = 36;
+  for (std::size_t i = 0; i < index; ++i) at += 8 + entries[i].name.size() + 1;
+  return at;
+}
+
+TEST(PackProbe, StepsAroundEntriesTheProgramRefusesToServe) {
+  const std::vector<packwriter::Entry> entries = {{"/Back", Ppm(2)}, {"/Info", Ppm(1)}, {"/Quellor", Ppm(3)}};
+  Bytes beyondData = PlainPack(entries);
+  StoreLE32(beyondData.data() + 32, LoadLE32(beyondData.data() + 32) - 1);  // the last entry pokes out
+  EXPECT_EQ(fuzzprobe::ProbePackImage(beyondData), "");
+
+  Bytes beyondFile = PlainPack(entries);
+  StoreLE32(beyondFile.data() + 32, 0xFFFFFFF0u);  // a data area far larger than the file
+  StoreLE32(beyondFile.data() + RecordAt(entries, 1) + 4, 0x10000);
+  EXPECT_EQ(fuzzprobe::ProbePackImage(beyondFile), "");
+  EXPECT_EQ(fuzzprobe::ProbePackFile(beyondFile), "");
+
+  // Names without their 0 byte at the end of the file, and a file shorter than a header.
+  Bytes cut = PlainPack(entries);
+  cut.resize(RecordAt(entries, 2) + 10);
+  EXPECT_EQ(fuzzprobe::ProbePackImage(cut), "");
+  EXPECT_EQ(fuzzprobe::ProbePackImage(Text("QPAK short")), "");
+}
+
+TEST(FontProbe, StepsAroundTheFontsEndingsAndMeasuresWhatItLoads) {
+  // Two names for the code 0x0041 end the program while loading: not loaded at all.
+  EXPECT_EQ(fuzzprobe::ProbeFont(PlainPack({{"/Font0041", Ppm(2)}, {"/Font0x41", Ppm(3)}})), "");
+  // A glyph that is no picture ends the program when drawn: left out of the text.
+  EXPECT_EQ(fuzzprobe::ProbeFont(PlainPack({{"/Font0042", Text("not a picture")}, {"/Font0043", Ppm(4)}})), "");
+  // Glyphs of 2, 3 and 5 pixels with the spacing of the pack's first byte.
+  Bytes font = PlainPack({{"/Font0041", Ppm(2)}, {"/Font00e9", Ppm(3)}, {"/FontG042", Ppm(5)}, {"/Back", Ppm(9)}});
+  font[0] = static_cast<std::uint8_t>(-2);
+  EXPECT_EQ(fuzzprobe::ProbeFont(font), "");
+}
+
+TEST(PictureProbe, SignatureChoiceGivesBackTheSameFile) {
+  const Bytes ppm = Ppm(3);
+  const Bytes input = fuzzprobe::PictureFormatInput(ppm);
+  ASSERT_FALSE(input.empty());
+  EXPECT_EQ(Bytes(input.begin() + 1, input.end()), Bytes(ppm.begin() + 2, ppm.end()));
+  EXPECT_EQ(fuzzprobe::ProbePictureFormat(input), "");
+  EXPECT_EQ(fuzzprobe::ProbePicture(ppm), "");
+  // No signature of the list: the TGA choice, which keeps every byte.
+  EXPECT_EQ(fuzzprobe::PictureFormatInput(Text("xyz")).size(), 4u);
+}
+
+class DevicePathProbe : public testing::Test {
+ protected:
+  fuzzprobe::HandheldSandbox& sandbox = fuzzprobe::HandheldSandbox::Get();
+  fs::path besideFs = sandbox.FsRoot().parent_path() / "outside.txt";
+
+  static Bytes Utf16(const std::wstring& path) {
+    Bytes bytes;
+    for (wchar_t unit : path) bytes.insert(bytes.end(), {std::uint8_t(unit & 0xFF), std::uint8_t(unit >> 8)});
+    return bytes;
+  }
+  static std::string Read(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+};
+
+TEST_F(DevicePathProbe, SeesEveryChangeBesideFs) {
+  ASSERT_EQ(sandbox.Damage(), "");
+  const std::string sentinel = Read(besideFs);
+  std::ofstream(besideFs, std::ios::trunc) << "overwritten";
+  EXPECT_NE(sandbox.Damage(), "");
+  std::ofstream(besideFs, std::ios::trunc) << sentinel;
+  EXPECT_EQ(sandbox.Damage(), "");
+
+  const fs::path stray = sandbox.FsRoot().parent_path().parent_path() / "stray.txt";
+  std::ofstream(stray) << "made outside";
+  EXPECT_NE(sandbox.Damage(), "");
+  fs::remove(stray);
+
+  fs::create_symlink(besideFs, sandbox.FsRoot() / "Program Files" / "new-link");
+  EXPECT_NE(sandbox.Damage(), "");
+  sandbox.ResetDevice();
+  EXPECT_EQ(sandbox.Damage(), "");
+}
+
+TEST_F(DevicePathProbe, PathsThatTryToLeaveFsStayInside) {
+  for (const std::wstring& path :
+       {std::wstring(L"\\..\\outside.txt"), std::wstring(L"\\escape\\keep.txt"), std::wstring(L"\\escape.txt"),
+        std::wstring(L"\\Storage Card\\up\\outside.txt"), std::wstring(L"\\Program Files/../../outside.txt"),
+        std::wstring(L"\\escape.txt") + L'\0' + L"\\escape\\keep.txt", std::wstring(L"C:\\outside.txt")}) {
+    EXPECT_EQ(fuzzprobe::ProbeDevicePath(Utf16(path)), "");
+  }
+  // An ordinary path is written and removed again inside fs/ without complaint.
+  EXPECT_EQ(fuzzprobe::ProbeDevicePath(Utf16(std::wstring(L"\\Program Files\\game.exe") + L'\0' +
+                                              L"\\Windows\\Start Menu\\Programs\\game.lnk")),
+            "");
+}
+
+}  // namespace
