@@ -1,6 +1,7 @@
 #include "tests/sample/PngTestFile.h"
 
 #include <png.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -40,7 +41,8 @@ std::optional<artgen::Canvas> DecodePngFile(const std::string& path) {
 }
 
 std::string MakeScratchFolder(const std::string& name) {
-  std::filesystem::path folder = std::filesystem::temp_directory_path() / ("quellor_sample_" + name);
+  std::filesystem::path folder = std::filesystem::temp_directory_path() /
+                                  ("quellor_sample_" + name + "_" + std::to_string(getpid()));
   std::filesystem::remove_all(folder);
   std::filesystem::create_directories(folder);
   return folder.string();

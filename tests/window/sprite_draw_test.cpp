@@ -2,6 +2,7 @@
 // turned about its top-left corner, blended by its alpha and tinted by its colour.
 #include <gtest/gtest.h>
 #include <png.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
@@ -155,7 +156,8 @@ TEST_F(SpriteDrawTest, SourceRectangleDrawsOnlyItsPartAtTheSameScale) {
 
 TEST_F(SpriteDrawTest, FrameIsWrittenAsPng) {
   Draw(texture, 100, 50, 20, 10, 0, 0xFFFFFFFF);
-  std::string path = (std::filesystem::temp_directory_path() / "quellor_sprite_frame.png").string();
+  std::string path = (std::filesystem::temp_directory_path() /
+                      ("quellor_sprite_frame_" + std::to_string(getpid()) + ".png")).string();
   ASSERT_TRUE(testkit::WriteLastFramePng(path));
   png_image image{};
   image.version = PNG_IMAGE_VERSION;
