@@ -5,13 +5,12 @@
 #include <stdlib.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <string>
 #include <vector>
 
+#include "bench/support/Suite.h"
 #include "installer/DeviceLink.h"
 #include "platform/win32/files.h"
 #include "platform/win32/strings.h"
@@ -80,29 +79,10 @@ void BM_PlainFileCopy(benchmark::State& state) {
 BENCHMARK(BM_CopyFileToDevice)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PlainFileCopy)->Unit(benchmark::kMillisecond);
 
-// Prints as usual and remembers each benchmark's time per iteration for the ratio.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) {
-      if (!run.error_occurred) times[run.benchmark_name()] = run.GetAdjustedRealTime();
-    }
-  }
-  std::map<std::string, double> times;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  auto device = reporter.times.find("BM_CopyFileToDevice");
-  auto plain = reporter.times.find("BM_PlainFileCopy");
-  if (device != reporter.times.end() && plain != reporter.times.end() && plain->second > 0) {
-    std::printf("CopyFileToDevice / plain copy of 8 MiB: %.2f\n", device->second / plain->second);
-  }
-  benchmark::Shutdown();
-  return 0;
+  return bench::RunWithRatios(argc, argv,
+                              {{"CopyFileToDevice / plain copy, 8 MiB", "BM_CopyFileToDevice", "BM_PlainFileCopy",
+                                bench::Ratio::Real}});
 }

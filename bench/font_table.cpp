@@ -1,5 +1,6 @@
 // What a bitmap font costs: the memory of its 65536-entry table (the program keeps one
-// font per scene, seven in all), loading a glyph set, and measuring and releasing glyphs.
+// font per scene that shows text, six in all), loading a glyph set, and measuring and
+// releasing glyphs.
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>
@@ -11,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "bench/support/Suite.h"
 #include "engine/Font.h"
 #include "engine/ResourceFile.h"
 #include "engine/Window.h"
@@ -84,34 +86,35 @@ long ResidentBytes() {
 
 bool EnsureDevice() {
   static const bool made = [] {
-    setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    setenv("SDL_RENDER_DRIVER", "software", 0);
     return CreateMainWindow(L"font bench", 640, 480, 0, 0, false, nullptr, nullptr, nullptr) == WindowOk;
   }();
   return made;
 }
 
-// Seven fonts initialised and loaded once, as the installer's seven text scenes hold
-// them: the tables come fresh from the system, so only their pages that hold symbols
-// become resident. Run first, before other benchmarks have freed large blocks (after
+// The installer's scenes that show text each hold a font of their own.
+constexpr int kSceneFonts = 6;
+
+// Six fonts initialised and loaded once, as the installer's text scenes hold them: the
+// tables come fresh from the system, so only their pages that hold symbols become
+// resident. Run first, before other benchmarks have freed large blocks (after
 // which the allocator may hand out reused memory that it must clear, all of it resident).
-void BM_SevenFontsResidentMemory(benchmark::State& state) {
+void BM_SixFontsResidentMemory(benchmark::State& state) {
   Pack();
   long perFont = 0;
-  std::vector<CTFont> fonts(7);
+  std::vector<CTFont> fonts(kSceneFonts);
   for (auto _ : state) {
     const long before = ResidentBytes();
     for (CTFont& font : fonts) {
       font.Init(0);
       font.Load(&Pack(), L"/Font");
     }
-    perFont = (ResidentBytes() - before) / 7;
+    perFont = (ResidentBytes() - before) / kSceneFonts;
   }
   state.counters["resident_bytes_per_font"] = static_cast<double>(perFont);
   state.counters["table_bytes_per_font"] = static_cast<double>(CTFont::kSymbolCount * sizeof(SymbolEntry));
   state.counters["glyphs"] = static_cast<double>(Pack().Count());
 }
-BENCHMARK(BM_SevenFontsResidentMemory)->Iterations(1);
+BENCHMARK(BM_SixFontsResidentMemory)->Iterations(1);
 
 void BM_InitLoadFree(benchmark::State& state) {
   CTFont font;
@@ -139,13 +142,13 @@ void BM_MeasureLine(benchmark::State& state) {
 }
 BENCHMARK(BM_MeasureLine);
 
-// A scene switch releases the glyphs of all seven fonts, each having made a line's worth.
+// A scene switch releases the glyphs of all six fonts, each having made a line's worth.
 void BM_ReleaseAllFontsAtSceneSwitch(benchmark::State& state) {
   if (!EnsureDevice()) {
     state.SkipWithError("no device");
     return;
   }
-  std::vector<CTFont> fonts(7);
+  std::vector<CTFont> fonts(kSceneFonts);
   for (CTFont& font : fonts) {
     font.Init(0);
     font.Load(&Pack(), L"/Font");
@@ -161,4 +164,7 @@ BENCHMARK(BM_ReleaseAllFontsAtSceneSwitch);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  bench::UseHeadlessDrivers();
+  return bench::RunWithRatios(argc, argv, {});
+}

@@ -3,10 +3,9 @@
 // its input poll. Runs headless (SDL's offscreen driver and software renderer unless
 // the environment chooses otherwise).
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
-
 #include <vector>
 
+#include "bench/support/Suite.h"
 #include "engine/Window.h"
 #include "platform/d3d9/texture_factory.h"
 #include "platform/testkit/display.h"
@@ -99,11 +98,12 @@ BENCHMARK(BM_PumpMessagesIdle);
 }  // namespace
 
 int main(int argc, char** argv) {
-  setenv("SDL_VIDEODRIVER", "offscreen", 0);
-  setenv("SDL_RENDER_DRIVER", "software", 0);
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  bench::UseHeadlessDrivers();
+  return bench::RunWithRatios(
+      argc, argv,
+      {{"frame of 200 glyphs / frame without sprites", "BM_FrameOfGlyphs/200", "BM_FrameOfGlyphs/0", bench::Ratio::Cpu},
+       {"frame of 2000 glyphs / frame without sprites", "BM_FrameOfGlyphs/2000", "BM_FrameOfGlyphs/0",
+        bench::Ratio::Cpu},
+       {"200 turned sprites / 200 unturned glyphs", "BM_FrameOfTurnedSprites/200", "BM_FrameOfGlyphs/200",
+        bench::Ratio::Cpu}});
 }

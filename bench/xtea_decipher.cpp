@@ -4,13 +4,12 @@
 // reference, so the speed-up shows. Prints the times as ratios to memcpy at the end.
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
 #include <cstring>
-#include <map>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "bench/support/Suite.h"
 #include "engine/XTEA.h"
 #include "engine/XTEABatch.h"
 
@@ -86,41 +85,22 @@ void DecipherPath(benchmark::State& state, xtea_batch::Path path) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * kBufferSize));
 }
 
-// Keeps each benchmark's time per iteration for the closing comparison.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      if (!run.error_occurred) times[run.benchmark_name()] = run.GetAdjustedRealTime();
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-  std::map<std::string, double> times;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::RegisterBenchmark(kMemcpy, Memcpy)->Unit(benchmark::kMillisecond);
-  benchmark::RegisterBenchmark(kDecipher, Decipher)->Unit(benchmark::kMillisecond);
-  benchmark::RegisterBenchmark(kReference, DecipherOneByOne)->Unit(benchmark::kMillisecond);
+  std::vector<bench::Ratio> ratios;
+  auto add = [&ratios](const std::string& name, void (*function)(benchmark::State&)) {
+    benchmark::RegisterBenchmark(name.c_str(), function)->Unit(benchmark::kMillisecond);
+    if (name != kMemcpy) ratios.push_back({name + " / memcpy, 16 MiB", name, kMemcpy, bench::Ratio::Real});
+  };
+  add(kMemcpy, Memcpy);
+  add(kDecipher, Decipher);
+  add(kReference, DecipherOneByOne);
   for (auto path : {xtea_batch::Path::OneByOne, xtea_batch::Path::Sse2, xtea_batch::Path::Avx2}) {
     const std::string name = std::string("batch/") + xtea_batch::PathName(path);
     benchmark::RegisterBenchmark(name.c_str(), DecipherPath, path)->Unit(benchmark::kMillisecond);
+    ratios.push_back({name + " / memcpy, 16 MiB", name, kMemcpy, bench::Ratio::Real});
   }
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-
-  const auto& times = reporter.times;
-  if (times.count(kMemcpy) == 0) return 0;
-  std::printf("\nTime for 16 MiB relative to memcpy of the same buffer:\n");
-  for (const auto& [name, time] : times) std::printf("  %-28s %6.2fx\n", name.c_str(), time / times.at(kMemcpy));
-  if (times.count(kDecipher) != 0 && times.count(kReference) != 0) {
-    std::printf("Speed-up of XTEAMod::Decipher over the one-by-one reference: %.1fx\n",
-                times.at(kReference) / times.at(kDecipher));
-  }
-  return 0;
+  ratios.push_back({"one-by-one reference / XTEAMod::Decipher (speed-up)", kReference, kDecipher, bench::Ratio::Real});
+  return bench::RunWithRatios(argc, argv, ratios);
 }

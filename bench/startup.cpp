@@ -1,0 +1,132 @@
+// Start-up of the real program to its first presented frame: WinMain's steps (reading
+// Config.xml, the engine's log, window, device and input, both packs, the scenes'
+// Initialize) and the main loop's first frame of the splash. Beside it a bare SDL
+// window created, cleared and presented once with the same drivers. Each run is a
+// fresh process of this same program, so both sides pay the same process start and
+// library loading; the program's run also reports how long each of its steps took.
+#include <SDL.h>
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "bench/support/ChildRun.h"
+#include "bench/support/ProgramProbe.h"
+#include "bench/support/SampleSetup.h"
+#include "bench/support/Suite.h"
+
+namespace {
+
+constexpr char kProgramChild[] = "--child=program";
+constexpr char kBareChild[] = "--child=bare";
+
+// The children's marks, in the order they come: "main" when main starts (the process
+// is loaded and its static objects built), then each step as it ends, "frame" last.
+const std::vector<const char*> kProgramSteps = {"main", "config", "engine", "packs", "scenes", "frame"};
+const std::vector<const char*> kBareSteps = {"main", "frame"};
+
+void Mark(int fd, const char* step) {
+  char line[64];
+  std::snprintf(line, sizeof line, "%s %.9f\n", step, bench::MonotonicSeconds());
+  bench::Report(fd, line);
+}
+
+// The real program up to the start of the main loop's second iteration: by then the
+// first frame has been presented. The process ends there, as a user would not wait
+// for its teardown to see the window.
+int ProgramChild(int fd) {
+  Mark(fd, "main");
+  probe::Hooks& hooks = probe::GetHooks();
+  hooks.configRead = [fd] { Mark(fd, "config"); };
+  hooks.engineReady = [fd] { Mark(fd, "engine"); };
+  hooks.packsLoaded = [fd] { Mark(fd, "packs"); };
+  hooks.scenesReady = [fd] { Mark(fd, "scenes"); };
+  int iterations = 0;
+  hooks.iteration = [fd, &iterations] {
+    if (++iterations < 2) return;
+    Mark(fd, "frame");
+    std::_Exit(0);
+  };
+  probe::RunWinMain();
+  return 3;  // WinMain failed or its loop ended before a frame
+}
+
+int BareChild(int fd) {
+  Mark(fd, "main");
+  if (SDL_Init(SDL_INIT_VIDEO) != 0) return 3;
+  // As the layer does: a headless driver keeps the window's pixels in memory, without
+  // an OpenGL context behind them.
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0)) {
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+  }
+  SDL_Window* window =
+      SDL_CreateWindow("Bare", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, 640, 480, SDL_WINDOW_SHOWN);
+  SDL_Renderer* renderer = window ? SDL_CreateRenderer(window, -1, 0) : nullptr;
+  if (renderer == nullptr) return 3;
+  SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
+  SDL_RenderClear(renderer);
+  SDL_RenderPresent(renderer);
+  Mark(fd, "frame");
+  std::_Exit(0);
+}
+
+std::map<std::string, double> ParseMarks(const std::string& report) {
+  std::map<std::string, double> marks;
+  std::istringstream lines(report);
+  std::string step;
+  double at = 0.0;
+  while (lines >> step >> at) marks[step] = at;
+  return marks;
+}
+
+// Runs the child once per iteration; the iteration's time is from just before the
+// process starts to its first presented frame.
+void RunChildren(benchmark::State& state, const char* mode, const std::vector<const char*>& steps) {
+  bench::TempLogs logs;
+  std::map<std::string, double> stepTotals;
+  for (auto _ : state) {
+    const bench::ChildResult child = bench::RunSelf({mode});
+    std::map<std::string, double> marks = ParseMarks(child.report);
+    if (child.exitCode != 0 || marks.count("frame") == 0) {
+      state.SkipWithError("the child did not present a frame");
+      return;
+    }
+    state.SetIterationTime(marks["frame"] - child.spawnedAt);
+    double previous = child.spawnedAt;
+    for (const char* step : steps) {
+      if (marks.count(step) == 0) {
+        state.SkipWithError("a start-up step is missing from the child's report");
+        return;
+      }
+      stepTotals[step] += marks[step] - previous;
+      previous = marks[step];
+    }
+  }
+  // Milliseconds per step, averaged over the runs.
+  for (const auto& [step, total] : stepTotals) {
+    state.counters[std::string(step) + "_ms"] = total * 1e3 / static_cast<double>(state.iterations());
+  }
+}
+
+void BM_ProgramStartToFirstFrame(benchmark::State& state) { RunChildren(state, kProgramChild, kProgramSteps); }
+void BM_BareSdlWindowFirstFrame(benchmark::State& state) { RunChildren(state, kBareChild, kBareSteps); }
+
+BENCHMARK(BM_ProgramStartToFirstFrame)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_BareSdlWindowFirstFrame)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  bench::UseHeadlessDrivers();
+  if (argc > 1 && std::strcmp(argv[1], kProgramChild) == 0) return ProgramChild(bench::ReportFd(argc, argv));
+  if (argc > 1 && std::strcmp(argv[1], kBareChild) == 0) return BareChild(bench::ReportFd(argc, argv));
+  return bench::RunWithRatios(argc, argv,
+                              {{"program start-up to first frame / bare SDL window", "BM_ProgramStartToFirstFrame",
+                                "BM_BareSdlWindowFirstFrame", bench::Ratio::Real}});
+}

@@ -1,0 +1,48 @@
+// The surroundings the real program expects, made for a benchmark: the sample
+// distribution the build made, an emulated handheld copied from it into a temporary
+// folder, and a temporary folder for the log files instead of the user's profile.
+#pragma once
+
+#include <string>
+
+namespace bench {
+
+// A fresh folder under the system's temporary folder, removed with everything in it.
+class TempFolder {
+ public:
+  explicit TempFolder(const char* prefix);
+  ~TempFolder();
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+// Where the build put the program and its sample distribution.
+std::string DistFolder();
+
+// The sample's emulated handheld (a VGA Pocket PC with a storage card), attached
+// through RAPI_HANDHELD while the object lives.
+class SampleHandheld {
+ public:
+  SampleHandheld();
+  ~SampleHandheld();
+
+ private:
+  TempFolder folder_{"bench-handheld"};
+};
+
+// The program's log files go into a temporary folder (ALLUSERS) while the object lives.
+class TempLogs {
+ public:
+  TempLogs();
+  ~TempLogs();
+
+ private:
+  TempFolder folder_{"bench-logs"};
+};
+
+}  // namespace bench

@@ -1,0 +1,90 @@
+#include "bench/support/Suite.h"
+
+#include <stdlib.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+
+#include <benchmark/benchmark.h>
+
+namespace bench {
+
+namespace {
+
+// A reported name without the parts that options of the run add ("/min_time:2.000",
+// "/manual_time"...), so that a ratio names a benchmark as it was registered.
+std::string RegisteredName(std::string name) {
+  for (const char* option : {"/min_time:", "/min_warmup_time:", "/iterations:", "/repeats:", "/threads:",
+                             "/manual_time", "/real_time"}) {
+    const std::size_t at = name.find(option);
+    if (at == std::string::npos) continue;
+    const std::size_t end = name.find('/', at + 1);
+    name.erase(at, end == std::string::npos ? std::string::npos : end - at);
+  }
+  return name;
+}
+
+// Prints as usual and keeps every measured run's time per iteration, in seconds.
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& run : runs) {
+      if (run.error_occurred || run.run_type != Run::RT_Iteration) continue;
+      const double perSecond = benchmark::GetTimeUnitMultiplier(run.time_unit);
+      Times& times = byName_[RegisteredName(run.benchmark_name())];
+      times.cpu.push_back(run.GetAdjustedCPUTime() / perSecond);
+      times.real.push_back(run.GetAdjustedRealTime() / perSecond);
+    }
+  }
+
+  // The median over repetitions; negative when the benchmark did not run.
+  double Seconds(const std::string& name, Ratio::Clock clock) const {
+    auto it = byName_.find(name);
+    if (it == byName_.end()) return -1.0;
+    std::vector<double> values = clock == Ratio::Cpu ? it->second.cpu : it->second.real;
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+  }
+
+ private:
+  struct Times {
+    std::vector<double> cpu;
+    std::vector<double> real;
+  };
+  std::map<std::string, Times> byName_;
+};
+
+}  // namespace
+
+void UseHeadlessDrivers() {
+  setenv("SDL_VIDEODRIVER", "offscreen", 0);
+  setenv("SDL_RENDER_DRIVER", "software", 0);
+}
+
+int RunWithRatios(int argc, char** argv, const std::vector<Ratio>& ratios, const std::function<void()>& epilogue) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+
+  bool header = false;
+  for (const Ratio& ratio : ratios) {
+    const double top = reporter.Seconds(ratio.numerator, ratio.clock);
+    const double bottom = reporter.Seconds(ratio.denominator, ratio.clock);
+    if (top < 0.0 || bottom <= 0.0) continue;
+    if (!header) {
+      std::printf("\nRatios (both sides measured in this run):\n");
+      header = true;
+    }
+    std::printf("  %-58s %9.2fx  (%s time)\n", ratio.label.c_str(), top / bottom,
+                ratio.clock == Ratio::Cpu ? "CPU" : "real");
+  }
+  if (epilogue) epilogue();
+  std::fflush(stdout);
+  return 0;
+}
+
+}  // namespace bench
