@@ -1,11 +1,14 @@
-// Resource packs: whatever the file holds, the entries the reader lists must be found
-// again by index, name and prefix, and the bytes of every entry it serves must lie in
-// its buffer (touched here, so AddressSanitizer sees any that do not).
+// Resource packs: whatever the file holds, the reader must decipher and list exactly
+// what a plain reading of the format gives, the entries it lists must be found again
+// by index, name and prefix, and the bytes of every entry it serves must lie in its
+// buffer (touched here, so AddressSanitizer sees any that do not).
 #include <algorithm>
+#include <cstring>
 
 #include "engine/LittleEndian.h"
 #include "fuzz/probes/ProbeKit.h"
 #include "fuzz/probes/Probes.h"
+#include "fuzz/probes/ReferencePack.h"
 #include "installer/PackKeys.h"
 
 namespace fuzzprobe {
@@ -61,6 +64,33 @@ void WalkEntries(const CTResourceFile& pack, Problems& problems) {
   problems.Check(pack.GetByPrefix(L"").size() == entries.size(), "the empty prefix does not give every entry");
 }
 
+// The reader against the plain second reading: header, directory and every byte of the
+// buffer it deciphered (reached through an entry it serves, when there is one).
+void CompareWithReference(const CTResourceFile& pack, const ReferencePack& reference, Problems& problems) {
+  problems.Check(pack.GetDirOffset() == reference.dirOffset && pack.GetDirSize() == reference.dirSize &&
+                     pack.GetDataOffset() == reference.dataOffset && pack.GetDataSize() == reference.dataSize,
+                 "header differs from the plain reading");
+  const std::vector<CTResource>& entries = pack.GetEntries();
+  problems.Check(entries.size() == reference.entries.size(), [&] {
+    return "directory has " + std::to_string(entries.size()) + " entries, the plain reading " +
+           std::to_string(reference.entries.size());
+  });
+  for (std::size_t i = 0; i < entries.size() && i < reference.entries.size(); ++i) {
+    const ReferenceEntry& expected = reference.entries[i];
+    problems.Check(entries[i].GetName() == expected.name && entries[i].GetOffset() == expected.offset &&
+                       entries[i].GetSize() == expected.size,
+                   [&] { return "entry " + std::to_string(i) + " differs from the plain reading"; });
+  }
+  for (const CTResource& entry : entries) {
+    if (!EntryServable(pack, entry) || entry.GetSize() == 0) continue;
+    const std::uint8_t* buffer = entry.GetData() - pack.GetDataOffset() - entry.GetOffset();
+    problems.Check(pack.GetFileSize() == reference.plain.size() &&
+                       std::memcmp(buffer, reference.plain.data(), reference.plain.size()) == 0,
+                   "deciphered bytes differ from the plain reading");
+    break;
+  }
+}
+
 }  // namespace
 
 std::string ProbePackFile(Input input) {
@@ -70,6 +100,7 @@ std::string ProbePackFile(Input input) {
     std::unique_ptr<CTResourceFile> pack = LoadPack(input, kCommonPackKeys.salt, mask);
     if (!pack) return "scratch file could not be written";
     problems.Check(pack->GetFileSize() == input.size(), "file size differs from the bytes written");
+    CompareWithReference(*pack, ReadReferencePack(input, kCommonPackKeys.salt, mask, kPackPassText), problems);
     WalkEntries(*pack, problems);
   }
   return problems.Take();
@@ -77,9 +108,14 @@ std::string ProbePackFile(Input input) {
 
 std::string ProbePackImage(Input input) {
   Problems problems;
-  std::unique_ptr<CTResourceFile> pack = LoadPack(SealWithCommonKeys(input), kCommonPackKeys.salt,
-                                                  kCommonPackKeys.mask);
+  const std::vector<std::uint8_t> sealed = SealWithCommonKeys(input);
+  std::unique_ptr<CTResourceFile> pack = LoadPack(sealed, kCommonPackKeys.salt, kCommonPackKeys.mask);
   if (!pack) return "scratch file could not be written";
+  // The pack tool's enciphering against the plain deciphering: they must undo each other.
+  const ReferencePack reference = ReadReferencePack(sealed, kCommonPackKeys.salt, kCommonPackKeys.mask, kPackPassText);
+  problems.Check(std::equal(reference.plain.begin(), reference.plain.end(), input.begin(), input.end()),
+                 "sealed pack does not decipher to what was sealed");
+  CompareWithReference(*pack, reference, problems);
   if (input.size() >= CTResourceFile::kHeaderSize) {
     // Deciphering must give back exactly what was sealed.
     problems.Check(pack->GetDirOffset() == LoadLE32(input.data() + 20) &&

@@ -1,8 +1,12 @@
 // Inputs that fuzzing found faults with, kept in tests/data/regressions/<target>/ and
 // replayed through the probe of that fuzz target: each must now pass the probe's checks
-// (and, in the sanitizer build, run without a sanitizer report).
+// (and, in the sanitizer build, run without a sanitizer report). QUELLOR_REPLAY_DIR
+// points the replay at another folder of <target>/ folders, such as a fuzz run's
+// corpora, so that they can be replayed under g++'s sanitizers too.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -14,12 +18,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const fs::path kRegressions = fs::path(QUELLOR_TEST_DATA_DIR) / "regressions";
+fs::path ReplayFolder() {
+  const char* other = std::getenv("QUELLOR_REPLAY_DIR");
+  return other != nullptr && *other != '\0' ? fs::path(other) : fs::path(QUELLOR_TEST_DATA_DIR) / "regressions";
+}
 
 std::vector<fs::path> InputsOf(const std::string& target) {
   std::vector<fs::path> inputs;
   std::error_code error;
-  for (const auto& entry : fs::directory_iterator(kRegressions / target, error)) {
+  for (const auto& entry : fs::directory_iterator(ReplayFolder() / target, error)) {
     if (entry.is_regular_file()) inputs.push_back(entry.path());
   }
   std::sort(inputs.begin(), inputs.end());
