@@ -127,29 +127,31 @@ bool CDeviceLink::CheckFreeSpace() {
   return freeToCaller.QuadPart >= need && total.QuadPart >= need && totalFree.QuadPart >= need;
 }
 
-void CDeviceLink::CopyFileToDevice(std::wstring pcPath, std::wstring devicePath) {
-  if (!connected) return;
+bool CDeviceLink::CopyFileToDevice(std::wstring pcPath, std::wstring devicePath) {
+  if (!connected) return false;
   HANDLE file = CreateFileW(pcPath.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return;
+  if (file == INVALID_HANDLE_VALUE) return false;
   DWORD sizeHigh = 0;
   const DWORD size = GetFileSize(file, &sizeHigh);
   // A file of 4 GiB or more would be copied cut short: it is not copied at all.
   if (size == INVALID_FILE_SIZE || sizeHigh != 0) {
     CloseHandle(file);
-    return;
+    return false;
   }
   std::vector<BYTE> buffer(size);
   DWORD read = 0;
   const BOOL readOk = ReadFile(file, buffer.data(), size, &read, nullptr);
   CloseHandle(file);
-  if (!readOk || read < size) return;
+  if (!readOk || read < size) return false;
 
   HANDLE target = session->CeCreateFile(devicePath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                         FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (target == INVALID_HANDLE_VALUE) return;
+  if (target == INVALID_HANDLE_VALUE) return false;
   DWORD written = 0;
-  session->CeWriteFile(target, buffer.data(), size, &written, nullptr);
-  session->CeCloseHandle(target);
+  // A full volume or a dropped link stops the write part way.
+  const BOOL writeOk = session->CeWriteFile(target, buffer.data(), size, &written, nullptr);
+  const BOOL closeOk = session->CeCloseHandle(target);
+  return writeOk && written == size && closeOk;
 }
 
 std::wstring CDeviceLink::GetDeviceName() { return deviceName; }

@@ -39,8 +39,9 @@ class CDeviceLink {
   std::vector<std::wstring> ListStorage();
   // Enough room for the build that fits the screen at the chosen location.
   bool CheckFreeSpace();
-  // Copies a PC file to the device; failures leave the device untouched and are silent.
-  void CopyFileToDevice(std::wstring pcPath, std::wstring devicePath);
+  // Copies a PC file to the device; true when the whole file arrived. A PC file that
+  // cannot be read whole leaves the device untouched.
+  bool CopyFileToDevice(std::wstring pcPath, std::wstring devicePath);
   std::wstring GetDeviceName();
   void EndSession();
   // Installs the game at storageIndex and waits for its marker; true when it appeared.

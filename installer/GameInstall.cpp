@@ -122,9 +122,14 @@ bool CDeviceLink::InstallGame() {
     session->CeRegCloseKey(key);
   }
 
-  CopyFileToDevice(game::kPayloadConfig, game::kGameConfig);
+  // A copy that did not arrive whole ends the installation: a game missing a file must
+  // not count as installed because it still starts and writes its marker. What was
+  // copied before stays on the device.
+  if (!CopyFileToDevice(game::kPayloadConfig, game::kGameConfig)) return false;
   for (const PayloadFile& file : PayloadFor(QueryScreenClass())) {
-    CopyFileToDevice(file.pcPath, file.deviceName ? dataFolder + file.deviceName : game::kGameExecutable);
+    if (!CopyFileToDevice(file.pcPath, file.deviceName ? dataFolder + file.deviceName : game::kGameExecutable)) {
+      return false;
+    }
   }
 
   PROCESS_INFORMATION process{};

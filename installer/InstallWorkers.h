@@ -13,7 +13,7 @@ enum WorkerStatus : std::int32_t {
   WorkerRunning = 0,
   WorkerDone = 4,
   WorkerCheckFailed = 5,  // no room, or no device connected
-  WorkerFailed = 6,       // the game did not start or its marker did not appear in time
+  WorkerFailed = 6,       // a copy failed, the game did not start, or its marker came too late
 };
 
 extern std::atomic<std::int32_t> g_InstallStatus;
