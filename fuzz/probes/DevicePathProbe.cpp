@@ -3,6 +3,8 @@
 // and file operations of a session with it change nothing outside fs/.
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <vector>
 
 #include "fuzz/probes/HandheldSandbox.h"
@@ -81,18 +83,52 @@ void CheckPath(const std::wstring& path, const fs::path& root, Problems& problem
   }
 }
 
+// What the device holds at a path now, seen the way the layer maps it.
+struct Found {
+  bool exists = false;
+  bool isDir = false;
+  std::string content;
+};
+
+Found Look(const std::wstring& path, const fs::path& root) {
+  Found found;
+  auto names = emu::SplitDevicePath(path);
+  emu::HostEntry entry;
+  if (!names || !emu::DeviceFiles(root.string(), {L"Storage Card"}).Resolve(*names, &entry) || !entry.exists) {
+    return found;
+  }
+  found.exists = true;
+  found.isDir = entry.isDir;
+  if (!entry.isDir) {
+    std::ifstream in(entry.host, std::ios::binary);
+    found.content.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  return found;
+}
+
 // Every file operation of a session with the path; the second path is the shortcut's
-// target and also gets a file of its own.
-void UseInSession(IRAPISession* session, std::wstring path, std::wstring other) {
+// target and also gets a file of its own. What an operation reports as done must be
+// what the device then holds at the path.
+void UseInSession(IRAPISession* session, std::wstring path, std::wstring other, const fs::path& root,
+                  Problems& problems) {
   static const char kBytes[] = "probe";
+  auto where = [&](const char* what) { return std::string(what) + " for " + Narrow(path); };
   DWORD written = 0;
-  session->CeCreateDirectory(path.c_str(), nullptr);
+  if (session->CeCreateDirectory(path.c_str(), nullptr)) {
+    const Found made = Look(path, root);
+    problems.Check(made.exists && made.isDir, [&] { return where("a made folder is not there"); });
+  }
   for (const std::wstring* name : {&path, &other}) {
     HANDLE file = session->CeCreateFile(name->c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                         FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-      session->CeWriteFile(file, kBytes, sizeof kBytes - 1, &written, nullptr);
-      session->CeCloseHandle(file);
+    if (file == INVALID_HANDLE_VALUE) continue;
+    const bool wrote = session->CeWriteFile(file, kBytes, sizeof kBytes - 1, &written, nullptr);
+    session->CeCloseHandle(file);
+    const Found now = Look(*name, root);
+    if (wrote) {
+      problems.Check(now.exists && !now.isDir && now.content == kBytes, [&] { return where("a written file differs"); });
+    } else {
+      problems.Check(!now.exists, [&] { return where("a failed write left a file"); });
     }
   }
   HANDLE file = session->CeCreateFile(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
@@ -102,6 +138,10 @@ void UseInSession(IRAPISession* session, std::wstring path, std::wstring other) 
   DWORD count = 0;
   LPCE_FIND_DATA found = nullptr;
   if (session->CeFindAllFiles(path.c_str(), FAF_NAME | FAF_ATTRIBUTES | FAF_SIZE_LOW, &count, &found) && found) {
+    for (DWORD i = 0; i < count; ++i) {
+      const std::wstring name(found[i].cFileName);
+      problems.Check(emu::IsValidName(name), [&] { return where("a listed name is not a device name"); });
+    }
     session->CeRapiFreeBuffer(found);
   }
   ULARGE_INTEGER free{}, total{}, totalFree{};
@@ -114,8 +154,12 @@ void UseInSession(IRAPISession* session, std::wstring path, std::wstring other) 
   }
   session->CeSHCreateShortcut(other.data(), path.data());
   session->CeSHCreateShortcut(path.data(), other.data());
-  session->CeDeleteFile(path.c_str());
-  session->CeRemoveDirectory(path.c_str());
+  if (session->CeDeleteFile(path.c_str())) {
+    problems.Check(!Look(path, root).exists, [&] { return where("a deleted file is still there"); });
+  }
+  if (session->CeRemoveDirectory(path.c_str())) {
+    problems.Check(!Look(path, root).exists, [&] { return where("a removed folder is still there"); });
+  }
   session->CeRemoveDirectory(other.c_str());
 }
 
@@ -129,7 +173,7 @@ std::string ProbeDevicePath(Input input) {
   Problems problems;
   CheckPath(path, sandbox.FsRoot(), problems);
   CheckPath(other, sandbox.FsRoot(), problems);
-  UseInSession(sandbox.Session(), path, other);
+  UseInSession(sandbox.Session(), path, other, sandbox.FsRoot(), problems);
   const std::string damage = sandbox.Damage();
   problems.Check(damage.empty(), damage);
   sandbox.ResetDevice();

@@ -1,13 +1,16 @@
 // Picture decoders: information and pixels must agree (a picture that decodes has the
-// size its information gives), and the texture preparation built on them must give
-// the size asked for, scaled or not.
+// size its information gives), the texture preparation built on them must give the
+// size asked for, scaled or not, and where a second decoder reads the file (PNG and
+// binary Netpbm) its pixels must be the layer's.
 #include <algorithm>
+#include <cstdio>
 #include <iterator>
 #include <string_view>
 #include <vector>
 
 #include "fuzz/probes/ProbeKit.h"
 #include "fuzz/probes/Probes.h"
+#include "fuzz/probes/ReferencePictures.h"
 #include "platform/d3d9/d3d9.h"
 #include "platform/d3d9/image_decode.h"
 #include "platform/d3d9/image_texture.h"
@@ -69,6 +72,22 @@ std::string ProbePicture(Input input) {
                             Size(info.Width, info.Height);
                    });
     if (!problems.Any()) CheckTexturePixels(input, image, problems);
+    // Where a second decoder reads the file too, the pixels must be the same.
+    layer::DecodedImage reference;
+    if (!problems.Any() && ReferenceDecode(input, reference)) {
+      problems.Check(reference.width == image.width && reference.height == image.height, [&] {
+        return "the second decoder reads " + Size(reference.width, reference.height) + ", the layer " +
+               Size(image.width, image.height);
+      });
+      for (std::size_t i = 0; i < image.argb.size() && i < reference.argb.size() && !problems.Any(); ++i) {
+        problems.Check(image.argb[i] == reference.argb[i], [&] {
+          char text[96];
+          std::snprintf(text, sizeof text, "pixel %zu is %08X, the second decoder's %08X", i,
+                        static_cast<unsigned>(image.argb[i]), static_cast<unsigned>(reference.argb[i]));
+          return std::string(text);
+        });
+      }
+    }
   }
   return problems.Take();
 }
