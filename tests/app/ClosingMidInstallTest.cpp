@@ -41,6 +41,9 @@ TEST(ClosingMidInstall, TheProgramEndsCleanlyWhileTheWorkerIsStillCopying) {
     ::dup2(fd, STDOUT_FILENO);
     ::dup2(fd, STDERR_FILENO);
     ::close(fd);
+    // A program that waited for its worker at exit would wait for good: end it long
+    // before the journey's own watchdog would.
+    ::alarm(60);
 
     Journey journey("closing during the installation");
     SkipSplash(journey);

@@ -131,7 +131,7 @@ TEST_F(FaultRoads, AMarkerNeverWrittenIsAwaitedSixtyTimesTwoSecondsApartThenFail
     std::optional<std::uint64_t> start;
     Journey journey("the marker never comes");
     SkipSplash(journey);
-    journey.Do("", [&] { start = layer::NowMs(); });
+    journey.Do("the clock before the installation", [&] { start = layer::NowMs(); });
     InstallOn(journey, 0);
     journey
         .Do("the result",
