@@ -1,9 +1,13 @@
 #include "bench/support/Suite.h"
 
 #include <stdlib.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <map>
 
 #include <benchmark/benchmark.h>
@@ -25,9 +29,38 @@ std::string RegisteredName(std::string name) {
   return name;
 }
 
+// A flag's value from the arguments, else from its environment variable (as Google
+// Benchmark reads its own), else empty.
+std::string FlagValue(int argc, char** argv, const std::string& flag) {
+  const std::string prefix = "--" + flag + "=";
+  for (int i = 1; i < argc; ++i) {
+    if (std::strncmp(argv[i], prefix.c_str(), prefix.size()) == 0) return argv[i] + prefix.size();
+  }
+  std::string variable;
+  for (char c : flag) variable += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  const char* value = std::getenv(variable.c_str());
+  return value ? value : "";
+}
+
+bool Truthy(const std::string& value) { return value == "true" || value == "yes" || value == "1"; }
+
+// The library sets up only its own console reporter from --benchmark_color and
+// --benchmark_counters_tabular; ours follows them too. Colour by default only on a
+// terminal, so that files get none.
+benchmark::ConsoleReporter::OutputOptions OutputOptions(int argc, char** argv) {
+  const std::string colour = FlagValue(argc, argv, "benchmark_color");
+  const bool coloured = colour.empty() || colour == "auto" ? ::isatty(STDOUT_FILENO) != 0 : Truthy(colour);
+  int options = benchmark::ConsoleReporter::OO_None;
+  if (coloured) options |= benchmark::ConsoleReporter::OO_Color;
+  if (Truthy(FlagValue(argc, argv, "benchmark_counters_tabular"))) options |= benchmark::ConsoleReporter::OO_Tabular;
+  return static_cast<benchmark::ConsoleReporter::OutputOptions>(options);
+}
+
 // Prints as usual and keeps every measured run's time per iteration, in seconds.
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
+  explicit RatioReporter(OutputOptions options) : ConsoleReporter(options) {}
+
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
     for (const Run& run : runs) {
@@ -64,9 +97,9 @@ void UseHeadlessDrivers() {
 }
 
 int RunWithRatios(int argc, char** argv, const std::vector<Ratio>& ratios, const std::function<void()>& epilogue) {
+  RatioReporter reporter(OutputOptions(argc, argv));
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
 
