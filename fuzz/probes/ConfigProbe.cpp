@@ -31,7 +31,10 @@ void CheckSplashes(Problems& problems) {
       const SplashRecord record = GetSplash(when, static_cast<std::int32_t>(n));
       problems.Check(at < g_Splashes.size() && record.when == when && record.id == g_Splashes[at].id &&
                          record.resource == g_Splashes[at].resource,
-                     [&] { return "GetSplash(" + std::to_string(when) + ", " + std::to_string(n) + ") is not the n-th record"; });
+                     [&] {
+                       return "GetSplash(" + std::to_string(when) + ", " + std::to_string(n) +
+                              ") is not the n-th record";
+                     });
       ++at;
     }
   }

@@ -66,9 +66,11 @@ void CheckMapping(const std::vector<std::wstring>& names, const fs::path& root, 
   const fs::path parent = names.empty() ? host : host.parent_path();
   std::error_code error;
   const fs::path real = fs::canonical(parent, error);
-  problems.Check(!error && Under(real, fs::canonical(root)), [&] { return "the folder on the way leads outside fs/" + where(); });
+  problems.Check(!error && Under(real, fs::canonical(root)),
+                 [&] { return "the folder on the way leads outside fs/" + where(); });
   if (entry.exists) {
-    problems.Check(!fs::is_symlink(fs::symlink_status(host, error)), [&] { return "resolved onto a link" + where(); });
+    problems.Check(!fs::is_symlink(fs::symlink_status(host, error)),
+                   [&] { return "resolved onto a link" + where(); });
   }
 }
 
@@ -126,7 +128,8 @@ void UseInSession(IRAPISession* session, std::wstring path, std::wstring other, 
     session->CeCloseHandle(file);
     const Found now = Look(*name, root);
     if (wrote) {
-      problems.Check(now.exists && !now.isDir && now.content == kBytes, [&] { return where("a written file differs"); });
+      problems.Check(now.exists && !now.isDir && now.content == kBytes,
+                     [&] { return where("a written file differs"); });
     } else {
       problems.Check(!now.exists, [&] { return where("a failed write left a file"); });
     }

@@ -47,7 +47,8 @@ IDirect3DDevice9* Device() {
   static IDirect3DDevice9* device = [] {
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
     setenv("SDL_RENDER_DRIVER", "software", 0);
-    const bool made = CreateMainWindow(L"font probe", 640, 480, 0, 0, false, nullptr, nullptr, nullptr) == WindowOk;
+    const bool made =
+        CreateMainWindow(L"font probe", 640, 480, 0, 0, false, nullptr, nullptr, nullptr) == WindowOk;
     return made ? g_Device : nullptr;
   }();
   return device;
@@ -123,7 +124,8 @@ std::string ProbeFont(Input input) {
   }
   if (!problems.Any() && Device() != nullptr) MeasureAndDraw(font, codes, problems);
   font.Free();
-  problems.Check(font.GetSymbol(0) == nullptr && font.MeasureText(L"A", 1.0f) == 0.0f, "a freed font still measures");
+  problems.Check(font.GetSymbol(0) == nullptr && font.MeasureText(L"A", 1.0f) == 0.0f,
+                 "a freed font still measures");
   return problems.Take();
 }
 

@@ -132,7 +132,9 @@ std::string HandheldSandbox::Damage() const {
        it.increment(error)) {
     if (!fs::is_symlink(it->symlink_status())) continue;
     const std::string name = it->path().filename().string();
-    if (name != "escape" && name != "escape.txt" && name != "up") return "a link appeared in fs/: " + it->path().string();
+    if (name != "escape" && name != "escape.txt" && name != "up") {
+      return "a link appeared in fs/: " + it->path().string();
+    }
   }
   return {};
 }

@@ -112,7 +112,8 @@ std::string ProbePackImage(Input input) {
   std::unique_ptr<CTResourceFile> pack = LoadPack(sealed, kCommonPackKeys.salt, kCommonPackKeys.mask);
   if (!pack) return "scratch file could not be written";
   // The pack tool's enciphering against the plain deciphering: they must undo each other.
-  const ReferencePack reference = ReadReferencePack(sealed, kCommonPackKeys.salt, kCommonPackKeys.mask, kPackPassText);
+  const ReferencePack reference =
+      ReadReferencePack(sealed, kCommonPackKeys.salt, kCommonPackKeys.mask, kPackPassText);
   problems.Check(std::equal(reference.plain.begin(), reference.plain.end(), input.begin(), input.end()),
                  "sealed pack does not decipher to what was sealed");
   CompareWithReference(*pack, reference, problems);

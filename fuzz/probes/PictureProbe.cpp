@@ -59,7 +59,7 @@ std::string ProbePicture(Input input) {
   if (informed) {
     problems.Check(info.Width >= 1 && info.Height >= 1 && info.Width <= layer::kMaxImageSide &&
                        info.Height <= layer::kMaxImageSide,
-                   [&] { return "information gives a size out of range: " + Size(info.Width, info.Height); });
+                     [&] { return "information gives a size out of range: " + Size(info.Width, info.Height); });
     problems.Check(info.Depth == 1 && info.MipLevels >= 1, "information gives no depth or mip level");
   }
   if (decoded) {

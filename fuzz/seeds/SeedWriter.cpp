@@ -67,7 +67,9 @@ std::vector<std::pair<std::string, Bytes>> TinyPictures() {
   for (int i = 0; i < 8 * 2; ++i) wideRgbe.insert(wideRgbe.end(), {std::uint8_t(i * 9), 40, 200, 128});
   pw::Bytes dxt(static_cast<std::size_t>((w + 3) / 4) * ((h + 3) / 4) * 16, 0x5A);
   pw::Bytes rgba;
-  for (std::uint32_t p : pixels) rgba.insert(rgba.end(), {std::uint8_t(p), std::uint8_t(p >> 8), std::uint8_t(p >> 16), std::uint8_t(p >> 24)});
+  for (std::uint32_t p : pixels) {
+    rgba.insert(rgba.end(), {std::uint8_t(p), std::uint8_t(p >> 8), std::uint8_t(p >> 16), std::uint8_t(p >> 24)});
+  }
   pw::DdsLayout dxt1{"DXT1"}, dxt5{"DXT5"}, plainRgb;
   return {
       {"tiny.png", pw::WritePngRgba(w, h, pixels)},
@@ -130,7 +132,8 @@ void WritePacks(const fs::path& dist, const std::vector<std::pair<std::string, B
   Put("pack_image", "empty.plain", Plain({}));
   Put("font", "tiny.plain", Plain(tiny));
 
-  for (const auto& [name, keys] : {std::pair{"Common.pak", kCommonPackKeys}, std::pair{"Local.pak", kLocalPackKeys}}) {
+  for (const auto& [name, keys] :
+       {std::pair{"Common.pak", kCommonPackKeys}, std::pair{"Local.pak", kLocalPackKeys}}) {
     const fs::path pak = dist / name;
     if (!fs::exists(pak)) continue;
     Put("pack", name, ReadFile(pak));
@@ -142,7 +145,8 @@ void WritePacks(const fs::path& dist, const std::vector<std::pair<std::string, B
     for (std::size_t first = 0; first < glyphs.size(); first += 16) {
       const std::size_t last = std::min(glyphs.size(), first + 16);
       Put("font", "sample-glyphs-" + std::to_string(first) + ".plain",
-          Plain({glyphs.begin() + static_cast<std::ptrdiff_t>(first), glyphs.begin() + static_cast<std::ptrdiff_t>(last)}));
+          Plain({glyphs.begin() + static_cast<std::ptrdiff_t>(first),
+                 glyphs.begin() + static_cast<std::ptrdiff_t>(last)}));
     }
   }
 }

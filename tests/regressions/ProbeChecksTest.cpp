@@ -65,7 +65,8 @@ TEST(FontProbe, StepsAroundTheFontsEndingsAndMeasuresWhatItLoads) {
   // Two names for the code 0x0041 end the program while loading: not loaded at all.
   EXPECT_EQ(fuzzprobe::ProbeFont(PlainPack({{"/Font0041", Ppm(2)}, {"/Font0x41", Ppm(3)}})), "");
   // A glyph that is no picture ends the program when drawn: left out of the text.
-  EXPECT_EQ(fuzzprobe::ProbeFont(PlainPack({{"/Font0042", Text("not a picture")}, {"/Font0043", Ppm(4)}})), "");
+  EXPECT_EQ(fuzzprobe::ProbeFont(PlainPack({{"/Font0042", Text("not a picture")}, {"/Font0043", Ppm(4)}})),
+            "");
   // Glyphs of 2, 3 and 5 pixels with the spacing of the pack's first byte.
   Bytes font = PlainPack({{"/Font0041", Ppm(2)}, {"/Font00e9", Ppm(3)}, {"/FontG042", Ppm(5)}, {"/Back", Ppm(9)}});
   font[0] = static_cast<std::uint8_t>(-2);
