@@ -13,14 +13,13 @@
 
 #include "engine/ResourceFile.h"
 #include "fuzz/probes/Probes.h"
+#include "fuzz/seeds/TinyPictures.h"
 #include "installer/PackKeys.h"
-#include "tests/pictures/PictureWriters.h"
 #include "tools/packtool/PackWriter.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-namespace pw = pictures_test;
 using Bytes = std::vector<std::uint8_t>;
 
 fs::path g_output;
@@ -50,48 +49,6 @@ Bytes Utf16(const std::wstring& text) {
 void PutPicture(const std::string& name, const Bytes& file) {
   Put("picture", name, file);
   Put("picture_format", name, fuzzprobe::PictureFormatInput(file));
-}
-
-std::vector<std::pair<std::string, Bytes>> TinyPictures() {
-  const pw::Pixels pixels = pw::SamplePixels();
-  const std::uint32_t w = pw::kWidth, h = pw::kHeight;
-  std::vector<float> floats;
-  pw::Bytes rgbe;
-  for (std::uint32_t p : pixels) {
-    floats.push_back(static_cast<float>(p >> 16 & 0xFF) / 255.0f);
-    rgbe.insert(rgbe.end(), {std::uint8_t(p >> 16), std::uint8_t(p >> 8), std::uint8_t(p), 128});
-  }
-  std::vector<std::uint32_t> samples;
-  for (std::uint32_t p : pixels) samples.insert(samples.end(), {p >> 16 & 0xFF, p >> 8 & 0xFF, p & 0xFF});
-  pw::Bytes wideRgbe;
-  for (int i = 0; i < 8 * 2; ++i) wideRgbe.insert(wideRgbe.end(), {std::uint8_t(i * 9), 40, 200, 128});
-  pw::Bytes dxt(static_cast<std::size_t>((w + 3) / 4) * ((h + 3) / 4) * 16, 0x5A);
-  pw::Bytes rgba;
-  for (std::uint32_t p : pixels) {
-    rgba.insert(rgba.end(), {std::uint8_t(p), std::uint8_t(p >> 8), std::uint8_t(p >> 16), std::uint8_t(p >> 24)});
-  }
-  pw::DdsLayout dxt1{"DXT1"}, dxt5{"DXT5"}, plainRgb;
-  return {
-      {"tiny.png", pw::WritePngRgba(w, h, pixels)},
-      {"tiny-interlaced.png", pw::WritePngRgba(w, h, pixels, true)},
-      {"tiny.jpg", pw::WriteJpeg(w, h, pixels, false, false)},
-      {"tiny-progressive.jpg", pw::WriteJpeg(w, h, pixels, false, true)},
-      {"tiny-grey.jpg", pw::WriteJpeg(w, h, pixels, true, false)},
-      {"tiny24.bmp", pw::WriteBmp(w, h, pixels, 24)},
-      {"tiny32-alpha.bmp", pw::WriteBmp(w, h, pixels, 32, true, 0xFF000000u)},
-      {"tiny8.bmp", pw::WriteBmp8(2, 2, {0x00FF0000, 0x0000FF00}, {0, 1, 1, 0})},
-      {"tiny24.tga", pw::WriteTga(w, h, pixels, 24, false)},
-      {"tiny32-rle.tga", pw::WriteTga(w, h, pixels, 32, true, true, true)},
-      {"tiny.ppm", pw::WritePnm("P6", w, h, 255, samples)},
-      {"tiny-plain.ppm", pw::WritePnm("P3", w, h, 255, samples)},
-      {"tiny16.pgm", pw::WritePnm("P5", 2, 2, 65535, {0, 65535, 300, 40000})},
-      {"tiny.pfm", pw::WritePfm(false, w, h, floats, true)},
-      {"tiny.hdr", pw::WriteHdr(w, h, rgbe, false)},
-      {"tiny-rle.hdr", pw::WriteHdr(8, 2, wideRgbe, true)},
-      {"tiny-dxt1.dds", pw::WriteDds(w, h, dxt1, pw::Bytes(dxt.begin(), dxt.begin() + dxt.size() / 2))},
-      {"tiny-dxt5.dds", pw::WriteDds(w, h, dxt5, dxt)},
-      {"tiny-rgba.dds", pw::WriteDds(w, h, plainRgb, rgba)},
-  };
 }
 
 packwriter::Secrets CommonSecrets() {
@@ -188,7 +145,7 @@ int main(int argc, char** argv) {
   }
   g_output = argv[1];
   const fs::path dist = argv[2], art = argv[3];
-  const auto pictures = TinyPictures();
+  const auto pictures = seeds::TinyPictures();
   for (const auto& [name, bytes] : pictures) PutPicture(name, bytes);
   std::error_code error;
   for (auto it = fs::recursive_directory_iterator(art, error); !error && it != fs::recursive_directory_iterator();
