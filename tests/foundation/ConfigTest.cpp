@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <string>
 #include <thread>
+#include <tuple>
 
 #include "engine/Config.h"
 #include "tests/foundation/FoundationKit.h"
@@ -41,9 +42,8 @@ std::wstring Describe(const SplashRecord& record) {
 
 TEST_F(ConfigTest, ReadsEverySectionOfACompleteFile) {
   ASSERT_TRUE(ReadConfig(Wide(QUELLOR_TEST_DATA_DIR "/foundation/Config.xml")));
-  EXPECT_EQ(g_Header, L"Quellor Mobile");
-  EXPECT_EQ(g_CommonPackPath, L"Common.pak");
-  EXPECT_EQ(g_LocalPackPath, L"Local.pak");
+  EXPECT_EQ(std::tuple(g_Header, g_CommonPackPath, g_LocalPackPath),
+            std::tuple(L"Quellor Mobile", L"Common.pak", L"Local.pak"));
   // The "start" records in file order, skipping the "end" one between them.
   ASSERT_EQ(CountSplashes(kSplashAtStart), 2u);
   EXPECT_EQ(Describe(GetSplash(kSplashAtStart, 0)), L"0,/Tamblor,0");
@@ -73,8 +73,7 @@ TEST_F(ConfigTest, OnlyDirectChildrenOfTheRootAreRecognisedByExactName) {
   EXPECT_EQ(Describe(g_Splashes[1]), L"4294967295,no resource, no when,4294967295");
   EXPECT_EQ(Describe(g_Splashes[2]), L"4294967295,odd values,4294967295");
   EXPECT_TRUE(g_Texts.empty());
-  EXPECT_EQ(g_CommonPackPath, L"");
-  EXPECT_EQ(g_LocalPackPath, L"only local");
+  EXPECT_EQ(std::tuple(g_CommonPackPath, g_LocalPackPath), std::tuple(L"", L"only local"));
 }
 
 TEST_F(ConfigTest, LaterElementsAddToOrReplaceEarlierOnes) {
@@ -86,14 +85,12 @@ TEST_F(ConfigTest, LaterElementsAddToOrReplaceEarlierOnes) {
       <Splash><S id="two" when="start"/></Splash>
       <Header>second</Header><Resource common="c2"/>
     </C>)"));
-  EXPECT_EQ(g_Header, L"second");
-  EXPECT_EQ(g_CommonPackPath, L"c2");
-  EXPECT_EQ(g_LocalPackPath, L"");
+  EXPECT_EQ(std::tuple(g_Header, g_CommonPackPath, g_LocalPackPath), std::tuple(L"second", L"c2", L""));
   ASSERT_EQ(CountSplashes(kSplashAtStart), 2u);
   EXPECT_EQ(GetSplash(kSplashAtStart, 1).id, L"two");
-  EXPECT_EQ(LookupText(L"A", 1), L"new");
-  EXPECT_EQ(LookupText(L"B", 1), L"kept");
-  EXPECT_EQ(LookupText(L"S", 0), L"letters");  // a missing idx and "x1" are both 0
+  // A missing idx and "x1" are both 0.
+  EXPECT_EQ(std::tuple(LookupText(L"A", 1), LookupText(L"B", 1), LookupText(L"S", 0)),
+            std::tuple(L"new", L"kept", L"letters"));
 }
 
 TEST_F(ConfigTest, TextIndexIsTheLeadingDecimalNumber) {
@@ -126,23 +123,19 @@ TEST_F(ConfigTest, ADeeplyNestedFileIsReadWithoutRunningOutOfStack) {
   xml += "deep";
   for (int i = 0; i < kDepth; ++i) xml += "</a>";
   WriteText(folder.File("deep.xml"), xml + "</Header></C>");
-  struct Job {
-    std::wstring path;
-    bool result;
-  } job{Wide(folder.File("deep.xml")), false};
+  std::pair<std::wstring, bool> job{Wide(folder.File("deep.xml")), false};
   pthread_attr_t attributes;
   pthread_attr_init(&attributes);
   pthread_attr_setstacksize(&attributes, 1 << 20);
   pthread_t thread;
   auto run = [](void* data) -> void* {
-    auto* job = static_cast<Job*>(data);
-    job->result = ReadConfig(job->path);
+    static_cast<decltype(job)*>(data)->second = ReadConfig(static_cast<decltype(job)*>(data)->first);
     return nullptr;
   };
   ASSERT_EQ(pthread_create(&thread, &attributes, run, &job), 0);
   pthread_join(thread, nullptr);
   pthread_attr_destroy(&attributes);
-  EXPECT_TRUE(job.result);
+  EXPECT_TRUE(job.second);
   EXPECT_EQ(g_Header, L"deep");
 }
 
@@ -163,15 +156,12 @@ TEST_F(ConfigTest, BadFilesFailAndLeaveTheGlobalsAsTheyWere) {
   }
   EXPECT_FALSE(ReadConfig(Wide(folder.File("missing.xml"))));
   EXPECT_FALSE(ReadConfig(Wide(folder.Path())));  // a folder, not a file
-  EXPECT_EQ(g_Header, L"good");
-  EXPECT_EQ(CountSplashes(kSplashAtStart), 1u);
-  EXPECT_EQ(LookupText(L"A", 0), L"a");
+  EXPECT_EQ(std::tuple(g_Header, CountSplashes(kSplashAtStart), LookupText(L"A", 0)), std::tuple(L"good", 1u, L"a"));
 }
 
 // A loopback listener that counts connections and closes each at once, so a parser
 // that reaches out fails fast instead of waiting for an answer.
-class LoopbackListener {
- public:
+struct LoopbackListener {
   LoopbackListener() : fd(::socket(AF_INET, SOCK_STREAM, 0)) {
     sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
     socklen_t length = sizeof address;

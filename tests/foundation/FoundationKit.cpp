@@ -29,32 +29,27 @@ ScopedEnv::ScopedEnv(const char* name, const char* value) : name(name), hadValue
 
 ScopedEnv::~ScopedEnv() { hadValue ? ::setenv(name.c_str(), oldValue.c_str(), 1) : ::unsetenv(name.c_str()); }
 
-std::vector<std::uint8_t> ReadBytes(const std::string& path) {
+Bytes ReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
-  return std::vector<std::uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+void WriteBytes(const std::string& path, const Bytes& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
-void WriteText(const std::string& path, const std::string& text) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << text;
-}
-
 std::wstring Wide(const std::string& utf8) { return layer::Utf8ToWide(utf8); }
 
-std::vector<std::uint8_t> Utf16Le(const std::wstring& text) {
-  std::vector<std::uint8_t> bytes;
+Bytes Utf16Le(const std::wstring& text) {
+  Bytes bytes;
   for (wchar_t unit : text) bytes.insert(bytes.end(), {std::uint8_t(unit & 0xFF), std::uint8_t(unit >> 8)});
   return bytes;
 }
 
-std::vector<std::uint8_t> PatternBytes(std::size_t size, std::uint32_t seed) {
+Bytes PatternBytes(std::size_t size, std::uint32_t seed) {
   std::mt19937 random(seed);
-  std::vector<std::uint8_t> bytes(size);
+  Bytes bytes(size);
   for (auto& byte : bytes) byte = static_cast<std::uint8_t>(random());
   return bytes;
 }

@@ -8,13 +8,14 @@
 
 namespace foundation_test {
 
+using Bytes = std::vector<std::uint8_t>;
+
 // A fresh folder under the system's temporary folder, removed with everything in it.
 class TempFolder {
  public:
   TempFolder();
   ~TempFolder();
   TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
   const std::string& Path() const { return path; }
   std::string File(const std::string& name) const { return path + "/" + name; }
 
@@ -28,20 +29,21 @@ class ScopedEnv {
   ScopedEnv(const char* name, const char* value);
   ~ScopedEnv();
   ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
 
  private:
   std::string name, oldValue;
   bool hadValue;
 };
 
-std::vector<std::uint8_t> ReadBytes(const std::string& path);
-void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
-void WriteText(const std::string& path, const std::string& text);
+Bytes ReadBytes(const std::string& path);
+void WriteBytes(const std::string& path, const Bytes& bytes);
+inline void WriteText(const std::string& path, const std::string& text) {
+  WriteBytes(path, Bytes(text.begin(), text.end()));
+}
 std::wstring Wide(const std::string& utf8);
 // The UTF-16 little-endian bytes of a text, as the log writes it.
-std::vector<std::uint8_t> Utf16Le(const std::wstring& text);
+Bytes Utf16Le(const std::wstring& text);
 // size bytes from a generator seeded with seed.
-std::vector<std::uint8_t> PatternBytes(std::size_t size, std::uint32_t seed);
+Bytes PatternBytes(std::size_t size, std::uint32_t seed);
 
 }  // namespace foundation_test

@@ -26,7 +26,7 @@ class LogTest : public ::testing::Test {
     g_LogPath.clear();
   }
   void Open() { OpenLog(L"Tamblor Games", L"QuellorMobileInstaller"); }
-  std::vector<std::uint8_t> LogBytes() const { return ReadBytes(folder.File(kFile)); }
+  foundation_test::Bytes LogBytes() const { return ReadBytes(folder.File(kFile)); }
 
   static constexpr const char* kFile = "Tamblor Games/QuellorMobileInstaller/Logs/2009_03_07 14_05_09.txt";
   TempFolder folder;
@@ -66,17 +66,15 @@ TEST_F(LogTest, WithoutAnyVariableThePathStartsAtTheRoot) {
 TEST_F(LogTest, LinesAreUtf16WithTimeStampTagAndCrLf) {
   Open();
   WriteLog(LogInfo, L"Window Created");
-  std::vector<std::uint8_t> bytes = LogBytes();
-  EXPECT_EQ(bytes, Utf16Le(L"2009-03-07 14:05:09  INFO     Window Created\r\n"));
-  EXPECT_EQ(bytes.size(), 92u);  // no byte-order mark
+  EXPECT_EQ(LogBytes(), Utf16Le(L"2009-03-07 14:05:09  INFO     Window Created\r\n"));  // 92 bytes, no byte-order mark
 
   const SYSTEMTIME later = {2010, 12, 0, 31, 23, 59, 58, 0};
   testkit::FixLocalTime(&later);
-  WriteLog(LogPlain, L"plain");
-  WriteLog(LogError, L"error");
-  WriteLog(LogWarning, L"warning");
-  WriteLog(7, L"seven");
-  WriteLog(-1, L"minus");
+  using Line = std::pair<int, const wchar_t*>;
+  for (auto [level, text] : {Line{LogPlain, L"plain"}, {LogError, L"error"}, {LogWarning, L"warning"}, {7, L"seven"},
+                             {-1, L"minus"}}) {
+    WriteLog(level, text);
+  }
   WriteLog(LogInfo, std::wstring(L"two\nlines \x00E9\x0416 ") + wchar_t(0xD83D) + wchar_t(0xDE00));
   const std::wstring stamp = L"2010-12-31 23:59:58  ";
   EXPECT_EQ(LogBytes(), Utf16Le(L"2009-03-07 14:05:09  INFO     Window Created\r\n" + stamp + L"         plain\r\n" +

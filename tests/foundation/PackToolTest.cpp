@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "engine/ResourceFile.h"
@@ -13,13 +14,13 @@
 
 namespace {
 
+using foundation_test::Bytes;
 using foundation_test::PatternBytes;
 using foundation_test::ReadBytes;
 using foundation_test::TempFolder;
 using foundation_test::Wide;
 using foundation_test::WriteBytes;
 using foundation_test::WriteText;
-using Bytes = std::vector<std::uint8_t>;
 
 class PackToolTest : public ::testing::Test {
  protected:
@@ -40,22 +41,17 @@ class PackToolTest : public ::testing::Test {
 TEST_F(PackToolTest, KeysComeFromThePresetWithOverrides) {
   using packtool::ParseCommandLine;
   auto secrets = packtool::ResolveSecrets(ParseCommandLine({"list", "p.pak", "--preset", "local"}));
-  EXPECT_EQ(secrets.salt, kLocalPackKeys.salt);
-  EXPECT_EQ(secrets.mask[3], kLocalPackKeys.mask[3]);
-  EXPECT_EQ(secrets.passText, "ZorvempLaxit");
+  EXPECT_EQ(std::tuple(secrets.salt, secrets.mask[3], secrets.passText),
+            std::tuple(kLocalPackKeys.salt, kLocalPackKeys.mask[3], "ZorvempLaxit"));
 
   secrets = packtool::ResolveSecrets(
       ParseCommandLine({"list", "p.pak", "--preset", "common", "--salt", "-5", "--mask", "1,0x2,3,0xFFFFFFFF"}));
-  EXPECT_EQ(secrets.salt, -5);
-  EXPECT_EQ(secrets.mask[1], 2u);
-  EXPECT_EQ(secrets.mask[3], 0xFFFFFFFFu);
-  EXPECT_EQ(secrets.passText, kCommonPackKeys.passText);
+  EXPECT_EQ(std::tuple(secrets.salt, secrets.mask[1], secrets.mask[3], secrets.passText),
+            std::tuple(-5, 2u, 0xFFFFFFFFu, kCommonPackKeys.passText));
 
   secrets = packtool::ResolveSecrets(ParseCommandLine({"list", "p.pak", "--pass", "x"}));
-  EXPECT_EQ(secrets.salt, 0);
-  EXPECT_EQ(secrets.mask[0], 0u);
-  EXPECT_EQ(packtool::ParseSalt("0xFFFFFFFF"), -1);
-  EXPECT_EQ(packtool::ParseSalt("-2147483648"), INT32_MIN);
+  EXPECT_EQ(std::tuple(secrets.salt, secrets.mask[0]), std::tuple(0, 0u));
+  EXPECT_EQ(std::tuple(packtool::ParseSalt("0xFFFFFFFF"), packtool::ParseSalt("-2147483648")), std::tuple(-1, INT32_MIN));
 
   for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
            {}, {"pack"}, {"list", "p.pak"}, {"list", "p.pak", "--preset", "other"}, {"list", "--salt", "1"},
@@ -84,8 +80,7 @@ TEST_F(PackToolTest, BuildListAndExtractRoundTrip) {
   ASSERT_EQ(Run({"extract", File("out.pak"), "/Back", File("back.out"), "--preset", "common"}), 0) << err;
   EXPECT_EQ(ReadBytes(File("back.out")), back);
   ASSERT_EQ(Run({"extract", File("out.pak"), "caf\xC3\xA9", File("info.out"), "--preset", "common"}), 0) << err;
-  EXPECT_TRUE(std::filesystem::exists(File("info.out")));
-  EXPECT_TRUE(ReadBytes(File("info.out")).empty());
+  EXPECT_TRUE(std::filesystem::exists(File("info.out")) && ReadBytes(File("info.out")).empty());
 
   // The program opens it with the same constants; the unused first bytes tell our packs.
   CTResourceFile pack;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "engine/LittleEndian.h"
@@ -14,6 +15,7 @@
 
 namespace {
 
+using foundation_test::Bytes;
 using foundation_test::PatternBytes;
 using foundation_test::ReadBytes;
 using foundation_test::ScopedEnv;
@@ -21,12 +23,11 @@ using foundation_test::TempFolder;
 using foundation_test::Utf16Le;
 using foundation_test::Wide;
 using foundation_test::WriteBytes;
-using Bytes = std::vector<std::uint8_t>;
 using packwriter::Entry;
 
 const packwriter::Secrets kSecrets = {-77, {0xDEADBEEF, 1, 0x80000000, 42}, "ZorvempLaxit"};
 
-std::vector<std::uint8_t> EntryBytes(const CTResource& entry) {
+Bytes EntryBytes(const CTResource& entry) {
   const std::uint8_t* data = entry.GetData();
   return Bytes(data, data + entry.GetSize());
 }
@@ -49,10 +50,7 @@ void AddRecord(Bytes& image, std::uint32_t offset, std::uint32_t size, const std
 class PackTest : public ::testing::Test {
  protected:
   void SetUp() override { testkit::FixLocalTime(&kTime); }
-  void TearDown() override {
-    testkit::FixLocalTime(nullptr);
-    g_LogPath.clear();
-  }
+  void TearDown() override { testkit::FixLocalTime(nullptr), g_LogPath.clear(); }
   // Writes the entries as a pack and loads it.
   void LoadEntries(const std::vector<Entry>& entries) {
     WriteBytes(path, packwriter::Build(entries, kSecrets));
@@ -117,9 +115,7 @@ TEST_F(PackTest, LookUpsByIndexNameAndPrefix) {
   EXPECT_EQ(pack.GetByPrefix(L"").size(), 7u);
   EXPECT_TRUE(pack.GetByPrefix(L"/Nothing").empty());
 
-  const CTResource empty;
-  EXPECT_EQ(empty.GetData(), nullptr);
-  EXPECT_EQ(empty.GetName(), L"");
+  EXPECT_EQ(std::tuple(CTResource().GetData(), CTResource().GetName()), std::tuple(nullptr, L""));
 }
 
 TEST_F(PackTest, MalformedPacksLoadWithoutTouchingAnythingOutsideTheFile) {

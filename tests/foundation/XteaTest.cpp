@@ -2,6 +2,7 @@
 
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/LittleEndian.h"
@@ -11,8 +12,8 @@
 
 namespace {
 
+using foundation_test::Bytes;
 using foundation_test::PatternBytes;
-using Bytes = std::vector<std::uint8_t>;
 using xtea_batch::Path;
 
 Bytes Slice(const Bytes& bytes, std::size_t from, std::size_t to) { return Bytes(&bytes[from], &bytes[to]); }
@@ -32,11 +33,9 @@ TEST(Xtea, MatchesThePublishedVectorsAndOnlyTouchesWholeBlocks) {
   for (const auto& v : kPublished) {
     std::uint32_t block[2] = {v[4], v[5]};
     XTEA::EncipherBlock(32, block, v);
-    EXPECT_EQ(block[0], v[6]);
-    EXPECT_EQ(block[1], v[7]);
+    EXPECT_EQ(std::pair(block[0], block[1]), std::pair(v[6], v[7]));
     XTEA::DecipherBlock(32, block, v);
-    EXPECT_EQ(block[0], v[4]);
-    EXPECT_EQ(block[1], v[5]);
+    EXPECT_EQ(std::pair(block[0], block[1]), std::pair(v[4], v[5]));
   }
   // Buffers hold each block as two little-endian words; a partial block stays as it is.
   XTEA cipher;
@@ -46,8 +45,7 @@ TEST(Xtea, MatchesThePublishedVectorsAndOnlyTouchesWholeBlocks) {
   StoreLE32(&buffer[0], kPublished[0][4]);
   StoreLE32(&buffer[4], kPublished[0][5]);
   cipher.Encipher(buffer.data(), 15);
-  EXPECT_EQ(LoadLE32(&buffer[0]), kPublished[0][6]);
-  EXPECT_EQ(LoadLE32(&buffer[4]), kPublished[0][7]);
+  EXPECT_EQ(std::pair(LoadLE32(&buffer[0]), LoadLE32(&buffer[4])), std::pair(kPublished[0][6], kPublished[0][7]));
   EXPECT_EQ(Slice(buffer, 8, 15), Slice(original, 8, 15));
   cipher.Decipher(buffer.data(), 7);
   EXPECT_EQ(LoadLE32(&buffer[0]), kPublished[0][6]);
@@ -84,8 +82,7 @@ TEST(XteaMod, WhitensEvenBlocksBeforeAndOddBlocksAfterTheCipher) {
     if (i % 2 == 0) whiten(block);
     XTEA::EncipherBlock(5, block, key);
     if (i % 2 == 1) whiten(block);
-    EXPECT_EQ(LoadLE32(&buffer[8 * i]), block[0]) << "block " << i;
-    EXPECT_EQ(LoadLE32(&buffer[8 * i + 4]), block[1]) << "block " << i;
+    EXPECT_EQ(std::pair(LoadLE32(&buffer[8 * i]), LoadLE32(&buffer[8 * i + 4])), std::pair(block[0], block[1])) << i;
   }
   EXPECT_EQ(Slice(buffer, 129 * 8, buffer.size()), Slice(plain, 129 * 8, plain.size()));
 
@@ -101,8 +98,7 @@ TEST(XteaMod, WhitensEvenBlocksBeforeAndOddBlocksAfterTheCipher) {
   cipher.Encipher(a.data(), 16);
   cipher.Decipher(b.data(), 16);
   EXPECT_EQ(a, b);
-  EXPECT_EQ(LoadLE32(&a[8]), vector[0]);
-  EXPECT_EQ(LoadLE32(&a[12]), vector[1]);
+  EXPECT_EQ(std::pair(LoadLE32(&a[8]), LoadLE32(&a[12])), std::pair(vector[0], vector[1]));
 }
 
 // Every batch path against the one-block-at-a-time yardstick, on random buffers of many

@@ -25,12 +25,7 @@ ByteWriter& ByteWriter::U8(std::uint32_t v) {
   bytes.push_back(static_cast<std::uint8_t>(v));
   return *this;
 }
-ByteWriter& ByteWriter::U16(std::uint32_t v) { return U8(v).U8(v >> 8); }
-ByteWriter& ByteWriter::U32(std::uint32_t v) { return U16(v).U16(v >> 16); }
-ByteWriter& ByteWriter::Text(const std::string& text) {
-  bytes.insert(bytes.end(), text.begin(), text.end());
-  return *this;
-}
+ByteWriter& ByteWriter::Text(const std::string& text) { return Append(Bytes(text.begin(), text.end())); }
 ByteWriter& ByteWriter::Append(const Bytes& more) {
   bytes.insert(bytes.end(), more.begin(), more.end());
   return *this;
@@ -38,40 +33,31 @@ ByteWriter& ByteWriter::Append(const Bytes& more) {
 
 namespace {
 
-std::uint32_t A(std::uint32_t p) { return p >> 24; }
-std::uint32_t R(std::uint32_t p) { return p >> 16 & 0xFF; }
-std::uint32_t G(std::uint32_t p) { return p >> 8 & 0xFF; }
-std::uint32_t B(std::uint32_t p) { return p & 0xFF; }
-
-void AppendToVector(png_structp png, png_bytep data, png_size_t length) {
-  auto* out = static_cast<Bytes*>(png_get_io_ptr(png));
-  out->insert(out->end(), data, data + length);
-}
-void FlushNothing(png_structp) {}
-[[noreturn]] void AbortOnPngError(png_structp, png_const_charp message) {
-  std::fprintf(stderr, "test PNG writer: %s\n", message);
-  std::abort();
-}
+std::uint8_t A(std::uint32_t p) { return std::uint8_t(p >> 24); }
+std::uint8_t R(std::uint32_t p) { return std::uint8_t(p >> 16); }
+std::uint8_t G(std::uint32_t p) { return std::uint8_t(p >> 8); }
+std::uint8_t B(std::uint32_t p) { return std::uint8_t(p); }
 
 }  // namespace
 
+// libpng's default error handler aborts when no jump buffer is set: right for a test.
 Bytes WritePng(std::uint32_t width, std::uint32_t height, int colorType, int bitDepth, const Bytes& rows,
                bool interlaced, const Bytes& palette, const Bytes& transparency) {
   Bytes out;
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, AbortOnPngError, nullptr);
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png_create_info_struct(png);
-  png_set_write_fn(png, &out, AppendToVector, FlushNothing);
+  png_set_write_fn(png, &out, [](png_structp p, png_bytep data, png_size_t length) {
+    auto* bytes = static_cast<Bytes*>(png_get_io_ptr(p));
+    bytes->insert(bytes->end(), data, data + length);
+  }, nullptr);
   png_set_IHDR(png, info, width, height, bitDepth, colorType, interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  std::vector<png_color> colours;
-  for (std::size_t i = 0; i + 2 < palette.size(); i += 3) colours.push_back({palette[i], palette[i + 1], palette[i + 2]});
-  if (!colours.empty()) png_set_PLTE(png, info, colours.data(), static_cast<int>(colours.size()));
-  if (!transparency.empty()) {
-    png_set_tRNS(png, info, transparency.data(), static_cast<int>(transparency.size()), nullptr);
+  if (!palette.empty()) {
+    png_set_PLTE(png, info, reinterpret_cast<png_const_colorp>(palette.data()), int(palette.size() / 3));
   }
-  std::size_t rowBytes = rows.size() / height;
+  if (!transparency.empty()) png_set_tRNS(png, info, transparency.data(), int(transparency.size()), nullptr);
   std::vector<png_bytep> rowPointers;
-  for (std::uint32_t y = 0; y < height; ++y) rowPointers.push_back(const_cast<png_bytep>(rows.data() + y * rowBytes));
+  for (unsigned y = 0; y < height; ++y) rowPointers.push_back(const_cast<png_byte*>(&rows[y * rows.size() / height]));
   png_set_rows(png, info, rowPointers.data());
   png_write_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
   png_destroy_write_struct(&png, &info);
@@ -80,7 +66,7 @@ Bytes WritePng(std::uint32_t width, std::uint32_t height, int colorType, int bit
 
 Bytes WritePngRgba(std::uint32_t width, std::uint32_t height, const Pixels& pixels, bool interlaced) {
   Bytes rows;
-  for (std::uint32_t p : pixels) rows.insert(rows.end(), {std::uint8_t(R(p)), std::uint8_t(G(p)), std::uint8_t(B(p)), std::uint8_t(A(p))});
+  for (std::uint32_t p : pixels) rows.insert(rows.end(), {R(p), G(p), B(p), A(p)});
   return WritePng(width, height, PNG_COLOR_TYPE_RGBA, 8, rows, interlaced);
 }
 
@@ -99,25 +85,16 @@ Bytes WriteJpeg(std::uint32_t width, std::uint32_t height, const Pixels& pixels,
   jpeg_set_defaults(&encoder);
   jpeg_set_quality(&encoder, 95, TRUE);
   // Full-resolution colour, so no chroma is shared (and blended) across neighbours.
-  for (int i = 0; i < encoder.num_components; ++i) {
-    encoder.comp_info[i].h_samp_factor = 1;
-    encoder.comp_info[i].v_samp_factor = 1;
-  }
+  encoder.comp_info[0].h_samp_factor = encoder.comp_info[0].v_samp_factor = 1;
   if (progressive) jpeg_simple_progression(&encoder);
   jpeg_start_compress(&encoder, TRUE);
-  Bytes row;
-  for (std::uint32_t y = 0; y < height; ++y) {
-    row.clear();
-    for (std::uint32_t x = 0; x < width; ++x) {
-      std::uint32_t p = pixels[y * width + x];
-      if (grey) {
-        row.push_back(static_cast<std::uint8_t>(G(p)));
-      } else {
-        row.insert(row.end(), {std::uint8_t(R(p)), std::uint8_t(G(p)), std::uint8_t(B(p))});
-      }
-    }
-    JSAMPROW rowPointer = row.data();
-    jpeg_write_scanlines(&encoder, &rowPointer, 1);
+  Bytes samples;
+  for (std::uint32_t p : pixels) {
+    if (grey) samples.push_back(G(p));
+    else samples.insert(samples.end(), {R(p), G(p), B(p)});
+  }
+  for (JSAMPROW row = samples.data(); encoder.next_scanline < height; row += width * (grey ? 1 : 3)) {
+    jpeg_write_scanlines(&encoder, &row, 1);
   }
   jpeg_finish_compress(&encoder);
   jpeg_destroy_compress(&encoder);
@@ -126,52 +103,26 @@ Bytes WriteJpeg(std::uint32_t width, std::uint32_t height, const Pixels& pixels,
   return out;
 }
 
-namespace {
-
-Bytes BmpPixelRows(std::uint32_t width, std::uint32_t height, const Pixels& pixels, int bits, bool topDown) {
+Bytes WriteBmp(std::uint32_t width, std::uint32_t height, const Pixels& pixels, int bits, bool topDown,
+               std::uint32_t alphaMask, const Pixels& palette) {
   ByteWriter rows;
   for (std::uint32_t i = 0; i < height; ++i) {
-    std::uint32_t y = topDown ? i : height - 1 - i;
-    std::size_t start = rows.bytes.size();
     for (std::uint32_t x = 0; x < width; ++x) {
-      std::uint32_t p = pixels[y * width + x];
-      rows.U8(B(p)).U8(G(p)).U8(R(p));
+      std::uint32_t p = pixels[(topDown ? i : height - 1 - i) * width + x];
+      bits == 8 ? rows.U8(p) : rows.U8(B(p)).U8(G(p)).U8(R(p));
       if (bits == 32) rows.U8(A(p));
     }
-    while ((rows.bytes.size() - start) % 4 != 0) rows.U8(0);
+    while (rows.bytes.size() % 4 != 0) rows.U8(0);
   }
-  return rows.bytes;
-}
-
-}  // namespace
-
-Bytes WriteBmp(std::uint32_t width, std::uint32_t height, const Pixels& pixels, int bits, bool topDown,
-               std::uint32_t alphaMask) {
-  Bytes rows = BmpPixelRows(width, height, pixels, bits, topDown);
-  std::uint32_t infoBytes = alphaMask != 0 ? 124 : 40;
+  std::uint32_t infoBytes = alphaMask != 0 ? 124 : 40, offset = 14 + infoBytes + 4 * std::uint32_t(palette.size());
   ByteWriter w;
-  w.Text("BM").U32(14 + infoBytes + rows.size()).U32(0).U32(14 + infoBytes);
-  w.U32(infoBytes).U32(width).U32(topDown ? -static_cast<std::int32_t>(height) : height).U16(1).U16(bits);
-  w.U32(alphaMask != 0 ? 3 : 0).U32(rows.size()).U32(2835).U32(2835).U32(0).U32(0);
+  w.Text("BM").U32(offset + rows.bytes.size()).U32(0).U32(offset);
+  w.U32(infoBytes).U32(width).U32(topDown ? 0u - height : height).U16(1).U16(bits);
+  w.U32(alphaMask != 0 ? 3 : 0).U32(rows.bytes.size()).U32(2835).U32(2835).U32(palette.size()).U32(0);
   if (alphaMask != 0) {
     w.U32(0xFF0000).U32(0xFF00).U32(0xFF).U32(alphaMask).Text("BGRs");
     for (int i = 0; i < 12 + 4; ++i) w.U32(0);  // colour space end points, gamma, intent...
   }
-  return w.Append(rows).bytes;
-}
-
-Bytes WriteBmp8(std::uint32_t width, std::uint32_t height, const Pixels& palette, const Bytes& indexes) {
-  ByteWriter rows;
-  for (std::uint32_t i = 0; i < height; ++i) {
-    std::uint32_t y = height - 1 - i;
-    for (std::uint32_t x = 0; x < width; ++x) rows.U8(indexes[y * width + x]);
-    while (rows.bytes.size() % 4 != 0) rows.U8(0);
-  }
-  std::uint32_t offset = 14 + 40 + 4 * static_cast<std::uint32_t>(palette.size());
-  ByteWriter w;
-  w.Text("BM").U32(offset + rows.bytes.size()).U32(0).U32(offset);
-  w.U32(40).U32(width).U32(height).U16(1).U16(8).U32(0).U32(rows.bytes.size()).U32(0).U32(0);
-  w.U32(palette.size()).U32(0);
   for (std::uint32_t c : palette) w.U32(c & 0xFFFFFF);
   return w.Append(rows.bytes).bytes;
 }
@@ -181,26 +132,17 @@ Bytes WriteTga(std::uint32_t width, std::uint32_t height, const Pixels& pixels, 
   ByteWriter w;
   std::uint32_t descriptor = (bits == 32 ? 8 : 0) | (topDown ? 0x20 : 0) | (rightToLeft ? 0x10 : 0);
   w.U8(3).U8(0).U8(rle ? 10 : 2).U16(0).U16(0).U8(0).U16(0).U16(0).U16(width).U16(height).U8(bits).U8(descriptor);
-  w.Text("id!");  // an image id the reader must skip
-  auto put = [&](std::uint32_t p) {
-    w.U8(B(p)).U8(G(p)).U8(R(p));
-    if (bits == 32) w.U8(A(p));
-  };
+  w.Text("id!");
   for (std::uint32_t i = 0; i < height; ++i) {
-    std::uint32_t y = topDown ? i : height - 1 - i;
-    std::vector<std::uint32_t> row;
-    for (std::uint32_t j = 0; j < width; ++j) row.push_back(pixels[y * width + (rightToLeft ? width - 1 - j : j)]);
-    if (!rle) {
-      for (std::uint32_t p : row) put(p);
-      continue;
+    Pixels row;
+    for (std::uint32_t j = 0; j < width; ++j) {
+      row.push_back(pixels[(topDown ? i : height - 1 - i) * width + (rightToLeft ? width - 1 - j : j)]);
     }
-    // Repeats of a pixel become run packets, everything else one-pixel literals.
-    for (std::size_t x = 0; x < row.size();) {
-      std::size_t run = 1;
-      while (x + run < row.size() && row[x + run] == row[x] && run < 128) ++run;
-      w.U8(run > 1 ? 0x80 | (run - 1) : 0);
-      put(row[x]);
-      x += run;
+    for (std::size_t x = 0, run = 1; x < row.size(); x += run, run = 1) {
+      while (rle && x + run < row.size() && row[x + run] == row[x]) ++run;
+      if (rle) w.U8(run > 1 ? 0x80 | (run - 1) : 0);
+      w.U8(B(row[x])).U8(G(row[x])).U8(R(row[x]));
+      if (bits == 32) w.U8(A(row[x]));
     }
   }
   return w.bytes;
@@ -211,13 +153,11 @@ Bytes WritePnm(const std::string& magic, std::uint32_t width, std::uint32_t heig
   ByteWriter w;
   w.Text(magic + "\n# made by a test\n" + std::to_string(width) + " " + std::to_string(height) + "\n" +
          std::to_string(maxValue) + "\n");
-  bool plain = magic == "P2" || magic == "P3";
   for (std::size_t i = 0; i < samples.size(); ++i) {
-    if (plain) {
+    if (magic == "P2" || magic == "P3") {
       w.Text(std::to_string(samples[i]) + ((i + 1) % 8 == 0 ? "\n" : " "));
-    } else if (maxValue > 255) {
-      w.U8(samples[i] >> 8).U8(samples[i]);
     } else {
+      if (maxValue > 255) w.U8(samples[i] >> 8);
       w.U8(samples[i]);
     }
   }
@@ -229,18 +169,11 @@ Bytes WritePfm(bool colour, std::uint32_t width, std::uint32_t height, const std
   ByteWriter w;
   w.Text(std::string(colour ? "PF" : "Pf") + "\n" + std::to_string(width) + " " + std::to_string(height) + "\n" +
          (littleEndian ? "-1.0" : "1.0") + "\n");
-  std::uint32_t channels = colour ? 3 : 1;
-  for (std::uint32_t i = 0; i < height; ++i) {
-    std::uint32_t y = height - 1 - i;
-    for (std::uint32_t s = 0; s < width * channels; ++s) {
-      std::uint32_t bits = 0;
-      std::memcpy(&bits, &samples[y * width * channels + s], 4);
-      if (littleEndian) {
-        w.U32(bits);
-      } else {
-        w.U8(bits >> 24).U8(bits >> 16).U8(bits >> 8).U8(bits);
-      }
-    }
+  std::uint32_t rowSamples = width * (colour ? 3 : 1);
+  for (std::uint32_t i = 0; i < height * rowSamples; ++i) {
+    std::uint32_t bits = 0;
+    std::memcpy(&bits, &samples[(height - 1 - i / rowSamples) * rowSamples + i % rowSamples], 4);
+    littleEndian ? w.U32(bits) : w.U8(bits >> 24).U8(bits >> 16).U8(bits >> 8).U8(bits);
   }
   return w.bytes;
 }
@@ -255,7 +188,7 @@ Bytes WriteHdr(std::uint32_t width, std::uint32_t height, const Bytes& rgbe, boo
     for (std::uint32_t channel = 0; channel < 4; ++channel) {
       Bytes samples;
       for (std::uint32_t x = 0; x < width; ++x) samples.push_back(rgbe[(y * width + x) * 4 + channel]);
-      if (std::count(samples.begin(), samples.end(), samples[0]) == static_cast<std::ptrdiff_t>(width)) {
+      if (std::count(samples.begin(), samples.end(), samples[0]) == std::ptrdiff_t(width)) {
         w.U8(128 + width).U8(samples[0]);
       } else {
         w.U8(width).Append(samples);

@@ -3,6 +3,7 @@
 // the log redirected to a file the test reads.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -10,16 +11,19 @@
 #include <vector>
 
 #include "engine/ResourceFile.h"
+#include "engine/Window.h"
 #include "platform/d3d9/d3d9.h"
 
 namespace textures_test {
+
+using Bytes = std::vector<std::uint8_t>;
 
 // Makes the engine's window, device and sprite once per test program.
 bool EnsureDevice();
 
 // A 24-bit BMP file; rgb holds width x height pixels 0xRRGGBB, rows from the top.
-std::vector<std::uint8_t> Bmp(std::uint32_t width, std::uint32_t height, const std::vector<std::uint32_t>& rgb);
-inline std::vector<std::uint8_t> SolidBmp(std::uint32_t width, std::uint32_t height, std::uint32_t rgb) {
+Bytes Bmp(std::uint32_t width, std::uint32_t height, const std::vector<std::uint32_t>& rgb);
+inline Bytes SolidBmp(std::uint32_t width, std::uint32_t height, std::uint32_t rgb) {
   return Bmp(width, height, std::vector<std::uint32_t>(width * height, rgb));
 }
 
@@ -27,21 +31,28 @@ inline std::vector<std::uint8_t> SolidBmp(std::uint32_t width, std::uint32_t hei
 class RecordingSprite : public ID3DXSprite {
  public:
   struct DrawCall {
-    float x, y, scaleX, scaleY;  // where the transformation puts the top-left corner
+    float x, y, scaleX;          // where the transformation puts the top-left corner
     IDirect3DTexture9* texture;  // may be gone since: compare, don't use
     UINT textureWidth;           // as it was at the draw
     bool wholeTexture;
     D3DCOLOR colour;
   };
-  RecordingSprite();
-  ~RecordingSprite() override;
+  RecordingSprite() : saved_(g_Sprite) { g_Sprite = this; }
+  ~RecordingSprite() override { g_Sprite = saved_; }
   ULONG AddRef() override { return 1; }
   ULONG Release() override { return 1; }
   HRESULT Begin(DWORD) override { return S_OK; }
   HRESULT End() override { return S_OK; }
-  HRESULT SetTransform(const D3DXMATRIX* transform) override;
+  HRESULT SetTransform(const D3DXMATRIX* transform) override {
+    current = *transform;
+    return S_OK;
+  }
   HRESULT Draw(IDirect3DTexture9* texture, const RECT* source, const D3DXVECTOR3*, const D3DXVECTOR3*,
-               D3DCOLOR colour) override;
+               D3DCOLOR colour) override {
+    calls.push_back({current.m[3][0], current.m[3][1], current.m[0][0], texture, texture ? texture->GetWidth() : 0u,
+                     source == nullptr, colour});
+    return S_OK;
+  }
 
   D3DXMATRIX current{};
   std::vector<DrawCall> calls;
@@ -54,8 +65,8 @@ class RecordingSprite : public ID3DXSprite {
 class TempFolder {
  public:
   TempFolder();
-  ~TempFolder();
-  std::filesystem::path Write(const std::string& name, const std::vector<std::uint8_t>& bytes) const;
+  ~TempFolder() { std::filesystem::remove_all(path_); }
+  std::filesystem::path Write(const std::string& name, const Bytes& bytes) const;
   const std::filesystem::path& Path() const { return path_; }
 
  private:
@@ -65,7 +76,7 @@ class TempFolder {
 // An enciphered pack file holding the entries in that order, loaded as the program loads.
 class TestPack : public CTResourceFile {
  public:
-  explicit TestPack(const std::vector<std::pair<std::string, std::vector<std::uint8_t>>>& entries);
+  explicit TestPack(const std::vector<std::pair<std::string, Bytes>>& entries);
 
  private:
   TempFolder folder_;
@@ -76,12 +87,14 @@ class LogCapture {
  public:
   LogCapture();
   ~LogCapture();
-  // How many lines read exactly "<level tag><text>" after their time stamp.
-  int Count(const std::wstring& levelAndText) const;
-  int Lines() const;
+  // Every line without its time stamp: "<level tag><text>".
+  std::vector<std::wstring> Lines() const;
+  int Count(const std::wstring& levelAndText) const {
+    const auto lines = Lines();
+    return static_cast<int>(std::count(lines.begin(), lines.end(), levelAndText));
+  }
 
  private:
-  std::vector<std::wstring> ReadLines() const;
   TempFolder folder_;
   std::wstring saved_;
 };

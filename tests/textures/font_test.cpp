@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
-#include <algorithm>
+#include <tuple>
 
 #include "engine/Font.h"
 #include "engine/Log.h"
@@ -21,6 +21,13 @@ class FontTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { EnsureDevice(); }  // before the sprite is swapped
   void SetUp() override { ASSERT_TRUE(EnsureDevice()); }
+  // Initialised with that spacing and loaded with the "/Font" entries of the pack.
+  CTFont& Ready(CTFont& font, int spacing, CTResourceFile* from = nullptr) {
+    font.Init(spacing);
+    font.Load(from ? from : &pack, L"/Font");
+    return font;
+  }
+  void Draw(CTFont& font, const std::wstring& text, float x = 0.0f) { font.DrawText(text, 1.0f, x, 0, 255, RGB{}); }
 
   // A and B 10 pixels wide, W 14.
   TestPack pack{{{"/Font0041", SolidBmp(10, 8, 0xFF0000)},
@@ -31,8 +38,6 @@ class FontTest : public ::testing::Test {
 };
 
 using FontDeathTest = FontTest;
-
-int Uses(const CTFont* font) { return static_cast<int>(std::count(g_Fonts.begin(), g_Fonts.end(), font)); }
 
 TEST(FontNaming, TheLastFourCharactersAreTheCodeInHexadecimal) {
   const std::pair<std::wstring, int> cases[] = {
@@ -50,18 +55,17 @@ TEST_F(FontTest, LoadDefinesTheEntriesUnderThePrefixPointingIntoThePack) {
   CTFont font;
   font.Load(&named, L"/Font");  // never initialised: records nothing
   EXPECT_EQ(font.GetSymbol(0x20), nullptr);
-  font.Init(0);
-  font.Load(&named, L"/Font");
+  Ready(font, 0, &named);
   int defined = 0;
-  for (std::size_t code = 0; code < CTFont::kSymbolCount; ++code) defined += font.GetSymbol(std::uint16_t(code))->defined;
+  for (std::size_t code = 0; code < CTFont::kSymbolCount; ++code) defined += font.GetSymbol(code & 0xFFFF)->defined;
   EXPECT_EQ(defined, 3);
   const CTResource e9 = named.GetByName(L"/Font00e9");
-  EXPECT_EQ(font.GetSymbol(0xE9)->imageData, e9.GetData());  // not copied
-  EXPECT_EQ(font.GetSymbol(0xE9)->imageSize, e9.GetSize());
-  EXPECT_FALSE(font.GetSymbol(0xE9)->loaded);
+  const SymbolEntry* symbol = font.GetSymbol(0xE9);
+  EXPECT_EQ(std::tuple(symbol->imageData, symbol->imageSize, symbol->loaded),
+            std::tuple(e9.GetData(), e9.GetSize(), false));  // not copied
   EXPECT_TRUE(font.GetSymbol(0x20)->defined);
   EXPECT_FLOAT_EQ(font.MeasureText(std::wstring(1, wchar_t(0xFFFF)), 1.0f), 5.0f);  // the table's last entry
-  EXPECT_EQ(log.Lines(), 0);
+  EXPECT_TRUE(log.Lines().empty());
 }
 
 TEST_F(FontDeathTest, ACodeDefinedTwiceOrAGlyphThatCannotBeMadeEndsTheProgram) {
@@ -71,37 +75,31 @@ TEST_F(FontDeathTest, ACodeDefinedTwiceOrAGlyphThatCannotBeMadeEndsTheProgram) {
   font.Init(0);
   EXPECT_EXIT(font.Load(&twice, L"/Font"), EndedWithFailure, "Symbol redefinition");
   EXPECT_EQ(log.Count(L"ERROR    Symbol redefinition"), 1);
-  again.Init(0);
-  again.Load(&pack, L"/Font");  // the check is against the whole table: the same prefix again
+  // The check is against the whole table: the same prefix again.
+  Ready(again, 0);
   EXPECT_EXIT(again.Load(&pack, L"/Font"), EndedWithFailure, "Symbol redefinition");
-
-  unreadable.Init(0);
-  unreadable.Load(&broken, L"/Font");
-  EXPECT_EXIT(unreadable.MeasureText(L"A", 1.0f), EndedWithFailure, "Can't find symbol metrics");
+  EXPECT_EXIT(Ready(unreadable, 0, &broken).MeasureText(L"A", 1.0f), EndedWithFailure, "Can't find symbol metrics");
   EXPECT_EQ(log.Count(L"ERROR    Can't find symbol metrics"), 1);
-  EXPECT_EXIT((g_Device = nullptr, again.DrawText(L"B", 1.0f, 0, 0, 255, RGB{})), EndedWithFailure,
+  EXPECT_EXIT((g_Device = nullptr, Draw(again, L"B")), EndedWithFailure,
               "Can't load symbol");  // the picture reads, its texture can't be made
 }
 
 TEST_F(FontTest, ThePenAdvancesByTheScaledGlyphWidthPlusSpacing) {
   CTFont font, overlapping;
-  font.Init(2);
-  font.Load(&pack, L"/Font");
-  overlapping.Init(-25);
-  overlapping.Load(&pack, L"/Font");
+  Ready(font, 2);
   EXPECT_FLOAT_EQ(font.MeasureText(L"AB", 1.0f), 24.0f);
   EXPECT_FLOAT_EQ(font.MeasureText(L"AB", 0.5f), 12.0f);
-  EXPECT_FLOAT_EQ(overlapping.MeasureText(L"AB", 0.5f), -15.0f);  // the pen can go backwards
+  EXPECT_FLOAT_EQ(Ready(overlapping, -25).MeasureText(L"AB", 0.5f), -15.0f);  // the pen can go backwards
 
   font.DrawText(L"WAB", 2.0f, 100.0f, 50.0f, 200, RGB{1, 2, 3});
   ASSERT_EQ(sprite.calls.size(), 3u);
   const float lefts[] = {100.0f, 132.0f, 156.0f};
   for (int i = 0; i < 3; ++i) {
-    EXPECT_FLOAT_EQ(sprite.calls[i].x, lefts[i]);
-    EXPECT_FLOAT_EQ(sprite.calls[i].y, 50.0f);
-    EXPECT_FLOAT_EQ(sprite.calls[i].scaleX, 2.0f);
-    EXPECT_TRUE(sprite.calls[i].wholeTexture);
-    EXPECT_EQ(sprite.calls[i].colour, 0xC8010203u);
+    const auto& call = sprite.calls[i];
+    EXPECT_FLOAT_EQ(call.x, lefts[i]);
+    EXPECT_FLOAT_EQ(call.y, 50.0f);
+    EXPECT_FLOAT_EQ(call.scaleX, 2.0f);
+    EXPECT_EQ(std::tuple(call.wholeTexture, call.colour), std::tuple(true, 0xC8010203u));
   }
   EXPECT_EQ(sprite.calls[2].texture, font.GetSymbol(L'B')->glyph);
   // The pen stays after the last glyph, where the measure says.
@@ -110,36 +108,27 @@ TEST_F(FontTest, ThePenAdvancesByTheScaledGlyphWidthPlusSpacing) {
 
 TEST_F(FontTest, AUnitWithoutSymbolIsSkippedWithOneWarningPerOccurrenceAndCall) {
   CTFont font;
-  font.Init(2);
-  font.Load(&pack, L"/Font");
-  EXPECT_FLOAT_EQ(font.MeasureText(L"A?B", 1.0f), 24.0f);
+  EXPECT_FLOAT_EQ(Ready(font, 2).MeasureText(L"A?B", 1.0f), 24.0f);
   EXPECT_EQ(log.Count(kWarning), 1);
-  font.DrawText(L"?A??B", 1.0f, 0.0f, 0.0f, 255, RGB{});
+  Draw(font, L"?A??B");
   EXPECT_EQ(log.Count(kWarning), 4);
   ASSERT_EQ(sprite.calls.size(), 2u);
   EXPECT_FLOAT_EQ(sprite.calls[1].x, 12.0f);
-
   // Beyond 16 bits (never in UTF-16 text) must not alias the symbol of the low 16 bits.
   EXPECT_FLOAT_EQ(font.MeasureText({wchar_t(0x10041), wchar_t(-1), L'A'}, 1.0f), 12.0f);
-  EXPECT_EQ(log.Count(kWarning), 6);
   EXPECT_FLOAT_EQ(font.MeasureText(L"", 1.0f), 0.0f);
-  font.DrawText(L"", 1.0f, 0.0f, 0.0f, 255, RGB{});
+  Draw(font, L"");
   EXPECT_EQ(sprite.calls.size(), 2u);
-  EXPECT_EQ(log.Lines(), 6);
+  EXPECT_EQ(std::tuple(log.Count(kWarning), log.Lines().size()), std::tuple(6, 6u));
 }
 
 TEST_F(FontTest, GlyphsAreMadeOnUseInTheDefaultPoolAndRemadeAfterRelease) {
   CTFont first, second;
-  for (CTFont* font : {&first, &second}) {
-    font->Init(0);
-    font->Load(&pack, L"/Font");
-  }
-  first.DrawText(L"AW", 1.0f, 0.0f, 0.0f, 255, RGB{});
-  second.MeasureText(L"B", 1.0f);  // measuring makes the glyph: its width is needed
+  Draw(Ready(first, 0), L"AW");
+  Ready(second, 0).MeasureText(L"B", 1.0f);  // measuring makes the glyph: its width is needed
   const SymbolEntry* a = first.GetSymbol(L'A');
-  EXPECT_TRUE(a->loaded);
-  EXPECT_EQ(first.GetSymbol(L'W')->advance, 14);
-  EXPECT_EQ(a->glyph->GetPool(), D3DPOOL_DEFAULT);
+  EXPECT_EQ(std::tuple(a->loaded, first.GetSymbol(L'W')->advance, a->glyph->GetPool()),
+            std::tuple(true, 14, D3DPOOL_DEFAULT));
   EXPECT_FALSE(first.GetSymbol(L'B')->loaded);
   EXPECT_TRUE(second.GetSymbol(L'B')->loaded);
 
@@ -151,7 +140,7 @@ TEST_F(FontTest, GlyphsAreMadeOnUseInTheDefaultPoolAndRemadeAfterRelease) {
   }
   EXPECT_EQ(a->advance, 10);
   sprite.calls.clear();
-  first.DrawText(L"AW", 1.0f, 5.0f, 0.0f, 255, RGB{});
+  Draw(first, L"AW", 5.0f);
   ASSERT_EQ(sprite.calls.size(), 2u);
   EXPECT_EQ(sprite.calls[0].textureWidth, 10u);
   EXPECT_FLOAT_EQ(sprite.calls[1].x, 15.0f);
@@ -166,28 +155,23 @@ TEST_F(FontTest, GlyphsAreMadeOnUseInTheDefaultPoolAndRemadeAfterRelease) {
 }
 
 TEST_F(FontTest, FreeForgetsTheSymbolsUntilTheNextInitAndDestructionLeavesTheList) {
+  auto uses = [](const CTFont* font) { return std::count(g_Fonts.begin(), g_Fonts.end(), font); };
   CTFont font, other;
-  font.Init(2);
-  other.Init(0);
-  for (CTFont* f : {&font, &other}) {
-    f->Load(&pack, L"/Font");
-    f->DrawText(L"A", 1.0f, 0.0f, 0.0f, 255, RGB{});
-  }
+  Draw(Ready(font, 2), L"A");
+  Draw(Ready(other, 0), L"A");
   sprite.calls.clear();
   font.Free();
   EXPECT_FALSE(font.IsInitialized());
-  font.DrawText(L"AB", 1.0f, 0.0f, 0.0f, 255, RGB{});
+  Draw(font, L"AB");
   EXPECT_FLOAT_EQ(font.MeasureText(L"AB", 1.0f), 0.0f);
   font.Load(&pack, L"/Font");  // records nothing, so no redefinition either
   EXPECT_EQ(font.GetSymbol(L'A'), nullptr);
   EXPECT_TRUE(sprite.calls.empty());
-  EXPECT_EQ(log.Lines(), 0);
-  EXPECT_EQ(Uses(&font), 1);  // keeps its place
+  EXPECT_TRUE(log.Lines().empty());
+  EXPECT_EQ(uses(&font), 1);  // keeps its place
 
-  font.Init(0);
-  font.Load(&pack, L"/Font");
-  EXPECT_FLOAT_EQ(font.MeasureText(L"AB", 1.0f), 20.0f);
-  EXPECT_EQ(Uses(&font), 2);
+  EXPECT_FLOAT_EQ(Ready(font, 0).MeasureText(L"AB", 1.0f), 20.0f);
+  EXPECT_EQ(uses(&font), 2);
   FreeAllFonts();
   EXPECT_FALSE(font.IsInitialized() || other.IsInitialized());
   {

@@ -2,11 +2,15 @@
 // is listed in g_Textures.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "engine/Texture.h"
 #include "tests/textures/TextureTestKit.h"
 
 namespace textures_test {
 namespace {
+
+using Kind = CTTexture::SourceKind;
 
 class TextureTest : public ::testing::Test {
  protected:
@@ -14,7 +18,7 @@ class TextureTest : public ::testing::Test {
   void SetUp() override { ASSERT_TRUE(EnsureDevice()); }
   void TearDown() override { ReleaseAllTextures(); }
 
-  static void Load(CTTexture& texture, const std::vector<std::uint8_t>& bytes) {
+  static void Load(CTTexture& texture, const Bytes& bytes) {
     texture.LoadFromMemory(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
   }
   static void Draw(CTTexture& texture) {
@@ -23,35 +27,39 @@ class TextureTest : public ::testing::Test {
   }
 
   RecordingSprite sprite;
-  const std::vector<std::uint8_t> red_ = SolidBmp(4, 3, 0xFF0000);
+  const Bytes red_ = SolidBmp(4, 3, 0xFF0000);
 };
 
-TEST_F(TextureTest, AnUnreadableSourceLeavesNoSourceAndDrawsNothing) {
-  CTTexture texture;
+TEST_F(TextureTest, AnUnreadableOrDeletedSourceDrawsNothingEveryFrameWithoutALogLine) {
+  LogCapture log;
+  CTTexture texture, deleted;
   Load(texture, red_);
-  EXPECT_EQ(texture.GetSourceKind(), CTTexture::SourceKind::Memory);
-  EXPECT_EQ(texture.GetImageInfo().Width, 4u);
+  EXPECT_EQ(std::tuple(texture.GetSourceKind(), texture.GetImageInfo().Width), std::tuple(Kind::Memory, 4u));
   Load(texture, {'n', 'o', 't', ' ', 'a', ' ', 'p', 'i', 'c'});
-  EXPECT_EQ(texture.GetSourceKind(), CTTexture::SourceKind::None);
-
+  EXPECT_EQ(texture.GetSourceKind(), Kind::None);
   TempFolder folder;
   texture.LoadFromFile(folder.Write("red.bmp", red_).wstring());
-  EXPECT_EQ(texture.GetSourceKind(), CTTexture::SourceKind::File);
+  EXPECT_EQ(texture.GetSourceKind(), Kind::File);
   texture.LoadFromFile((folder.Path() / "missing.bmp").wstring());
-  EXPECT_EQ(texture.GetSourceKind(), CTTexture::SourceKind::None);
-  Draw(texture);
-  EXPECT_FALSE(texture.IsCreated());
+  EXPECT_EQ(texture.GetSourceKind(), Kind::None);
+
+  deleted.LoadFromFile(folder.Write("picture.bmp", red_).wstring());
+  std::filesystem::remove(folder.Path() / "picture.bmp");
+  for (int frame = 0; frame < 3; ++frame) Draw(deleted), Draw(texture);
+  EXPECT_FALSE(texture.IsCreated() || deleted.IsCreated());
+  EXPECT_TRUE(g_Textures.empty());
   EXPECT_TRUE(sprite.calls.empty());
+  EXPECT_TRUE(log.Lines().empty());
 }
 
 TEST_F(TextureTest, AnEmptyResourceLeavesTheTextureAsItWas) {
   TestPack pack({{"/Back", SolidBmp(5, 2, 0x00FF00)}});
   CTTexture unloaded, loaded;
   unloaded.LoadFromResource(pack.GetByName(L"/Missing"));
-  EXPECT_EQ(unloaded.GetSourceKind(), CTTexture::SourceKind::None);
+  EXPECT_EQ(unloaded.GetSourceKind(), Kind::None);
   loaded.LoadFromResource(pack.GetByName(L"/Back"));
   loaded.LoadFromResource(pack.GetByName(L"/back"));  // names are exact: not found
-  EXPECT_EQ(loaded.GetSourceKind(), CTTexture::SourceKind::Memory);
+  EXPECT_EQ(loaded.GetSourceKind(), Kind::Memory);
   Draw(unloaded);
   Draw(loaded);
   ASSERT_EQ(sprite.calls.size(), 1u);
@@ -67,52 +75,34 @@ TEST_F(TextureTest, DeviceTexturesAreListedInTheOrderTheyWereLastMade) {
   for (CTTexture* t : {&a, &b, &c, &b}) Draw(*t);  // made once each
   EXPECT_EQ(g_Textures, (std::vector<CTTexture*>{&a, &b, &c}));
   EXPECT_EQ(b.GetDeviceTexture()->GetPool(), D3DPOOL_MANAGED);
-
   b.Release();
-  EXPECT_FALSE(b.IsCreated());
-  EXPECT_EQ(b.GetDeviceTexture(), nullptr);
+  EXPECT_EQ(std::tuple(b.IsCreated(), b.GetDeviceTexture()), std::tuple(false, nullptr));
   EXPECT_EQ(g_Textures, (std::vector<CTTexture*>{&a, &c}));
-  Draw(b);  // made again from the same source, listed at the end
+  Draw(b);     // made again from the same source, listed at the end
   b.Create();  // made anew: the old one goes first, so no second entry
   EXPECT_EQ(g_Textures, (std::vector<CTTexture*>{&a, &c, &b}));
-
   {
     CTTexture gone;
     Load(gone, red_);
     Draw(gone);
   }
   EXPECT_EQ(g_Textures.size(), 3u);  // a destroyed texture leaves the list
-
   ReleaseAllTextures();
   EXPECT_TRUE(g_Textures.empty());
   for (CTTexture* t : {&a, &b, &c}) EXPECT_FALSE(t->IsCreated());
 }
 
 TEST_F(TextureTest, ANewPictureIsDrawnOnlyAfterRelease) {
-  const auto large = SolidBmp(8, 4, 0x0000FF);
   CTTexture texture;
   Load(texture, red_);
   Draw(texture);
+  const Bytes large = SolidBmp(8, 4, 0x0000FF);
   Load(texture, large);
   Draw(texture);
   texture.Release();
   Draw(texture);
   ASSERT_EQ(sprite.calls.size(), 3u);
-  EXPECT_EQ(sprite.calls[1].textureWidth, 4u);
-  EXPECT_EQ(sprite.calls[2].textureWidth, 8u);
-}
-
-TEST_F(TextureTest, AFileDeletedAfterLoadingDrawsNothingEveryFrameWithoutALogLine) {
-  LogCapture log;
-  TempFolder folder;
-  CTTexture texture;
-  texture.LoadFromFile(folder.Write("picture.bmp", red_).wstring());
-  std::filesystem::remove(folder.Path() / "picture.bmp");
-  for (int frame = 0; frame < 3; ++frame) Draw(texture);
-  EXPECT_FALSE(texture.IsCreated());
-  EXPECT_TRUE(g_Textures.empty());
-  EXPECT_TRUE(sprite.calls.empty());
-  EXPECT_EQ(log.Lines(), 0);
+  EXPECT_EQ(std::tuple(sprite.calls[1].textureWidth, sprite.calls[2].textureWidth), std::tuple(4u, 8u));
 }
 
 }  // namespace
