@@ -1,12 +1,12 @@
 #include "tests/app/AppKit.h"
 
-#include <fcntl.h>
-#include <signal.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -17,18 +17,6 @@
 namespace apptest {
 
 namespace fs = std::filesystem;
-
-namespace {
-
-// Generous: a program run takes well under a second; this only ends a hang.
-constexpr unsigned kWatchdogSeconds = 60;
-
-void WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << bytes;
-}
-
-}  // namespace
 
 TempFolder::TempFolder(const char* prefix) {
   std::string pattern = (fs::temp_directory_path() / (std::string(prefix) + "-XXXXXX")).string();
@@ -41,8 +29,6 @@ TempFolder::~TempFolder() {
   fs::remove_all(path_, ignored);
 }
 
-std::string DistFolder() { return QUELLOR_DIST_DIR; }
-
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::stringstream bytes;
@@ -50,21 +36,25 @@ std::string ReadFile(const std::string& path) {
   return bytes.str();
 }
 
-TempHandheld::TempHandheld(Start start) : folder_("handheld") {
+void WriteWhole(const std::string& path, const std::string& bytes) {
+  std::ofstream(path + ".new", std::ios::binary | std::ios::trunc) << bytes;
+  fs::rename(path + ".new", path);
+}
+
+TempHandheld::TempHandheld(Start start) {
   if (start == Start::SampleDevice) Attach();
-  ::setenv("RAPI_HANDHELD", folder_.path().c_str(), 1);
+  ::setenv("RAPI_HANDHELD", folder().c_str(), 1);
 }
 
 TempHandheld::~TempHandheld() { ::unsetenv("RAPI_HANDHELD"); }
 
 json TempHandheld::Profile() const { return json::parse(ReadFile(DistFolder() + "/Handheld/profile.json")); }
 
-void TempHandheld::WriteProfile(const json& profile) const {
-  WriteFile(folder() + "/profile.json.new", profile.dump(2));
-  fs::rename(folder() + "/profile.json.new", folder() + "/profile.json");
+void TempHandheld::PullOut() const {
+  json profile = Profile();
+  profile["connected"] = false;
+  WriteProfile(profile);
 }
-
-void TempHandheld::Attach() const { WriteProfile(Profile()); }
 
 json TempHandheld::Registry() const {
   const std::string text = ReadFile(folder() + "/registry.json");
@@ -77,9 +67,63 @@ std::string TempHandheld::HostPath(const std::string& devicePath) const {
   return host;
 }
 
-bool TempHandheld::Exists(const std::string& devicePath) const { return fs::exists(HostPath(devicePath)); }
+void TempHandheld::Put(const std::string& devicePath, const std::string& bytes) const {
+  fs::create_directories(fs::path(HostPath(devicePath)).parent_path());
+  WriteWhole(HostPath(devicePath), bytes);
+}
 
-std::string TempHandheld::Read(const std::string& devicePath) const { return ReadFile(HostPath(devicePath)); }
+DeviceTree TempHandheld::Tree() const {
+  DeviceTree tree;
+  const fs::path root = folder() + "/fs";
+  for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root)) {
+    std::string devicePath;
+    for (const fs::path& part : fs::relative(entry.path(), root)) devicePath += "\\" + part.string();
+    tree[entry.is_directory() ? devicePath + "\\" : devicePath] =
+        entry.is_directory() ? "" : Shown(ReadFile(entry.path().string()));
+  }
+  return tree;
+}
+
+std::string Shown(const std::string& bytes) {
+  if (bytes.size() <= 64) return bytes;
+  std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
+  for (unsigned char c : bytes) hash = (hash ^ c) * 1099511628211ull;
+  char digest[17];
+  std::snprintf(digest, sizeof digest, "%016llx", static_cast<unsigned long long>(hash));
+  return "<" + std::to_string(bytes.size()) + " bytes, " + digest + ">";
+}
+
+std::string ShortcutContent() {
+  const std::string target = "\"" + kGameFolder + "QuellorMobile.exe\"";
+  return std::to_string(target.size()) + "#" + target;
+}
+
+DeviceTree WithTheGameFolder(const std::string& executable, const DeviceTree& more) {
+  DeviceTree tree = {{"\\Windows\\", ""},
+                     {"\\Windows\\Start Menu\\", ""},
+                     {kPrograms + "\\", ""},
+                     {"\\Storage Card\\", ""},
+                     {"\\Program Files\\", ""},
+                     {"\\Program Files\\Tamblor Games\\", ""},
+                     {kGameFolder, ""},
+                     {kGameFolder + "Config.xml", Shown(PayloadFile("Config.xml"))},
+                     {kGameFolder + "QuellorMobile.exe", Shown(executable)}};
+  tree.insert(more.begin(), more.end());
+  return tree;
+}
+
+ProgramCopy::ProgramCopy() {
+  for (const char* item : {"Config.xml", "Common.pak", "Local.pak", "Splash.png", "Inst"}) {
+    fs::copy(DistFolder() + "/" + item, folder_.path() + "/" + item, fs::copy_options::recursive);
+  }
+}
+
+void ProgramCopy::StallPayload(const std::string& name) const {
+  fs::remove(PayloadPath(name));
+  if (::mkfifo(PayloadPath(name).c_str(), 0644) != 0) throw std::runtime_error("mkfifo failed");
+}
+
+bool ProgramCopy::MakeCurrent() const { return ::chdir(folder_.path().c_str()) == 0; }
 
 std::vector<std::string> ReadLogs(const std::string& root) {
   std::vector<fs::path> files;
@@ -92,10 +136,9 @@ std::vector<std::string> ReadLogs(const std::string& root) {
   std::vector<std::string> logs;
   for (const fs::path& file : files) {
     const std::string bytes = ReadFile(file.string());
-    std::wstring units;
+    std::wstring units;  // UTF-16LE
     for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-      units += static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) |
-                                    (static_cast<unsigned char>(bytes[i + 1]) << 8));
+      units += static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) | static_cast<unsigned char>(bytes[i + 1]) << 8);
     }
     logs.push_back(layer::WideToUtf8(units));
   }
@@ -104,45 +147,17 @@ std::vector<std::string> ReadLogs(const std::string& root) {
 
 ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& args, const std::string& folder,
                       const std::map<std::string, std::string>& env) {
-  int pipeFds[2];
-  if (::pipe(pipeFds) != 0) throw std::runtime_error("pipe failed");
-  const pid_t child = ::fork();
-  if (child < 0) throw std::runtime_error("fork failed");
-  if (child == 0) {
-    ::dup2(pipeFds[1], STDOUT_FILENO);
-    ::dup2(pipeFds[1], STDERR_FILENO);
-    ::close(pipeFds[0]);
-    ::close(pipeFds[1]);
-    for (const auto& [name, value] : env) {
-      if (value.empty()) {
-        ::unsetenv(name.c_str());
-      } else {
-        ::setenv(name.c_str(), value.c_str(), 1);
-      }
-    }
-    if (::chdir(folder.c_str()) != 0) ::_exit(126);
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(program.c_str()));
-    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    ::alarm(kWatchdogSeconds);  // survives exec
-    ::execv(program.c_str(), argv.data());
-    ::_exit(127);
-  }
-  ::close(pipeFds[1]);
+  // timeout ends a program that hangs, and passes on the signal that ended one that died.
+  std::string unset, set;  // env takes its options before its assignments
+  for (const auto& [name, value] : env) (value.empty() ? unset : set) += value.empty() ? " -u " + name : " " + name + "='" + value + "'";
+  std::string command = "cd '" + folder + "' && exec env" + unset + set + " timeout -s KILL 60 '" + program + "'";
+  for (const std::string& arg : args) command += " '" + arg + "'";
+  FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
+  if (pipe == nullptr) throw std::runtime_error("popen failed");
   ProgramRun run;
   char buffer[4096];
-  for (ssize_t n; (n = ::read(pipeFds[0], buffer, sizeof buffer)) != 0;) {
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      break;
-    }
-    run.output.append(buffer, static_cast<std::size_t>(n));
-  }
-  ::close(pipeFds[0]);
-  int status = 0;
-  while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-  }
+  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) != 0;) run.output.append(buffer, n);
+  const int status = ::pclose(pipe);
   if (WIFEXITED(status)) run.exitCode = WEXITSTATUS(status);
   if (WIFSIGNALED(status)) run.signal = WTERMSIG(status);
   return run;

@@ -1,6 +1,6 @@
 // What the installer's end-to-end tests stand on: temporary folders, an emulated
-// handheld made from the sample one, the program's log, and runs of the built program
-// as a child process.
+// handheld made from the sample one and a view of what it holds, a copy of the
+// program's folder, the program's log, and runs of the built program as a child.
 #pragma once
 
 #include <map>
@@ -20,7 +20,6 @@ class TempFolder {
   ~TempFolder();
   TempFolder(const TempFolder&) = delete;
   TempFolder& operator=(const TempFolder&) = delete;
-
   const std::string& path() const { return path_; }
 
  private:
@@ -28,7 +27,16 @@ class TempFolder {
 };
 
 // Where the build put the program and its sample distribution.
-std::string DistFolder();
+inline std::string DistFolder() { return QUELLOR_DIST_DIR; }
+// Whole file as bytes; empty when it cannot be read.
+std::string ReadFile(const std::string& path);
+// Made whole through a rename, so the layer never reads half a file.
+void WriteWhole(const std::string& path, const std::string& bytes);
+// A file of the sample payload ("QMRes_VGA.dat").
+inline std::string PayloadFile(const std::string& name) { return ReadFile(DistFolder() + "/Inst/" + name); }
+
+// Every folder ("\Program Files\") and file ("\Program Files\a.txt" -> Shown(content)).
+using DeviceTree = std::map<std::string, std::string>;
 
 // An emulated handheld in a temporary folder; RAPI_HANDHELD names it while it lives.
 // It starts as the sample distribution's default handheld (a VGA Pocket PC with one
@@ -37,29 +45,62 @@ std::string DistFolder();
 class TempHandheld {
  public:
   enum class Start { SampleDevice, NothingAttached };
-
   explicit TempHandheld(Start start = Start::SampleDevice);
   ~TempHandheld();
 
   const std::string& folder() const { return folder_.path(); }
   json Profile() const;
-  // Through a rename, so the layer never reads half a file.
-  void WriteProfile(const json& profile) const;
-  // The sample device's profile, as the plug-in of its cable.
-  void Attach() const;
+  void WriteProfile(const json& profile) const { WriteWhole(folder() + "/profile.json", profile.dump(2)); }
+  void Attach() const { WriteProfile(Profile()); }
+  void PullOut() const;
   // registry.json as the layer wrote it; an empty object when there is none.
   json Registry() const;
+  void WriteRegistry(const json& keys) const { WriteWhole(folder() + "/registry.json", keys.dump(2)); }
   // A device path ("\\Program Files\\a.txt") as a host path inside fs/.
   std::string HostPath(const std::string& devicePath) const;
-  bool Exists(const std::string& devicePath) const;
-  std::string Read(const std::string& devicePath) const;
+  std::string Read(const std::string& devicePath) const { return ReadFile(HostPath(devicePath)); }
+  // Puts a file as if an earlier run had left it, making its folders.
+  void Put(const std::string& devicePath, const std::string& bytes) const;
+  DeviceTree Tree() const;
 
  private:
-  TempFolder folder_;
+  TempFolder folder_{"handheld"};
 };
 
-// Whole file as bytes; empty when it cannot be read.
-std::string ReadFile(const std::string& path);
+// A file's content as a tree shows it: short texts as they are, anything longer by its
+// size and a digest, so that a large payload file differs visibly but briefly.
+std::string Shown(const std::string& bytes);
+
+inline const std::string kGameFolder = "\\Program Files\\Tamblor Games\\Quellor\\";
+inline const std::string kGameKey = "Software\\TamblorGames\\Quellor";
+inline const std::string kPrograms = "\\Windows\\Start Menu\\Programs";
+inline const std::string kShortcut = kPrograms + "\\Игры\\Сага Квеллора.lnk";
+// What the handheld's shortcut file holds for the game on main memory.
+std::string ShortcutContent();
+
+// The fresh sample handheld with the game's folders holding the sample configuration
+// and this executable (the first two copies of an installation on main memory), and
+// the given entries.
+DeviceTree WithTheGameFolder(const std::string& executable, const DeviceTree& more = {});
+
+inline json Sz(const std::string& text) { return {{"type", "REG_SZ"}, {"value", text}}; }
+inline json Dword(int value) { return {{"type", "REG_DWORD"}, {"value", value}}; }
+
+// The installer's folder copied into a temporary folder, so that a test can change the
+// payload; the program takes the payload from its current folder when it installs.
+class ProgramCopy {
+ public:
+  ProgramCopy();
+  std::string PayloadPath(const std::string& name) const { return folder_.path() + "/Inst/" + name; }
+  // The payload file becomes a pipe nobody writes to: reading it waits for good, as a
+  // copy from a medium that stopped answering does.
+  void StallPayload(const std::string& name) const;
+  // The program's current folder becomes the copy; false when it cannot.
+  bool MakeCurrent() const;
+
+ private:
+  TempFolder folder_{"program"};
+};
 
 // Every log file under a log root (ALLUSERS), decoded from UTF-16 to UTF-8, in name order.
 std::vector<std::string> ReadLogs(const std::string& root);
@@ -70,9 +111,8 @@ struct ProgramRun {
   std::string output;  // standard output and error together
 };
 
-// Runs a program with arguments in a folder, with the environment changed by `env`
-// (an empty value removes the variable), and waits for it. A watchdog ends a program
-// that hangs, so a broken build fails the test instead of stalling the suite.
+// Runs a program in a folder with the environment changed by `env` (an empty value
+// removes the variable), and waits for it. A watchdog ends a program that hangs.
 ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& args, const std::string& folder,
                       const std::map<std::string, std::string>& env);
 

@@ -8,13 +8,17 @@
 #include <cstdlib>
 #include <exception>
 
-#include <gtest/gtest.h>
-
+#include "engine/Config.h"
 #include "engine/Engine.h"
 #include "engine/Window.h"
+#include "installer/InstallWorkers.h"
+#include "installer/SceneInstall.h"
+#include "installer/SceneSplash.h"
+#include "installer/SceneUninstall.h"
 #include "installer/WinMain.h"
 #include "platform/testkit/clock.h"
 #include "platform/testkit/input.h"
+#include "platform/win32/strings.h"
 #include "platform/win32/window.h"
 
 // The loop's message pump is the one call the engine makes at the start of every
@@ -165,6 +169,62 @@ void RunInChild(const std::function<void()>& body) {
   }
   ASSERT_TRUE(WIFEXITED(status)) << "the journey's process was ended by signal " << WTERMSIG(status);
   EXPECT_EQ(WEXITSTATUS(status), 0) << "the journey failed (see above)";
+}
+
+std::string Text(const wchar_t* section, int index) { return layer::WideToUtf8(LookupText(section, index)); }
+
+void SkipSplash(Journey& journey) {
+  auto held = [](int picture) {
+    return [picture] {
+      return g_SceneSplash.GetStage() == CSceneSplash::StartPictures && g_SceneSplash.GetPictureIndex() == picture &&
+             g_SceneSplash.GetPhase() == CSceneSplash::Hold;
+    };
+  };
+  journey.WaitUntil("first picture held", held(0))
+      .Click(kRest)
+      .WaitUntil("second picture held", held(1))
+      .Key(SDL_SCANCODE_SPACE)
+      .WaitForScene(MenuScene);
+}
+
+void InstallOn(Journey& journey, int location) {
+  journey.Click(kMenuInstall).WaitForScene(PathScene).Click(Location(location)).WaitForScene(InstallScene);
+}
+
+void ExpectResult(Journey& journey, bool install, std::int32_t status) {
+  const CTCLabel& label = install ? g_SceneInstall.GetResultLabel() : g_SceneUninstall.GetResultLabel();
+  journey.WaitUntil("the worker's result", [&label] { return label.IsVisible() != 0; })
+      .WaitFrames(2)  // one frame drawn with the result lines, and the pointer still
+      .Do("the result", [&label, install, status] {
+        EXPECT_EQ(install ? g_InstallStatus : g_UninstallStatus, status);
+        EXPECT_EQ(layer::WideToUtf8(label.GetText()), Text(install ? L"Install" : L"Uninstall", status));
+        // Black ink on the light backdrop where the line is drawn.
+        const testkit::Frame frame = LastFrame();
+        bool inked = false;
+        for (int i = 0; i < 560 * 40 && !inked; ++i) inked = Brightness(frame.At(40 + i % 560, 230 + i / 560)) < 160;
+        EXPECT_TRUE(inked) << "no text on the result line";
+      });
+}
+
+int Brightness(std::uint32_t argb) {
+  return static_cast<int>(((argb >> 16) & 0xFF) + ((argb >> 8) & 0xFF) + (argb & 0xFF)) / 3;
+}
+
+double MeanBrightness(const testkit::Frame& frame, Rect rect) {
+  double sum = 0;
+  for (int y = rect.y; y < rect.y + rect.height; ++y) {
+    for (int x = rect.x; x < rect.x + rect.width; ++x) sum += Brightness(frame.At(x, y));
+  }
+  return sum / (static_cast<double>(rect.width) * rect.height);
+}
+
+bool SameRegion(const testkit::Frame& a, const testkit::Frame& b, Rect rect) {
+  for (int y = rect.y; y < rect.y + rect.height; ++y) {
+    for (int x = rect.x; x < rect.x + rect.width; ++x) {
+      if (a.At(x, y) != b.At(x, y)) return false;
+    }
+  }
+  return true;
 }
 
 }  // namespace apptest

@@ -2,7 +2,8 @@
 // its main loop, and before each iteration of that loop the journey's current step
 // looks at the program and may move the mouse, press a button or a key, or check the
 // last presented frame. Input goes in through the layer's test kit, so it reaches the
-// program exactly as real input does.
+// program exactly as real input does. Below the driver: the steps every journey shares
+// and the looks at presented frames.
 //
 // WinMain can run once per process (the scenes are static objects set up once), so
 // each journey runs in a child process of its own; see RunInChild.
@@ -13,6 +14,9 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
+#include "engine/Label.h"
 #include "engine/Scene.h"
 #include "platform/testkit/display.h"
 
@@ -24,8 +28,29 @@ struct Point {
   int y;
 };
 
+struct Rect {
+  int x;
+  int y;
+  int width;
+  int height;
+};
+
 // The middle of a rectangle, where a user clicks a button.
-constexpr Point Middle(int x, int y, int width, int height) { return {x + width / 2, y + height / 2}; }
+constexpr Point Middle(Rect r) { return {r.x + r.width / 2, r.y + r.height / 2}; }
+
+// Where the scenes put their buttons and lines.
+constexpr Rect kDeviceLineRect{5, 5, 500, 40};
+constexpr Point kMenuInstall = Middle({310, 240, 300, 30});
+constexpr Point kMenuInfo = Middle({310, 320, 300, 30});
+constexpr Point kMenuWeb = Middle({310, 360, 300, 30});
+constexpr Point kMenuExit = Middle({310, 400, 300, 30});
+constexpr Point Location(int index) { return Middle({0, 170 + 40 * index, 640, 40}); }
+constexpr Point kConfirmYes = Middle({0, 260, 640, 40});
+constexpr Point kConfirmNo = Middle({0, 300, 640, 40});
+constexpr Point kInfoWeb = Middle({0, 380, 640, 30});
+constexpr Point kInfoBack = Middle({0, 440, 640, 30});
+// Out of every button's way.
+constexpr Point kRest{20, 470};
 
 class Journey {
  public:
@@ -83,5 +108,21 @@ testkit::Frame LastFrame();
 // Runs body in a child process and expects it to end well; gtest failures inside it
 // are printed by the child and make it exit with 1.
 void RunInChild(const std::function<void()>& body);
+
+// A text of the configuration's table, as UTF-8.
+std::string Text(const wchar_t* section, int index);
+// Both start pictures cut short, the first by a click and the second by a key, then the menu.
+void SkipSplash(Journey& journey);
+// From the menu through the choice of location into the install scene.
+void InstallOn(Journey& journey, int location);
+// Waits for the install or uninstall worker's result and checks the status it ended
+// with and that the scene's result line shows that status's text.
+void ExpectResult(Journey& journey, bool install, std::int32_t status);
+
+// Mean of the three channels, 0..255.
+int Brightness(std::uint32_t argb);
+double MeanBrightness(const testkit::Frame& frame, Rect rect);
+// The two frames show the same pixels inside the rectangle.
+bool SameRegion(const testkit::Frame& a, const testkit::Frame& b, Rect rect);
 
 }  // namespace apptest

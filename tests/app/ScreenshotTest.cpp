@@ -4,12 +4,8 @@
 #include <stdlib.h>
 
 #include <filesystem>
-#include <string>
 
-#include <gtest/gtest.h>
-
-#include "installer/SceneInstall.h"
-#include "installer/SceneSplash.h"
+#include "installer/InstallWorkers.h"
 #include "tests/app/AppKit.h"
 #include "tests/app/Journey.h"
 
@@ -29,33 +25,12 @@ TEST(Screenshots, MenuLocationChoiceAndFinishedInstallation) {
     auto shot = [&](const char* name) {
       return [&out, name] { EXPECT_TRUE(testkit::WriteLastFramePng(out + "/" + name)) << name; };
     };
-    auto held = [](int picture) {
-      return [picture] {
-        return g_SceneSplash.GetPictureIndex() == picture && g_SceneSplash.GetPhase() == CSceneSplash::Hold;
-      };
-    };
-    const Point rest{20, 470};
     Journey journey("screenshots");
-    journey.WaitUntil("first picture held", held(0))
-        .Click(rest)
-        .WaitUntil("second picture held", held(1))
-        .Click(rest)
-        .WaitForScene(MenuScene)
-        .WaitFrames(2)
-        .Do("menu", shot("menu.png"))
-        .Click(Middle(310, 240, 300, 30))
-        .WaitForScene(PathScene)
-        .MovePointer(rest)
-        .WaitFrames(2)
-        .Do("path", shot("path.png"))
-        .Click(Middle(0, 210, 640, 40))
-        .WaitForScene(InstallScene)
-        .WaitUntil("result", [] { return g_SceneInstall.GetResultLabel().IsVisible() != 0; })
-        .WaitFrames(2)
-        .Do("installed", shot("installed.png"))
-        .Click(rest)
-        .WaitForScene(MenuScene)
-        .Click(Middle(310, 400, 300, 30));
+    SkipSplash(journey);
+    journey.MovePointer(kRest).WaitFrames(2).Do("menu", shot("menu.png")).Click(kMenuInstall).WaitForScene(PathScene);
+    journey.MovePointer(kRest).WaitFrames(2).Do("path", shot("path.png")).Click(Location(1)).WaitForScene(InstallScene);
+    ExpectResult(journey, true, WorkerDone);
+    journey.Do("installed", shot("installed.png")).Click(kRest).WaitForScene(MenuScene).Click(kMenuExit);
     EXPECT_EQ(journey.Run(), 0);
   });
 }

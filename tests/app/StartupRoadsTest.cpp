@@ -1,9 +1,9 @@
 // The roads on which the built program ends before its main loop, run as a child
 // process from a folder other than its own.
-#include <gtest/gtest.h>
-
 #include <filesystem>
 #include <fstream>
+
+#include <gtest/gtest.h>
 
 #include "tests/app/AppKit.h"
 
@@ -15,14 +15,11 @@ namespace fs = std::filesystem;
 class StartupRoads : public ::testing::Test {
  protected:
   // The program's folder gets the executable and the named files of the distribution.
-  void Install(std::initializer_list<const char*> files) {
+  ProgramRun RunWith(std::initializer_list<const char*> files) {
     fs::copy_file(DistFolder() + "/QuellorInstaller", program.path() + "/QuellorInstaller");
     for (const char* file : files) {
       fs::copy(DistFolder() + "/" + file, program.path() + "/" + file, fs::copy_options::recursive);
     }
-  }
-
-  ProgramRun Run() {
     return RunProgram(program.path() + "/QuellorInstaller", {"--install", "/quiet"}, elsewhere.path(),
                       {{"ALLUSERS", logs.path()},
                        {"SDL_VIDEODRIVER", "offscreen"},
@@ -35,34 +32,25 @@ class StartupRoads : public ::testing::Test {
   TempFolder logs{"logs"};
 };
 
-TEST_F(StartupRoads, WithoutItsConfigurationTheProgramEndsWithOneBeforeAnyWindow) {
-  Install({"Common.pak", "Local.pak", "Inst"});
+TEST_F(StartupRoads, WithoutAReadableConfigurationTheProgramEndsWithOneBeforeAnyWindow) {
   // A complete distribution in the current folder must not be taken for the program's.
   for (const char* file : {"Config.xml", "Common.pak", "Local.pak"}) {
     fs::copy_file(DistFolder() + "/" + file, elsewhere.path() + "/" + file);
   }
-
-  const ProgramRun run = Run();
-
-  EXPECT_EQ(run.exitCode, 1) << run.output;
-  // The engine never started: no log was opened, so no window was made either.
-  EXPECT_TRUE(ReadLogs(logs.path()).empty());
-}
-
-TEST_F(StartupRoads, AnUnreadableConfigurationEndsWithOne) {
-  Install({"Common.pak", "Local.pak"});
-  std::ofstream(program.path() + "/Config.xml") << "<Config><Header>cut short";
-
-  const ProgramRun run = Run();
-
-  EXPECT_EQ(run.exitCode, 1) << run.output;
-  EXPECT_TRUE(ReadLogs(logs.path()).empty());
+  for (const bool cutShort : {false, true}) {
+    SCOPED_TRACE(cutShort ? "cut short" : "missing");
+    fs::remove_all(program.path() + "/");
+    fs::create_directory(program.path());
+    if (cutShort) std::ofstream(program.path() + "/Config.xml") << "<Config><Header>cut short";
+    const ProgramRun run = RunWith({"Common.pak", "Local.pak"});
+    EXPECT_EQ(run.exitCode, 1) << run.output;
+    // The engine never started: no log was opened, so no window was made either.
+    EXPECT_TRUE(ReadLogs(logs.path()).empty());
+  }
 }
 
 TEST_F(StartupRoads, AMissingPackIsAnErrorThatEndsTheProgramAfterTheEngineStarted) {
-  Install({"Config.xml", "Common.pak", "Inst"});
-
-  const ProgramRun run = Run();
+  const ProgramRun run = RunWith({"Config.xml", "Common.pak", "Inst"});
 
   EXPECT_EQ(run.signal, 0) << run.output;
   EXPECT_NE(run.exitCode, 0) << run.output;

@@ -77,8 +77,8 @@ void TempHandheld::Put(const std::string& devicePath, const std::string& content
 
 void TempHandheld::MakeFolder(const std::string& devicePath) const { fs::create_directories(HostPath(devicePath)); }
 
-std::map<std::string, std::string> TempHandheld::Tree() const {
-  std::map<std::string, std::string> tree;
+Tree TempHandheld::Tree() const {
+  devtest::Tree tree;
   const fs::path root = folder_ + "/fs";
   if (!fs::exists(root)) return tree;
   for (const auto& entry : fs::recursive_directory_iterator(root)) {
@@ -111,9 +111,14 @@ TempPayload::~TempPayload() {
   fs::remove_all(folder_, ignored);
 }
 
+Tree With(Tree entries) {
+  entries.insert({{"\\Windows\\", ""}, {"\\Windows\\Start Menu\\", ""}, {"\\Windows\\Start Menu\\Programs\\", ""}});
+  return entries;
+}
+
 json GameProgram(const json& delaySeconds, const std::string& shortcutFolder) {
-  json values = {{"KX", {{"type", "REG_DWORD"}, {"value", 1}}}};
-  if (!shortcutFolder.empty()) values["SP"] = {{"type", "REG_SZ"}, {"value", shortcutFolder}};
+  json values = {{"KX", Dword(1)}};
+  if (!shortcutFolder.empty()) values["SP"] = Sz(shortcutFolder);
   return {{"\\Program Files\\Tamblor Games\\Quellor\\QuellorMobile.exe",
            {{"delay_seconds", delaySeconds}, {"registry", {{"Software\\TamblorGames\\Quellor", values}}}}}};
 }

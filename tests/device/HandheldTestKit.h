@@ -12,6 +12,8 @@
 namespace devtest {
 
 using nlohmann::json;
+// Every folder (path ending in "\") and file (path -> content) on a handheld.
+using Tree = std::map<std::string, std::string>;
 
 class TempHandheld {
  public:
@@ -31,8 +33,7 @@ class TempHandheld {
   void Put(const std::string& devicePath, const std::string& content) const;
   void MakeFolder(const std::string& devicePath) const;
   std::string HostPath(const std::string& devicePath) const;
-  // Every folder (path ending in "\") and file (path -> content) under fs/.
-  std::map<std::string, std::string> Tree() const;
+  devtest::Tree Tree() const;
 
  private:
   std::string folder_;
@@ -58,6 +59,11 @@ inline const std::string kQvgaExeText = "qvga-exe";
 inline const std::string kGenericExeText = "generic-exe";
 inline const std::string kVgaDataText = "vga-data";
 inline const std::string kQvgaDataText = "qvga-data";
+
+// The folders of a fresh default handheld plus the given entries.
+Tree With(Tree entries);
+inline json Sz(const std::string& text) { return {{"type", "REG_SZ"}, {"value", text}}; }
+inline json Dword(int value) { return {{"type", "REG_DWORD"}, {"value", value}}; }
 
 // A game listed in the profile that writes KX (and SP when given) after the delay
 // (null: never).

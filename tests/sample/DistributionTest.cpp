@@ -4,49 +4,27 @@
 // each character and fit the rectangle its scene draws it in.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <map>
 #include <string>
 
 #include "engine/Config.h"
 #include "engine/ResourceFile.h"
 #include "installer/PackKeys.h"
-#include "platform/d3d9/image_decode.h"
+#include "installer/DeviceLink.h"
+#include "installer/GameLayout.h"
 #include "platform/rapi2/handheld.h"
 #include "platform/win32/strings.h"
-#include "tests/sample/PngTestFile.h"
+#include "tests/sample/SampleKit.h"
 #include "tools/artgen/GlyphSet.h"
 
 namespace {
 
-namespace fs = std::filesystem;
 using artgen::Canvas;
 
-const std::string kDist = QUELLOR_DIST_DIR;
+using sampletest::kDist;
 
 std::wstring Wide(const std::string& s) { return layer::Utf8ToWide(s); }
 std::string Narrow(const std::wstring& s) { return layer::WideToUtf8(s); }
-
-// The entry's picture as the program reads it: the facts the font and texture loaders
-// ask for first, then the pixels.
-std::optional<Canvas> DecodeAsTheProgramDoes(const std::uint8_t* data, std::size_t size) {
-  D3DXIMAGE_INFO info{};
-  layer::DecodedImage image;
-  if (data == nullptr || !layer::ReadImageInfo(data, size, info) || !layer::DecodeImage(data, size, image)) {
-    return std::nullopt;
-  }
-  if (info.Width != image.width || info.Height != image.height || image.width == 0 || image.height == 0) {
-    return std::nullopt;
-  }
-  Canvas canvas(static_cast<int>(image.width), static_cast<int>(image.height));
-  for (int y = 0; y < canvas.Height(); ++y) {
-    for (int x = 0; x < canvas.Width(); ++x) {
-      std::uint32_t argb = image.argb[static_cast<std::size_t>(y) * image.width + x];
-      canvas.Set(x, y, artgen::Rgb(argb >> 16 & 0xFF, argb >> 8 & 0xFF, argb & 0xFF, argb >> 24));
-    }
-  }
-  return canvas;
-}
 
 // One text as a scene draws it: the scale and the rectangle's width and height. Some
 // scenes put a fixed part before or after the configured text.
@@ -111,7 +89,7 @@ class SampleDistribution : public ::testing::Test {
     local_->Load(Wide(kDist) + L"/" + g_LocalPackPath, kLocalPackKeys.salt, kLocalPackKeys.mask,
                  kLocalPackKeys.passText);
     for (const CTResource& glyph : common_->GetByPrefix(L"/Font")) {
-      std::optional<Canvas> picture = DecodeAsTheProgramDoes(glyph.GetData(), glyph.GetSize());
+      std::optional<Canvas> picture = sampletest::Decode(glyph.GetData(), glyph.GetSize());
       if (!picture) continue;
       std::wstring hex = glyph.GetName().substr(glyph.GetName().size() - 4);
       glyphs_->emplace(static_cast<wchar_t>(std::stoi(Narrow(hex), nullptr, 16)), *picture);
@@ -121,7 +99,7 @@ class SampleDistribution : public ::testing::Test {
   static std::optional<Canvas> Picture(const CTResourceFile& pack, const wchar_t* name) {
     CTResource entry = pack.GetByName(name);
     if (entry.GetOwner() == nullptr) return std::nullopt;
-    return DecodeAsTheProgramDoes(entry.GetData(), entry.GetSize());
+    return sampletest::Decode(entry.GetData(), entry.GetSize());
   }
 
   static inline bool loaded_ = false;
@@ -131,16 +109,6 @@ class SampleDistribution : public ::testing::Test {
   static inline auto* glyphs_ = new std::map<wchar_t, Canvas>;
 };
 
-TEST_F(SampleDistribution, ConfigHoldsEveryTextTheScenesLookUp) {
-  ASSERT_TRUE(configRead_);
-  for (const SceneText& t : SceneTexts()) {
-    EXPECT_FALSE(LookupText(t.section, t.idx).empty()) << Narrow(t.section) << " " << t.idx;
-  }
-  EXPECT_FALSE(g_Header.empty());
-  EXPECT_TRUE(fs::is_regular_file(kDist + "/" + Narrow(g_CommonPackPath)));
-  EXPECT_TRUE(fs::is_regular_file(kDist + "/" + Narrow(g_LocalPackPath)));
-}
-
 TEST_F(SampleDistribution, SplashListShowsTheMakerThenTheExternalPicture) {
   ASSERT_EQ(CountSplashes(kSplashAtStart), 2u);
   SplashRecord maker = GetSplash(kSplashAtStart, 0);
@@ -149,27 +117,23 @@ TEST_F(SampleDistribution, SplashListShowsTheMakerThenTheExternalPicture) {
   SplashRecord file = GetSplash(kSplashAtStart, 1);
   EXPECT_EQ(file.resource, kSplashExternal);
   std::vector<std::uint8_t> bytes = sampletest::ReadFileBytes(kDist + "/" + Narrow(file.id));
-  std::optional<Canvas> picture = DecodeAsTheProgramDoes(bytes.data(), bytes.size());
+  std::optional<Canvas> picture = sampletest::Decode(bytes.data(), bytes.size());
   ASSERT_TRUE(picture) << Narrow(file.id);
   EXPECT_LE(picture->Width(), 640);
   EXPECT_LE(picture->Height(), 480);
 }
 
-TEST_F(SampleDistribution, PacksHoldThePicturesTheScenesAskFor) {
-  for (auto [pack, name] : {std::pair{common_, L"/Back"}, {common_, L"/Tamblor"}, {local_, L"/Quellor"},
-                            {local_, L"/Info"}}) {
+TEST_F(SampleDistribution, PacksHoldTheFullScreenPicturesTheScenesAskForAndTheCommonPackTheFont) {
+  for (auto [pack, name] : {std::pair{common_, L"/Back"}, {local_, L"/Quellor"}, {local_, L"/Info"}}) {
     std::optional<Canvas> picture = Picture(*pack, name);
     ASSERT_TRUE(picture) << Narrow(name);
-    EXPECT_LE(picture->Width(), 640) << Narrow(name);
-    EXPECT_LE(picture->Height(), 480) << Narrow(name);
+    EXPECT_EQ(picture->Width(), 640) << Narrow(name);
+    EXPECT_EQ(picture->Height(), 480) << Narrow(name);
   }
-  for (const wchar_t* screen : {L"/Back", L"/Quellor", L"/Info"}) {
-    const CTResourceFile& pack = std::wstring(screen) == L"/Back" ? *common_ : *local_;
-    std::optional<Canvas> picture = Picture(pack, screen);
-    EXPECT_EQ(picture->Width(), 640) << Narrow(screen);
-    EXPECT_EQ(picture->Height(), 480) << Narrow(screen);
-  }
-  // The local pack holds no glyphs: every scene's font comes from the common pack.
+  std::optional<Canvas> maker = Picture(*common_, L"/Tamblor");
+  ASSERT_TRUE(maker);
+  EXPECT_LE(maker->Width(), 640);
+  EXPECT_LE(maker->Height(), 480);
   EXPECT_TRUE(local_->GetByPrefix(L"/Font").empty());
 }
 
@@ -196,7 +160,10 @@ TEST_F(SampleDistribution, EveryTextHasItsGlyphsAndFitsWhereItIsDrawn) {
       EXPECT_TRUE(glyphs_->count(c)) << Narrow(key.id) << " " << key.idx << ": U+" << std::hex << int(c);
     }
   }
+  ASSERT_TRUE(configRead_);
+  EXPECT_FALSE(g_Header.empty());
   for (const SceneText& t : SceneTexts()) {
+    EXPECT_FALSE(LookupText(t.section, t.idx).empty()) << Narrow(t.section) << " " << t.idx;
     std::wstring shown = t.before + LookupText(t.section, t.idx) + t.after;
     float width = 0, height = 0;
     for (wchar_t c : shown) {
@@ -211,15 +178,36 @@ TEST_F(SampleDistribution, EveryTextHasItsGlyphsAndFitsWhereItIsDrawn) {
   }
 }
 
-TEST(SamplePayload, HoldsTheSixFilesTheInstallerCopies) {
+// The default handheld that ./run attaches, read by the layer that serves it: the game
+// it describes must be the executable the installer starts and write the marker the
+// installer waits for; and the payload holds the six files the installer copies.
+TEST(SampleHandheldAndPayload, AReadyVgaPocketPcWithACardAndAGameThatWritesTheMarker) {
+  std::optional<emu::Profile> profile = emu::ReadProfileOf(kDist + "/Handheld");
+  ASSERT_TRUE(profile) << "the layer refused the sample's profile.json";
+  EXPECT_TRUE(profile->connected);
+  EXPECT_GE(profile->osMajor, 5u);
+  EXPECT_EQ(ClassifyScreen(profile->screenWidth, profile->screenHeight), ScreenVga);
+  EXPECT_GE(profile->mainMemory.total - profile->mainMemory.reserved, SpaceNeeded(ScreenVga) + kMainMemoryReserve);
+  ASSERT_EQ(profile->cards.size(), 1u);
+  EXPECT_GE(profile->cards[0].total - profile->cards[0].reserved, SpaceNeeded(ScreenVga));
+  EXPECT_FALSE(profile->noDesktop || profile->sessionRefused || profile->processRefused ||
+               profile->shortcutRefused || profile->disconnectAfterBytes);
+  ASSERT_EQ(profile->programs.size(), 1u);
+  const emu::ProgramBehaviour& game = profile->programs[0];
+  EXPECT_EQ(game.path, game::kGameExecutable);
+  EXPECT_TRUE(game.delaySeconds && *game.delaySeconds > 0.0);
+  bool marker = false;
+  for (const auto& write : game.writes) {
+    marker |= write.key == game::kRegistryKey && write.value.name == game::kInstalledValue &&
+              write.value.type == REG_DWORD && write.value.number != 0;
+  }
+  EXPECT_TRUE(marker) << "the game must write a non-zero REG_DWORD KX";
+
   for (const char* file : {"Config.xml", "QuellorMobileVGA.exe", "QuellorMobileQVGA.exe", "QuellorMobile.exe",
                            "QMRes_VGA.dat", "QMRes_QVGA.dat"}) {
-    std::string path = kDist + "/Inst/" + file;
-    ASSERT_TRUE(fs::is_regular_file(path)) << file;
-    EXPECT_GT(fs::file_size(path), 0u) << file;
+    EXPECT_GT(sampletest::ReadFileBytes(kDist + "/Inst/" + file).size(), std::string(file).ends_with(".dat") ? 102400u : 0u)
+        << file;
   }
-  EXPECT_GE(fs::file_size(kDist + "/Inst/QMRes_VGA.dat"), 100u * 1024);
-  EXPECT_GE(fs::file_size(kDist + "/Inst/QMRes_QVGA.dat"), 100u * 1024);
 }
 
 }  // namespace
