@@ -164,17 +164,19 @@ TEST_F(PackTest, MalformedPacksLoadWithoutTouchingAnythingOutsideTheFile) {
 TEST_F(PackTest, BadEntriesEndTheProgramSilentlyAndAMissingPackWithALogLine) {
   ScopedEnv logFolder("ALLUSERS", folder.Path().c_str());
   OpenLog(L"T", L"P");
-  // A data area of 8 bytes after the directory; entries: exactly to its end, one byte more,
-  // inside a data size that claims more than the file holds, and offset + size past 32 bits.
+  // A data area of 8 bytes after the directory, then 8 bytes it leaves out; entries: exactly
+  // to its end, one byte more (still inside the file), past the file's end under a data size
+  // that claims more than the file holds, and offset + size past 32 bits.
   Bytes records;
   AddRecord(records, 0, 8, "/Fits");
   AddRecord(records, 1, 8, "/Over");
-  AddRecord(records, 8, 1, "/Lie");
+  AddRecord(records, 16, 1, "/Lie");
   AddRecord(records, 0xFFFFFFF0, 0x20, "/Wrap");
   const auto dirSize = static_cast<std::uint32_t>(records.size());
   Bytes image = Header(36, dirSize, 36 + dirSize, 8);
   image.insert(image.end(), records.begin(), records.end());
   image.resize(image.size() + 8, 0xAB);
+  image.resize(image.size() + 8, 0xCD);
   LoadImage(image);
   EXPECT_EQ(EntryBytes(pack.GetByName(L"/Fits")), Bytes(8, 0xAB));
   EXPECT_EXIT(pack.GetByName(L"/Over").GetData(), ::testing::ExitedWithCode(3), "Incorrect resource pointer");
