@@ -4,7 +4,7 @@
 
 #include "engine/BlinkButton.h"
 #include "engine/Scene.h"
-#include "tests/components/LogCapture.h"
+#include "tests/components/ComponentsKit.h"
 
 namespace {
 
@@ -124,7 +124,7 @@ TEST_F(BlinkButton, PulseRunsWhileHoveredAndFinishesAtRestAfterTheLeave) {
 }
 
 TEST(BlinkButtonLifeCycle, InitializeRecreatesTheLabelWhichFollowsTheButton) {
-  LogCapture log;
+  components_test::LogCapture log;
   CTFont font;
   CTCBlinkButton button;
   button.Setup(L"lost", &font, 1.0f, CTCLabel::Left, RGB{}, CTCLabel::None, RGB{}, 0.0f);

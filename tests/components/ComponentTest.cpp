@@ -3,7 +3,7 @@
 #include <limits>
 
 #include "engine/Component.h"
-#include "tests/components/LogCapture.h"
+#include "tests/components/ComponentsKit.h"
 
 namespace {
 
@@ -29,7 +29,7 @@ struct Counting : CTComponent {
 };
 
 TEST(Component, LifeCycleReportsChangesAndWarnsWhenNothingChanges) {
-  LogCapture log;
+  components_test::LogCapture log;
   Counting c;
   EXPECT_FALSE(c.Leave());
   EXPECT_TRUE(c.Enter());

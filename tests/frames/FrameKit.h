@@ -45,7 +45,7 @@ class ExpectedFrame {
   void Fill(int x, int y, int width, int height, std::uint32_t argb, int tolerance = 0);
 
   // Every pixel of the frame against its expectation; a failure names how many differ
-  // and the first few with their coordinates.
+  // and the first with its coordinates.
   ::testing::AssertionResult Matches(const testkit::Frame& frame) const;
 
  private:

@@ -5,40 +5,38 @@
 #include "engine/Window.h"
 #include "platform/testkit/direct3d.h"
 #include "platform/testkit/display.h"
+#include "platform/testkit/layer.h"
 #include "platform/testkit/windows.h"
-#include "platform/win32/system_metrics.h"
-#include "tests/window/window_fixture.h"
+#include "tests/window/window_kit.h"
 
 namespace {
 
+WindowResult Create(int widthA, int heightA, int widthB, int heightB, bool fullscreen) {
+  return CreateMainWindow(L"Q", widthA, heightA, widthB, heightB, fullscreen, nullptr, nullptr, nullptr);
+}
+
 struct ModeRow {
   const char* name;
-  int screenWidth, screenHeight;
-  int widthA, heightA, widthB, heightB;
+  int screenWidth, screenHeight, widthA, heightA, widthB, heightB;
   bool fullscreenAsked;
   WindowResult result;
-  bool wide;
-  bool fullscreen;
+  bool wide, fullscreen;
   int clientWidth, clientHeight;
 };
 
 // Frame 3 pixels, caption 23: a mode w x h fits when w + 6 <= screen width and
 // h + 29 <= screen height.
 const ModeRow kRows[] = {
-    {"BothFullscreenWideScreen", 1920, 1080, 1024, 768, 1280, 800, true, WindowOk, true, true, 1280, 800},
-    {"BothFullscreenNarrowScreen", 1600, 1200, 1024, 768, 1280, 800, true, WindowOk, false, true, 1024, 768},
     {"BothFitWideScreen", 1920, 1080, 1024, 768, 1280, 800, false, WindowOk, true, false, 1280, 800},
     {"BothFitNarrowScreen", 1600, 1200, 1024, 768, 1280, 800, false, WindowOk, false, false, 1024, 768},
     {"OnlyBFitsEvenOnNarrowScreen", 1300, 1000, 1400, 600, 1000, 700, false, WindowOk, true, false, 1000, 700},
-    {"OnlyAFits", 1300, 1000, 1000, 700, 1400, 600, false, WindowOk, false, false, 1000, 700},
     {"NeitherFitsNarrowGoesFullscreen", 1024, 768, 1024, 768, 1280, 800, false, WindowOk, false, true, 1024, 768},
     {"NeitherFitsWideGoesFullscreen", 1000, 620, 800, 600, 960, 600, false, WindowOk, true, true, 960, 600},
     {"OnlyAFitsWindowed", 1280, 1024, 640, 480, 0, 0, false, WindowOk, false, false, 640, 480},
-    {"OnlyAFitsFullscreenAsked", 1280, 1024, 640, 480, 0, 0, true, WindowOk, false, true, 640, 480},
+    {"OnlyAFullscreenAsked", 1280, 1024, 640, 480, 0, 0, true, WindowOk, false, true, 640, 480},
     {"OnlyAJustFitsWindowed", 646, 509, 640, 480, 0, 0, false, WindowOk, false, false, 640, 480},
     {"OnlyATooWideGoesFullscreen", 645, 1024, 640, 480, 0, 0, false, WindowOk, false, true, 640, 480},
     {"OnlyATooHighGoesFullscreen", 1280, 508, 640, 480, 0, 0, false, WindowOk, false, true, 640, 480},
-    {"OnlyBFitsWindowed", 1920, 1080, 0, 0, 1280, 800, false, WindowOk, true, false, 1280, 800},
     {"OnlyBTooLargeGoesFullscreen", 1280, 800, 0, 0, 1280, 800, false, WindowOk, true, true, 1280, 800},
     {"RatioExactlyOneAndAHalfIsNotWide", 1440, 960, 1024, 768, 1280, 800, true, WindowOk, false, true, 1024, 768},
     {"RatioOnePointSixIsWide", 1280, 800, 1024, 768, 1280, 800, true, WindowOk, true, true, 1280, 800},
@@ -52,10 +50,8 @@ class ModeTable : public WindowTest, public ::testing::WithParamInterface<ModeRo
 TEST_P(ModeTable, ChoosesModeAndWindow) {
   const ModeRow& row = GetParam();
   testkit::SetScreenSize(row.screenWidth, row.screenHeight);
-  WindowResult result = CreateMainWindow(L"Quellor", row.widthA, row.heightA, row.widthB, row.heightB,
-                                         row.fullscreenAsked, nullptr, nullptr, nullptr);
-  ASSERT_EQ(result, row.result);
-  if (result != WindowOk) {
+  ASSERT_EQ(Create(row.widthA, row.heightA, row.widthB, row.heightB, row.fullscreenAsked), row.result);
+  if (row.result != WindowOk) {
     EXPECT_EQ(testkit::WindowsCreated(), 0);
     return;
   }
@@ -64,12 +60,11 @@ TEST_P(ModeTable, ChoosesModeAndWindow) {
   EXPECT_EQ(g_FullscreenRequested, row.fullscreenAsked);
   EXPECT_EQ(g_ClientWidth, row.clientWidth);
   EXPECT_EQ(g_ClientHeight, row.clientHeight);
-  EXPECT_EQ(g_OuterWidth, row.fullscreen ? row.clientWidth : row.clientWidth + 6);
-  EXPECT_EQ(g_OuterHeight, row.fullscreen ? row.clientHeight : row.clientHeight + 29);
+  EXPECT_EQ(g_OuterWidth, row.clientWidth + (row.fullscreen ? 0 : 6));
+  EXPECT_EQ(g_OuterHeight, row.clientHeight + (row.fullscreen ? 0 : 29));
 
   testkit::WindowFacts facts = testkit::DescribeWindow(g_Window);
-  ASSERT_TRUE(facts.exists);
-  EXPECT_TRUE(facts.visible);
+  ASSERT_TRUE(facts.visible);
   EXPECT_EQ(facts.borderless, row.fullscreen);
   EXPECT_EQ(facts.fullscreen, row.fullscreen);
   if (!row.fullscreen) {
@@ -97,22 +92,10 @@ TEST_F(CreateMainWindowTest, InstallerWindowIsPlacedAtOriginWithTitleAndDevice) 
   // The outer window sits at (0, 0); its client area starts inside frame and caption.
   EXPECT_EQ(facts.x, 3);
   EXPECT_EQ(facts.y, 26);
-  EXPECT_FALSE(facts.borderless);
-
-  D3DPRESENT_PARAMETERS asked = testkit::RequestedParameters(g_Device);
-  EXPECT_EQ(asked.BackBufferCount, 1u);
-  EXPECT_EQ(asked.MultiSampleType, D3DMULTISAMPLE_NONE);
-  EXPECT_EQ(asked.SwapEffect, D3DSWAPEFFECT_FLIP);
-  EXPECT_EQ(asked.hDeviceWindow, g_Window);
-  EXPECT_EQ(asked.EnableAutoDepthStencil, FALSE);
-  EXPECT_EQ(asked.PresentationInterval, D3DPRESENT_INTERVAL_DEFAULT);
-
+  EXPECT_EQ(testkit::RequestedParameters(g_Device).hDeviceWindow, g_Window);
+  // Culling would hide pictures drawn mirrored.
   EXPECT_EQ(testkit::RenderState(g_Device, D3DRS_CULLMODE), static_cast<DWORD>(D3DCULL_NONE));
-  EXPECT_EQ(testkit::RenderState(g_Device, D3DRS_LIGHTING), static_cast<DWORD>(FALSE));
-  EXPECT_EQ(testkit::RenderState(g_Device, D3DRS_ZENABLE), static_cast<DWORD>(D3DZB_FALSE));
-  EXPECT_EQ(testkit::RenderState(g_Device, D3DRS_SHADEMODE), static_cast<DWORD>(D3DSHADE_FLAT));
-  EXPECT_NE(g_Sprite, nullptr);
-  EXPECT_EQ(GetSprite(), g_Sprite);
+  EXPECT_NE(GetSprite(), nullptr);
   EXPECT_NE(g_Keyboard, nullptr);
   EXPECT_NE(g_Mouse, nullptr);
 }
@@ -121,7 +104,7 @@ TEST_F(CreateMainWindowTest, SafeModeOfEitherKindMakesNoWindow) {
   for (int cleanBoot : {1, 2}) {
     testkit::SetScreenSize(1920, 1080);
     testkit::SetSafeMode(cleanBoot);
-    EXPECT_EQ(CreateMainWindow(L"Q", 640, 480, 0, 0, false, nullptr, nullptr, nullptr), WindowSafeMode);
+    EXPECT_EQ(Create(640, 480, 0, 0, false), WindowSafeMode);
     EXPECT_EQ(testkit::WindowsCreated(), 0);
   }
 }
@@ -129,11 +112,9 @@ TEST_F(CreateMainWindowTest, SafeModeOfEitherKindMakesNoWindow) {
 TEST_F(CreateMainWindowTest, RetriesWithOtherModeAndLeavesNoQuitBehind) {
   testkit::SetScreenSize(1600, 1200);  // narrow: mode A first
   testkit::FailCreateDevice(1024, 768);
-  ASSERT_EQ(CreateMainWindow(L"Q", 1024, 768, 1280, 800, false, nullptr, nullptr, nullptr), WindowOk);
+  ASSERT_EQ(Create(1024, 768, 1280, 800, false), WindowOk);
   EXPECT_TRUE(g_WideMode);
   EXPECT_FALSE(g_Fullscreen);
-  EXPECT_EQ(g_ClientWidth, 1280);
-  EXPECT_EQ(g_ClientHeight, 800);
   EXPECT_EQ(g_OuterWidth, 1286);
   EXPECT_EQ(g_OuterHeight, 829);
   EXPECT_EQ(testkit::WindowsCreated(), 2);
@@ -146,36 +127,32 @@ TEST_F(CreateMainWindowTest, RetriesWithOtherModeAndLeavesNoQuitBehind) {
 TEST_F(CreateMainWindowTest, RetryKeepsFullScreenWithoutFitTest) {
   testkit::SetScreenSize(1920, 1080);  // wide: mode B first, full screen as asked
   testkit::FailCreateDevice(1280, 800);
-  ASSERT_EQ(CreateMainWindow(L"Q", 1024, 768, 1280, 800, true, nullptr, nullptr, nullptr), WindowOk);
+  ASSERT_EQ(Create(1024, 768, 1280, 800, true), WindowOk);
   EXPECT_FALSE(g_WideMode);
   EXPECT_TRUE(g_Fullscreen);
   EXPECT_EQ(g_OuterWidth, 1024);
   EXPECT_EQ(g_OuterHeight, 768);
 }
 
-TEST_F(CreateMainWindowTest, NoRetryWithoutOtherMode) {
-  testkit::SetScreenSize(1280, 1024);
-  testkit::FailCreateDevice(640, 480);
-  EXPECT_EQ(CreateMainWindow(L"Q", 640, 480, 0, 0, false, nullptr, nullptr, nullptr), WindowNoDirect3D);
-  EXPECT_EQ(testkit::WindowsCreated(), 1);
-  EXPECT_EQ(testkit::WindowCount(), 0);
-  EXPECT_EQ(g_Device, nullptr);
-}
-
-TEST_F(CreateMainWindowTest, BothModesRefusedDestroysSecondWindowToo) {
-  testkit::SetScreenSize(1600, 1200);
-  testkit::FailCreateDevice(1024, 768);
-  testkit::FailCreateDevice(1280, 800);
-  EXPECT_EQ(CreateMainWindow(L"Q", 1024, 768, 1280, 800, false, nullptr, nullptr, nullptr), WindowNoDirect3D);
-  EXPECT_EQ(testkit::WindowsCreated(), 2);
-  EXPECT_EQ(testkit::WindowCount(), 0);
-}
-
-TEST_F(CreateMainWindowTest, NoDirect3DAtAll) {
-  testkit::SetScreenSize(1600, 1200);
-  testkit::FailDirect3DCreate(true);
-  EXPECT_EQ(CreateMainWindow(L"Q", 1024, 768, 1280, 800, false, nullptr, nullptr, nullptr), WindowNoDirect3D);
-  EXPECT_EQ(testkit::WindowCount(), 0);
+TEST_F(CreateMainWindowTest, RefusedDirect3DLeavesNoWindowAndNoDevice) {
+  const struct {
+    int widthB, failures, windowsCreated;  // -1: not counted
+  } cases[] = {{0, 1, 1},       // no other mode: no retry
+               {1280, 2, 2},    // both refused: the second window goes too
+               {1280, 0, -1}};  // no Direct3D at all
+  for (const auto& c : cases) {
+    testkit::ResetLayer();
+    testkit::SetScreenSize(1600, 1200);
+    testkit::FailDirect3DCreate(c.failures == 0);
+    if (c.failures > 0) testkit::FailCreateDevice(1024, 768);
+    if (c.failures > 1) testkit::FailCreateDevice(1280, 800);
+    EXPECT_EQ(Create(1024, 768, c.widthB, c.widthB ? 800 : 0, false), WindowNoDirect3D);
+    if (c.windowsCreated >= 0) {
+      EXPECT_EQ(testkit::WindowsCreated(), c.windowsCreated) << c.failures;
+    }
+    EXPECT_EQ(testkit::WindowCount(), 0);
+    EXPECT_EQ(g_Device, nullptr);
+  }
 }
 
 TEST_F(CreateMainWindowTest, MissingSpriteDoesNotStopStartOrFrames) {

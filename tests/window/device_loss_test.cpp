@@ -1,6 +1,5 @@
-// A lost device, as Direct3D 9 loses it: Present reports it, TestCooperativeLevel says
-// lost and then not reset, Reset waits for default-pool textures to go, managed ones
-// come back with their pixels.
+// A lost device and the engine's three-call recovery: lost, then not reset (Reset waits
+// for default-pool textures to go), then ready; managed textures keep their pixels.
 #include <SDL.h>
 #include <gtest/gtest.h>
 
@@ -10,7 +9,7 @@
 #include "platform/d3d9/texture_factory.h"
 #include "platform/testkit/direct3d.h"
 #include "platform/testkit/display.h"
-#include "tests/window/window_fixture.h"
+#include "tests/window/window_kit.h"
 
 namespace {
 
@@ -22,26 +21,14 @@ class DeviceLossTest : public WindowTest {
     testkit::CaptureFrames(true);
   }
 
-  IDirect3DTexture9* MakeTexture(D3DPOOL pool, std::uint32_t colour, UINT side = 8) {
-    std::vector<std::uint32_t> pixels(side * side, colour);
+  IDirect3DTexture9* MakeTexture(D3DPOOL pool, std::uint32_t colour) {
+    std::vector<std::uint32_t> pixels(8 * 8, colour);
     IDirect3DTexture9* texture = nullptr;
-    EXPECT_EQ(layer::CreateTextureFromPixels(g_Device, side, side, pixels.data(), pool, &texture), D3D_OK);
+    EXPECT_EQ(layer::CreateTextureFromPixels(g_Device, 8, 8, pixels.data(), pool, &texture), D3D_OK);
     return texture;
   }
 
-  D3DPRESENT_PARAMETERS Windowed640() {
-    D3DPRESENT_PARAMETERS parameters{};
-    parameters.BackBufferWidth = 640;
-    parameters.BackBufferHeight = 480;
-    parameters.BackBufferCount = 1;
-    parameters.SwapEffect = D3DSWAPEFFECT_FLIP;
-    parameters.hDeviceWindow = g_Window;
-    parameters.Windowed = TRUE;
-    return parameters;
-  }
-
-  // Draws the texture at (10, 10) through the engine's frame and returns the pixel
-  // in its middle.
+  // Draws the texture at (10, 10) through the engine's frame; the pixel in its middle.
   std::uint32_t DrawAndSample(IDirect3DTexture9* texture) {
     EXPECT_TRUE(BeginFrame());
     D3DXMATRIX identity;
@@ -52,28 +39,17 @@ class DeviceLossTest : public WindowTest {
     EXPECT_TRUE(EndFrame(true));
     return testkit::LastFrame().At(14, 14);
   }
+
+  // Lost at the next presentation, as the main loop finds out.
+  void LoseAtPresent() {
+    testkit::LoseDevice();
+    EXPECT_FALSE(PumpMessages());
+    EXPECT_FALSE(IsDeviceLost()) << "the engine learns of the loss at presentation";
+    ASSERT_TRUE(BeginFrame());
+    EXPECT_FALSE(EndFrame(true));
+    EXPECT_TRUE(IsDeviceLost());
+  }
 };
-
-TEST_F(DeviceLossTest, LayerGoesThroughLostNotResetAndReady) {
-  IDirect3DTexture9* picture = MakeTexture(D3DPOOL_MANAGED, 0xFFFF0000);
-  IDirect3DTexture9* glyph = MakeTexture(D3DPOOL_DEFAULT, 0xFF00FF00);
-  testkit::LoseDevice();
-  EXPECT_EQ(g_Device->Present(nullptr, nullptr, nullptr, nullptr), D3DERR_DEVICELOST);
-  EXPECT_EQ(testkit::DeviceStage(g_Device), testkit::Stage::Lost);
-
-  D3DPRESENT_PARAMETERS parameters = Windowed640();
-  EXPECT_EQ(g_Device->Reset(&parameters), D3DERR_DEVICELOST) << "no reset while still lost";
-  EXPECT_EQ(g_Device->TestCooperativeLevel(), D3DERR_DEVICELOST);
-  EXPECT_EQ(g_Device->TestCooperativeLevel(), D3DERR_DEVICENOTRESET);
-  EXPECT_EQ(g_Device->Present(nullptr, nullptr, nullptr, nullptr), D3DERR_DEVICELOST);
-  EXPECT_EQ(g_Device->Reset(&parameters), D3DERR_INVALIDCALL) << "a default-pool texture is alive";
-  EXPECT_EQ(g_Device->TestCooperativeLevel(), D3DERR_DEVICENOTRESET);
-  glyph->Release();
-  EXPECT_EQ(g_Device->Reset(&parameters), D3D_OK);
-  EXPECT_EQ(g_Device->TestCooperativeLevel(), D3D_OK);
-  EXPECT_EQ(g_Device->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
-  picture->Release();
-}
 
 TEST_F(DeviceLossTest, RenderTargetResetLosesTheDeviceToo) {
   SDL_Event event{};
@@ -82,39 +58,10 @@ TEST_F(DeviceLossTest, RenderTargetResetLosesTheDeviceToo) {
   EXPECT_EQ(g_Device->TestCooperativeLevel(), D3DERR_DEVICELOST);
 }
 
-TEST_F(DeviceLossTest, LostAnswersAndRefusedResetsFollowTheTestKit) {
-  testkit::SetLostAnswers(3);
-  testkit::FailResets(1);
-  testkit::LoseDevice();
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(g_Device->TestCooperativeLevel(), D3DERR_DEVICELOST);
-  EXPECT_EQ(g_Device->TestCooperativeLevel(), D3DERR_DEVICENOTRESET);
-  D3DPRESENT_PARAMETERS parameters = Windowed640();
-  EXPECT_EQ(g_Device->Reset(&parameters), D3DERR_NOTAVAILABLE);
-  EXPECT_EQ(g_Device->TestCooperativeLevel(), D3DERR_DEVICENOTRESET);
-  EXPECT_EQ(g_Device->Reset(&parameters), D3D_OK);
-  EXPECT_EQ(g_Device->TestCooperativeLevel(), D3D_OK);
-}
-
-TEST_F(DeviceLossTest, ManagedTextureKeepsItsPixelsAcrossReset) {
+TEST_F(DeviceLossTest, EngineRestoresInThreeCallsAndManagedPixelsSurvive) {
   IDirect3DTexture9* picture = MakeTexture(D3DPOOL_MANAGED, 0xFF2040C0);
   EXPECT_EQ(DrawAndSample(picture), 0xFF2040C0u);
-  testkit::LoseDevice();
-  EXPECT_FALSE(PumpMessages());
-  EXPECT_TRUE(BeginFrame());
-  EXPECT_FALSE(EndFrame(true));
-  while (!RestoreDevice()) {
-  }
-  EXPECT_EQ(DrawAndSample(picture), 0xFF2040C0u);
-  picture->Release();
-}
-
-TEST_F(DeviceLossTest, EngineRestoresInThreeCalls) {
-  testkit::LoseDevice();
-  EXPECT_FALSE(PumpMessages());
-  EXPECT_FALSE(IsDeviceLost()) << "the engine learns of the loss at presentation";
-  ASSERT_TRUE(BeginFrame());
-  EXPECT_FALSE(EndFrame(true));
-  EXPECT_TRUE(IsDeviceLost());
+  LoseAtPresent();
   EXPECT_EQ(GetSprite(), nullptr);
 
   unsigned presents = testkit::PresentCount(g_Device);
@@ -126,36 +73,28 @@ TEST_F(DeviceLossTest, EngineRestoresInThreeCalls) {
   EXPECT_EQ(testkit::DeviceStage(g_Device), testkit::Stage::Lost);
   EXPECT_FALSE(RestoreDevice());  // not reset: Reset succeeds
   EXPECT_EQ(testkit::DeviceStage(g_Device), testkit::Stage::Usable);
-  EXPECT_TRUE(RestoreDevice());   // ready: new sprite
+  EXPECT_TRUE(RestoreDevice());  // ready
+  ASSERT_NE(GetSprite(), nullptr) << "a new sprite";
   EXPECT_FALSE(IsDeviceLost());
-  EXPECT_NE(GetSprite(), nullptr);
   EXPECT_FALSE(RestoreDevice()) << "nothing to restore";
-
-  ASSERT_TRUE(BeginFrame());
-  EXPECT_TRUE(EndFrame(true));
+  EXPECT_EQ(DrawAndSample(picture), 0xFF2040C0u);
   EXPECT_EQ(testkit::PresentCount(g_Device), presents + 1);
+  picture->Release();
 }
 
-TEST_F(DeviceLossTest, RestoreWaitsForDefaultPoolTexturesToGo) {
+TEST_F(DeviceLossTest, RestoreWaitsForDefaultPoolTexturesAndRefusedResets) {
   IDirect3DTexture9* glyph = MakeTexture(D3DPOOL_DEFAULT, 0xFFFFFFFF);
-  testkit::LoseDevice();
-  ASSERT_TRUE(BeginFrame());
-  EXPECT_FALSE(EndFrame(true));
+  testkit::SetLostAnswers(3);
+  testkit::FailResets(1);
+  LoseAtPresent();
   for (int i = 0; i < 5; ++i) EXPECT_FALSE(RestoreDevice());
   EXPECT_EQ(testkit::DeviceStage(g_Device), testkit::Stage::NotReset);
   glyph->Release();
+  EXPECT_FALSE(RestoreDevice()) << "the reset is refused once";
+  EXPECT_EQ(testkit::DeviceStage(g_Device), testkit::Stage::NotReset);
   EXPECT_FALSE(RestoreDevice());
   EXPECT_TRUE(RestoreDevice());
-}
-
-TEST_F(DeviceLossTest, ResetRestoresDefaultRenderStates) {
-  testkit::LoseDevice();
-  EXPECT_EQ(g_Device->TestCooperativeLevel(), D3DERR_DEVICELOST);
-  EXPECT_EQ(g_Device->TestCooperativeLevel(), D3DERR_DEVICENOTRESET);
-  D3DPRESENT_PARAMETERS parameters = Windowed640();
-  ASSERT_EQ(g_Device->Reset(&parameters), D3D_OK);
-  EXPECT_EQ(testkit::RenderState(g_Device, D3DRS_CULLMODE), static_cast<DWORD>(D3DCULL_CCW));
-  EXPECT_EQ(testkit::RenderState(g_Device, D3DRS_LIGHTING), static_cast<DWORD>(TRUE));
+  EXPECT_NE(GetSprite(), nullptr);
 }
 
 }  // namespace

@@ -8,41 +8,30 @@
 
 #include "platform/dinput8/dinput.h"
 #include "platform/dinput8/keymap.h"
+#include "engine/Window.h"
 #include "platform/testkit/input.h"
-#include "platform/testkit/layer.h"
-#include "platform/win32/messages.h"
-#include "platform/win32/window.h"
+#include "tests/window/window_kit.h"
 
 namespace {
 
-LRESULT CALLBACK PlainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return DefWindowProcW(window, message, wParam, lParam);
-}
-
-class DirectInputTest : public ::testing::Test {
+// Devices of a DirectInput of their own, on the installer's window.
+class DirectInputTest : public WindowTest {
  protected:
   void SetUp() override {
-    testkit::ResetLayer();
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = PlainProc;
-    windowClass.lpszClassName = L"InputClass";
-    RegisterClassExW(&windowClass);
-    window = CreateWindowExW(0, L"InputClass", L"I", WS_SYSMENU, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
-    ASSERT_EQ(DirectInput8Create(nullptr, 0x0800, IID_IDirectInput8W, reinterpret_cast<LPVOID*>(&input), nullptr),
-              DI_OK);
+    WindowTest::SetUp();
+    OpenInstallerWindow();
+    window = g_Window;
+    ASSERT_EQ(DirectInput8Create(nullptr, 0x0800, IID_IDirectInput8W, reinterpret_cast<LPVOID*>(&input), nullptr), DI_OK);
   }
   void TearDown() override {
     for (IDirectInputDevice8* device : devices) device->Release();
     input->Release();
-    testkit::ResetLayer();
+    WindowTest::TearDown();
   }
-  IDirectInputDevice8* Device(REFGUID which, const DIDATAFORMAT* format) {
+  IDirectInputDevice8* Device(REFGUID which) {
     IDirectInputDevice8* device = nullptr;
     EXPECT_EQ(input->CreateDevice(which, &device, nullptr), DI_OK);
     devices.push_back(device);
-    EXPECT_EQ(device->SetDataFormat(format), DI_OK);
-    EXPECT_EQ(device->SetCooperativeLevel(window, DISCL_BACKGROUND | DISCL_NONEXCLUSIVE), DI_OK);
     return device;
   }
 
@@ -66,8 +55,7 @@ TEST_F(DirectInputTest, DevicesFollowTheAcquireRules) {
   EXPECT_EQ(input->CreateDevice(IID_IDirectInput8W, &device, nullptr), DIERR_DEVICENOTREG);
   EXPECT_EQ(device, nullptr);
 
-  ASSERT_EQ(input->CreateDevice(GUID_SysKeyboard, &device, nullptr), DI_OK);
-  devices.push_back(device);
+  device = Device(GUID_SysKeyboard);
   EXPECT_EQ(device->Acquire(), DIERR_INVALIDPARAM) << "no data format yet";
   EXPECT_EQ(device->SetDataFormat(&c_dfDIMouse), DIERR_INVALIDPARAM);
   EXPECT_EQ(device->SetDataFormat(&c_dfDIKeyboard), DI_OK);
@@ -79,12 +67,11 @@ TEST_F(DirectInputTest, DevicesFollowTheAcquireRules) {
   BYTE keys[256];
   std::memset(keys, 0xAB, sizeof(keys));
   EXPECT_EQ(device->GetDeviceState(sizeof(keys), keys), DIERR_NOTACQUIRED);
-  EXPECT_EQ(keys[0], 0xAB) << "a failed read leaves the buffer alone";
   EXPECT_EQ(device->Acquire(), DI_OK);
   EXPECT_EQ(device->Acquire(), DI_NOEFFECT);
   EXPECT_EQ(device->SetDataFormat(&c_dfDIKeyboard), DIERR_ACQUIRED);
   EXPECT_EQ(device->GetDeviceState(255, keys), DIERR_INVALIDPARAM);
-  EXPECT_EQ(keys[0], 0xAB);
+  EXPECT_EQ(keys[0], 0xAB) << "a failed read leaves the buffer alone";
   EXPECT_EQ(device->GetDeviceState(sizeof(keys), keys), DI_OK);
   EXPECT_EQ(keys[0], 0);
   EXPECT_EQ(device->Unacquire(), DI_OK);
@@ -92,18 +79,20 @@ TEST_F(DirectInputTest, DevicesFollowTheAcquireRules) {
 }
 
 TEST_F(DirectInputTest, EachMouseMeasuresFromItsOwnPreviousPoll) {
-  IDirectInputDevice8* first = Device(GUID_SysMouse, &c_dfDIMouse);
-  IDirectInputDevice8* second = Device(GUID_SysMouse, &c_dfDIMouse);
-  first->Acquire();
-  second->Acquire();
-  testkit::TurnWheel(1);
+  IDirectInputDevice8* mice[] = {Device(GUID_SysMouse), Device(GUID_SysMouse)};
+  for (IDirectInputDevice8* mouse : mice) {
+    EXPECT_EQ(mouse->SetDataFormat(&c_dfDIMouse), DI_OK);
+    EXPECT_EQ(mouse->SetCooperativeLevel(window, DISCL_BACKGROUND | DISCL_NONEXCLUSIVE), DI_OK);
+    mouse->Acquire();
+  }
   DIMOUSESTATE state{};
-  ASSERT_EQ(first->GetDeviceState(sizeof(state), &state), DI_OK);
+  testkit::TurnWheel(1);
+  ASSERT_EQ(mice[0]->GetDeviceState(sizeof(state), &state), DI_OK);
   EXPECT_EQ(state.lZ, 120);
   testkit::TurnWheel(0.5f);
-  ASSERT_EQ(first->GetDeviceState(sizeof(state), &state), DI_OK);
+  ASSERT_EQ(mice[0]->GetDeviceState(sizeof(state), &state), DI_OK);
   EXPECT_EQ(state.lZ, 60);
-  ASSERT_EQ(second->GetDeviceState(sizeof(state), &state), DI_OK);
+  ASSERT_EQ(mice[1]->GetDeviceState(sizeof(state), &state), DI_OK);
   EXPECT_EQ(state.lZ, 180);
 }
 
@@ -121,9 +110,9 @@ TEST(KeyTable, NoTwoKeysShareACodeByMistake) {
   }
   // A full-size PC keyboard has 104 keys (105 on ISO), each with its own code.
   EXPECT_GE(byCode.size(), 105u);
-  EXPECT_EQ(layer::DikFromScancode(-1), 0);
-  EXPECT_EQ(layer::DikFromScancode(SDL_NUM_SCANCODES), 0);
-  EXPECT_EQ(layer::DikFromScancode(SDL_SCANCODE_UNKNOWN), 0);
+  for (int outside : {-1, static_cast<int>(SDL_NUM_SCANCODES), static_cast<int>(SDL_SCANCODE_UNKNOWN)}) {
+    EXPECT_EQ(layer::DikFromScancode(outside), 0);
+  }
 }
 
 }  // namespace

@@ -24,8 +24,7 @@ std::vector<unsigned char> Png(unsigned side, std::uint32_t colour) {
   std::vector<std::uint32_t> pixels(side * side, colour);
   png_image image{};
   image.version = PNG_IMAGE_VERSION;
-  image.width = side;
-  image.height = side;
+  image.width = image.height = side;
   image.format = PNG_FORMAT_BGRA;
   png_alloc_size_t size = 0;
   png_image_write_to_memory(&image, nullptr, &size, 0, pixels.data(), 0, nullptr);
@@ -35,12 +34,11 @@ std::vector<unsigned char> Png(unsigned side, std::uint32_t colour) {
 }
 
 // Resources must outlive every load: the registry keeps only pointers.
-const std::vector<unsigned char> kLarge = Png(32, 0xFF3366CC);
-const std::vector<unsigned char> kSmall = Png(16, 0xFFCC6633);
+const std::vector<unsigned char> kLarge = Png(32, 0xFF3366CC), kSmall = Png(16, 0xFFCC6633);
 const unsigned char kNotAPicture[] = {'n', 'o', 'p', 'e'};
 
-LRESULT CALLBACK PlainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return DefWindowProcW(window, message, wParam, lParam);
+HICON LoadIcon(WORD id, int side) {
+  return static_cast<HICON>(static_cast<void*>(LoadImageW(nullptr, MAKEINTRESOURCEW(id), IMAGE_ICON, side, side, 0)));
 }
 
 class IconsTest : public ::testing::Test {
@@ -55,37 +53,29 @@ class IconsTest : public ::testing::Test {
 };
 
 TEST_F(IconsTest, LoadsRegisteredPicturesAtTheAskedSize) {
-  HICON large = static_cast<HICON>(static_cast<void*>(LoadImageW(nullptr, MAKEINTRESOURCEW(101), IMAGE_ICON, 32, 32,
-                                                                  LR_DEFAULTCOLOR)));
-  HICON small = static_cast<HICON>(static_cast<void*>(LoadImageW(nullptr, MAKEINTRESOURCEW(102), IMAGE_ICON, 16, 16,
-                                                                  LR_DEFAULTCOLOR)));
-  ASSERT_NE(large, nullptr);
-  ASSERT_NE(small, nullptr);
-
   WNDCLASSEXW windowClass{};
   windowClass.cbSize = sizeof(windowClass);
-  windowClass.lpfnWndProc = PlainProc;
+  windowClass.lpfnWndProc = DefWindowProcW;
   windowClass.lpszClassName = L"IconClass";
-  windowClass.hIcon = large;
-  windowClass.hIconSm = small;
-  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.hIcon = LoadIcon(101, 32);
+  windowClass.hIconSm = LoadIcon(102, 16);
+  ASSERT_TRUE(windowClass.hIcon && windowClass.hIconSm);
   ASSERT_NE(RegisterClassExW(&windowClass), 0);
   HWND window = CreateWindowExW(0, L"IconClass", L"I", WS_SYSMENU, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
   testkit::WindowFacts facts = testkit::DescribeWindow(window);
   EXPECT_EQ(facts.iconWidth, 32) << "the class icon becomes the window's";
   EXPECT_EQ(facts.iconHeight, 32);
 
-  HICON scaled = static_cast<HICON>(static_cast<void*>(LoadImageW(nullptr, MAKEINTRESOURCEW(101), IMAGE_ICON, 16, 16,
-                                                                   LR_DEFAULTCOLOR)));
+  HICON scaled = LoadIcon(101, 16);
   EXPECT_NE(scaled, nullptr);
   EXPECT_TRUE(DestroyIcon(scaled));
   EXPECT_FALSE(DestroyIcon(scaled)) << "already gone";
 }
 
 TEST_F(IconsTest, MissingOrBrokenResourcesGiveNull) {
-  EXPECT_EQ(LoadImageW(nullptr, MAKEINTRESOURCEW(999), IMAGE_ICON, 32, 32, 0), nullptr);
+  EXPECT_EQ(LoadIcon(999, 32), nullptr);
   EXPECT_EQ(GetLastError(), ERROR_RESOURCE_NAME_NOT_FOUND);
-  EXPECT_EQ(LoadImageW(nullptr, MAKEINTRESOURCEW(103), IMAGE_ICON, 32, 32, 0), nullptr);
+  EXPECT_EQ(LoadIcon(103, 32), nullptr);
   EXPECT_EQ(GetLastError(), ERROR_INVALID_DATA);
   EXPECT_EQ(LoadImageW(nullptr, MAKEINTRESOURCEW(101), IMAGE_BITMAP, 32, 32, 0), nullptr);
   EXPECT_EQ(LoadImageW(nullptr, L"ByName", IMAGE_ICON, 32, 32, 0), nullptr);
@@ -94,7 +84,6 @@ TEST_F(IconsTest, MissingOrBrokenResourcesGiveNull) {
 TEST_F(IconsTest, SharedIconsAndTheArrowAreHandedOutOnce) {
   HICON first = LoadIconW(nullptr, MAKEINTRESOURCEW(101));
   ASSERT_NE(first, nullptr);
-  EXPECT_EQ(LoadIconW(nullptr, MAKEINTRESOURCEW(101)), first);
   EXPECT_TRUE(DestroyIcon(first));
   EXPECT_EQ(LoadIconW(nullptr, MAKEINTRESOURCEW(101)), first) << "a shared icon stays";
   HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW);
@@ -106,32 +95,27 @@ TEST_F(IconsTest, SharedIconsAndTheArrowAreHandedOutOnce) {
 class ShellTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder = std::filesystem::temp_directory_path() / ("quellor_shell_" + std::to_string(getpid()));
     std::filesystem::create_directories(folder);
-    opener = folder / "opener.sh";
     // Writes how many arguments it got and the first one, byte for byte.
-    std::ofstream(opener) << "#!/bin/sh\n{ echo \"$#\"; printf '%s' \"$1\"; } > \"$(dirname \"$0\")/opened.txt\"\n";
-    std::filesystem::permissions(opener, std::filesystem::perms::owner_all);
-    testkit::UseShellOpener(opener.string());
+    std::ofstream(folder / "opener.sh") << "#!/bin/sh\n{ echo \"$#\"; printf '%s' \"$1\"; } > \"$(dirname \"$0\")/opened.txt\"\n";
+    std::filesystem::permissions(folder / "opener.sh", std::filesystem::perms::owner_all);
+    testkit::UseShellOpener((folder / "opener.sh").string());
   }
   void TearDown() override {
     testkit::UseShellOpener("");
     std::filesystem::remove_all(folder);
   }
-  std::string Opened() const {
-    std::ifstream file(folder / "opened.txt");
-    return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  }
 
-  std::filesystem::path folder, opener;
+  std::filesystem::path folder = std::filesystem::temp_directory_path() / ("quellor_shell_" + std::to_string(getpid()));
 };
 
 TEST_F(ShellTest, AddressReachesTheHandlerAsOneUntouchedArgument) {
   const wchar_t* address = L"https://example.org/a b?x=1&y='2';$(touch pwned) \"q\" `id` \u00e9";
-  HINSTANCE result = ShellExecuteW(nullptr, L"open", address, nullptr, nullptr, SW_SHOWNORMAL);
-  EXPECT_GT(reinterpret_cast<INT_PTR>(result), 32);
+  EXPECT_GT(reinterpret_cast<INT_PTR>(ShellExecuteW(nullptr, L"open", address, nullptr, nullptr, SW_SHOWNORMAL)), 32);
   testkit::WaitForShellHandlers();
-  EXPECT_EQ(Opened(), "1\nhttps://example.org/a b?x=1&y='2';$(touch pwned) \"q\" `id` \xC3\xA9");
+  std::ifstream file(folder / "opened.txt");
+  EXPECT_EQ(std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>()),
+            "1\nhttps://example.org/a b?x=1&y='2';$(touch pwned) \"q\" `id` \xC3\xA9");
   EXPECT_FALSE(std::filesystem::exists(folder / "pwned"));
 }
 

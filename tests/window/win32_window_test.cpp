@@ -12,16 +12,11 @@
 
 namespace {
 
-struct Seen {
-  HWND window;
-  UINT message;
-  WPARAM wParam;
-};
-std::vector<Seen> g_seen;
+std::vector<UINT> g_seen;
 LRESULT g_createAnswer = 0;
 
 LRESULT CALLBACK RecordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  g_seen.push_back({window, message, wParam});
+  g_seen.push_back(message);
   if (message == WM_CREATE) return g_createAnswer;
   return DefWindowProcW(window, message, wParam, lParam);
 }
@@ -32,34 +27,33 @@ class Win32WindowTest : public ::testing::Test {
     testkit::ResetLayer();
     g_seen.clear();
     g_createAnswer = 0;
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = RecordingProc;
-    windowClass.lpszClassName = L"TestClass";
-    ASSERT_NE(RegisterClassExW(&windowClass), 0);
+    ASSERT_NE(Register(L"TestClass"), 0);
   }
   void TearDown() override { testkit::ResetLayer(); }
 
-  HWND Make(DWORD style = WS_SYSMENU, int width = 206, int height = 129) {
-    return CreateWindowExW(0, L"TestClass", L"T", style, 0, 0, width, height, nullptr, nullptr, nullptr, nullptr);
+  static ATOM Register(const wchar_t* name, UINT size = sizeof(WNDCLASSEXW)) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = size;
+    windowClass.lpfnWndProc = RecordingProc;
+    windowClass.lpszClassName = name;
+    return RegisterClassExW(&windowClass);
   }
-  std::vector<UINT> Messages() const {
-    std::vector<UINT> messages;
-    for (const Seen& seen : g_seen) messages.push_back(seen.message);
-    return messages;
+  static HWND Make(DWORD style = WS_SYSMENU) {
+    return CreateWindowExW(0, L"TestClass", L"T", style, 0, 0, 206, 129, nullptr, nullptr, nullptr, nullptr);
+  }
+  static UINT Next(HWND expectedWindow = nullptr, WPARAM* wParam = nullptr) {
+    MSG message{};
+    if (!PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) return 0;
+    EXPECT_EQ(message.hwnd, expectedWindow);
+    if (wParam) *wParam = message.wParam;
+    return message.message;
   }
 };
 
 TEST_F(Win32WindowTest, ClassNamesAreUniqueWithoutRegardToCase) {
-  WNDCLASSEXW again{};
-  again.cbSize = sizeof(again);
-  again.lpfnWndProc = RecordingProc;
-  again.lpszClassName = L"testCLASS";
-  EXPECT_EQ(RegisterClassExW(&again), 0);
+  EXPECT_EQ(Register(L"testCLASS"), 0);
   EXPECT_EQ(GetLastError(), ERROR_CLASS_ALREADY_EXISTS);
-  again.cbSize = 0;
-  again.lpszClassName = L"Other";
-  EXPECT_EQ(RegisterClassExW(&again), 0);
+  EXPECT_EQ(Register(L"Other", 0), 0);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
 
   HWND window = Make();
@@ -71,7 +65,7 @@ TEST_F(Win32WindowTest, ClassNamesAreUniqueWithoutRegardToCase) {
 }
 
 TEST_F(Win32WindowTest, OverlappedWindowsHaveFramePopupsDoNot) {
-  HWND framed = Make(WS_SYSMENU | WS_MINIMIZEBOX, 206, 129);
+  HWND framed = Make(WS_SYSMENU | WS_MINIMIZEBOX);
   testkit::WindowFacts facts = testkit::DescribeWindow(framed);
   EXPECT_EQ(facts.clientWidth, 200);
   EXPECT_EQ(facts.clientHeight, 100);
@@ -79,56 +73,41 @@ TEST_F(Win32WindowTest, OverlappedWindowsHaveFramePopupsDoNot) {
   EXPECT_FALSE(facts.visible) << "hidden until shown";
   EXPECT_FALSE(ShowWindow(framed, SW_SHOWDEFAULT)) << "answers whether it was visible";
   EXPECT_TRUE(ShowWindow(framed, SW_SHOW));
-  EXPECT_TRUE(UpdateWindow(framed));
 
-  HWND popup = Make(WS_POPUP | WS_VISIBLE, 206, 129);
-  facts = testkit::DescribeWindow(popup);
+  facts = testkit::DescribeWindow(Make(WS_POPUP | WS_VISIBLE));
   EXPECT_EQ(facts.clientWidth, 206);
   EXPECT_EQ(facts.clientHeight, 129);
-  EXPECT_TRUE(facts.borderless);
-  EXPECT_TRUE(facts.visible);
+  EXPECT_TRUE(facts.borderless && facts.visible);
 }
 
 TEST_F(Win32WindowTest, CreateSendsWmCreateAndMinusOneRefuses) {
-  HWND window = Make();
-  ASSERT_NE(window, nullptr);
-  EXPECT_EQ(Messages(), std::vector<UINT>{WM_CREATE});
+  ASSERT_NE(Make(), nullptr);
+  EXPECT_EQ(g_seen, std::vector<UINT>{WM_CREATE});
   g_createAnswer = -1;
   EXPECT_EQ(Make(), nullptr);
   EXPECT_EQ(testkit::WindowCount(), 1);
 }
 
-TEST_F(Win32WindowTest, DestroySendsWmDestroyAndDropsQueuedMessages) {
+TEST_F(Win32WindowTest, DestroyDropsQueuedMessagesAndQuitComesLast) {
   HWND doomed = Make(), kept = Make();
+  PostQuitMessage(7);
   PostMessageW(doomed, WM_USER, 1, 0);
   PostMessageW(kept, WM_USER, 2, 0);
   g_seen.clear();
   EXPECT_TRUE(DestroyWindow(doomed));
-  EXPECT_EQ(Messages(), std::vector<UINT>{WM_DESTROY});
+  EXPECT_EQ(g_seen, std::vector<UINT>{WM_DESTROY});
   EXPECT_FALSE(IsWindow(doomed));
   EXPECT_FALSE(DestroyWindow(doomed));
   EXPECT_FALSE(PostMessageW(doomed, WM_USER, 3, 0));
-  MSG message;
-  ASSERT_TRUE(PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE));
-  EXPECT_EQ(message.hwnd, kept);
-  EXPECT_EQ(message.wParam, 2u);
-  EXPECT_FALSE(PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE));
-}
-
-TEST_F(Win32WindowTest, QuitComesAfterEverythingElse) {
-  HWND window = Make();
-  PostQuitMessage(7);
-  PostMessageW(window, WM_USER, 1, 0);
-  MSG message;
-  ASSERT_TRUE(PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE));
-  EXPECT_EQ(message.message, WM_USER);
-  ASSERT_TRUE(PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE));
-  EXPECT_EQ(message.message, WM_USER);
-  ASSERT_TRUE(PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE));
-  EXPECT_EQ(message.message, WM_QUIT);
-  EXPECT_EQ(message.wParam, 7u);
-  EXPECT_EQ(message.hwnd, nullptr);
-  EXPECT_FALSE(PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE));
+  MSG peeked;
+  ASSERT_TRUE(PeekMessageW(&peeked, nullptr, 0, 0, PM_NOREMOVE));
+  EXPECT_EQ(peeked.message, WM_USER) << "the quit waits for everything else";
+  WPARAM wParam = 0;
+  EXPECT_EQ(Next(kept, &wParam), static_cast<UINT>(WM_USER));
+  EXPECT_EQ(wParam, 2u);
+  EXPECT_EQ(Next(nullptr, &wParam), static_cast<UINT>(WM_QUIT));
+  EXPECT_EQ(wParam, 7u);
+  EXPECT_EQ(Next(), 0u);
 }
 
 TEST_F(Win32WindowTest, CloseRequestBecomesCloseThenDestroy) {
@@ -140,7 +119,7 @@ TEST_F(Win32WindowTest, CloseRequestBecomesCloseThenDestroy) {
   EXPECT_EQ(message.message, WM_CLOSE);
   EXPECT_FALSE(TranslateMessage(&message));
   DispatchMessageW(&message);
-  EXPECT_EQ(Messages(), (std::vector<UINT>{WM_CLOSE, WM_DESTROY}));
+  EXPECT_EQ(g_seen, (std::vector<UINT>{WM_CLOSE, WM_DESTROY}));
   EXPECT_FALSE(IsWindow(window));
 }
 
@@ -152,14 +131,10 @@ TEST_F(Win32WindowTest, FocusAndTextReachTheirWindow) {
   text.text.windowID = 0;  // no window named: the first window gets it
   text.text.text[0] = 'k';
   SDL_PushEvent(&text);
-  MSG message;
-  ASSERT_TRUE(PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE));
-  EXPECT_EQ(message.hwnd, second);
-  EXPECT_EQ(message.message, WM_SETFOCUS);
-  ASSERT_TRUE(PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE));
-  EXPECT_EQ(message.hwnd, first);
-  EXPECT_EQ(message.message, WM_CHAR);
-  EXPECT_EQ(message.wParam, static_cast<WPARAM>('k'));
+  EXPECT_EQ(Next(second), static_cast<UINT>(WM_SETFOCUS));
+  WPARAM character = 0;
+  EXPECT_EQ(Next(first, &character), static_cast<UINT>(WM_CHAR));
+  EXPECT_EQ(character, static_cast<WPARAM>('k'));
 }
 
 }  // namespace

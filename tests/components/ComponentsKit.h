@@ -1,6 +1,6 @@
-// What the drawing tests need: the engine's device (offscreen), pictures made in
-// memory, a pack held in memory so fonts load without a pack file, and a frame read
-// back from the device.
+// What these tests share: the engine's log in a file of its own, the engine's device
+// (offscreen), pictures made in memory, a pack held in memory so fonts load without a
+// pack file, and a frame read back from the device.
 #pragma once
 
 #include <cstdint>
@@ -14,12 +14,24 @@
 
 namespace components_test {
 
+// Points the engine's log at a fresh file for the object's life.
+class LogCapture {
+ public:
+  LogCapture();
+  ~LogCapture();
+  // How many WARNING lines with this text the file holds.
+  int Warnings(const std::wstring& message) const;
+
+ private:
+  std::string path_;
+};
+
 // Opens the engine's window and device once per test program; false when it can't.
 bool EnsureDevice();
 // One frame drawn by draw between BeginFrame and EndFrame, as presented.
 testkit::Frame DrawFrame(const std::function<void()>& draw);
-// A 24-bit BMP file of one colour (0xRRGGBB).
-std::vector<std::uint8_t> SolidBmp(std::uint32_t width, std::uint32_t height, std::uint32_t rgb);
+// A picture file (binary PPM) of one colour (0xRRGGBB).
+std::vector<std::uint8_t> SolidPicture(std::uint32_t width, std::uint32_t height, std::uint32_t rgb);
 
 class MemoryPack : public CTResourceFile {
  public:

@@ -1,0 +1,66 @@
+// What this program's tests share: a clean layer and clean window globals around every
+// test, the engine's log in a file of its own, and a scene that journals the main
+// loop's calls.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "engine/Scene.h"
+#include "engine/Texture.h"
+
+class WindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+  // The installer's call on a roomy screen: 640x480, no mode B, windowed.
+  void OpenInstallerWindow(const std::wstring& title = L"Quellor");
+};
+
+// Points the engine's log at a fresh file; the file goes with the object.
+class LogReader {
+ public:
+  void Open();
+  ~LogReader();
+  // The file that the engine's log path names, read as UTF-16 LE.
+  std::wstring Text() const;
+  ::testing::AssertionResult Holds(const std::wstring& text) const;
+
+ private:
+  std::string path_;
+};
+
+using Journal = std::vector<std::string>;
+
+// Writes every call into the journal ("name.Call"; Enter and Leave with the number of
+// device textures when journalTextures) and answers GetNextScene with `next`.
+class ScriptedScene : public CTScene {
+ public:
+  ScriptedScene(std::string name, SceneId id, Journal& journal) : name_(std::move(name)), id_(id), journal_(journal) {}
+
+  SceneId next = NoScene;  // cleared by Enter, as the application's scenes do
+  std::function<void(ScriptedScene&, int update)> onUpdate;  // update counts from 1
+  CTTexture* picture = nullptr;  // drawn when set, so that device textures exist
+  bool journalTextures = false;
+  std::vector<CTEvent> events;
+  int updates = 0;
+
+  SceneId GetId() override { return id_; }
+  SceneId GetNextScene() override { return next; }
+  void Enter() override { next = NoScene, Note("Enter"); }
+  void Leave() override { Note("Leave"); }
+  void Pause() override { Note("Pause"); }
+  void Resume() override { Note("Resume"); }
+  void Update() override;
+  void Draw() override;
+  void OnEvent(CTEvent event) override { Note("Event" + std::to_string(event.kind)), events.push_back(event); }
+
+ private:
+  void Note(const std::string& what);
+  std::string name_;
+  SceneId id_;
+  Journal& journal_;
+};
