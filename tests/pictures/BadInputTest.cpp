@@ -53,7 +53,9 @@ TEST(BadPictures, EveryTruncationOfEveryFormatFailsCleanly) {
       Bytes cut(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(length));
       ASSERT_FALSE(Decode(cut).has_value()) << "decoded with " << length << " of " << file.size() << " bytes";
       // Information may come from a whole header, but then it is the true one.
-      if (auto info = Info(cut)) ASSERT_EQ(std::memcmp(&*info, &*full, sizeof *info), 0) << "length " << length;
+      if (auto info = Info(cut)) {
+        ASSERT_EQ(std::memcmp(&*info, &*full, sizeof *info), 0) << "length " << length;
+      }
     }
   }
 }
