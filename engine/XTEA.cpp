@@ -87,8 +87,9 @@ void XTEAMod::SetPad(const std::uint32_t newVector[2], const char* text) {
 std::uint32_t XTEAMod::PadWord(std::uint32_t j) const { return LoadLE32(pad + 4 * j); }
 
 // The whitening exactly as stated: pad word index j and vector index a run on across
-// the blocks of one call.
-void XTEAMod::EncipherOneByOne(std::uint8_t* buffer, std::uint32_t length) const {
+// the blocks of one call. Enciphering whitens even blocks before the cipher and odd ones
+// after it; deciphering undoes that, so it whitens odd blocks first.
+void XTEAMod::CipherOneByOne(std::uint8_t* buffer, std::uint32_t length, bool decipher) const {
   std::uint32_t j = 0, a = 0;
   const std::uint32_t blocks = length / kBlockSize;
   for (std::uint32_t i = 0; i < blocks; ++i) {
@@ -101,41 +102,25 @@ void XTEAMod::EncipherOneByOne(std::uint8_t* buffer, std::uint32_t length) const
       a = (a - 1) & 1;
       j = (j + 2) & 255;
     };
-    if (i % 2 == 0) {
-      whiten();
-      EncipherBlock(rounds, block, key);
+    const bool whitenFirst = (i % 2 == 0) != decipher;
+    if (whitenFirst) whiten();
+    if (decipher) {
+      DecipherBlock(rounds, block, key);
     } else {
       EncipherBlock(rounds, block, key);
-      whiten();
     }
+    if (!whitenFirst) whiten();
     StoreLE32(at, block[0]);
     StoreLE32(at + 4, block[1]);
   }
 }
 
+void XTEAMod::EncipherOneByOne(std::uint8_t* buffer, std::uint32_t length) const {
+  CipherOneByOne(buffer, length, false);
+}
+
 void XTEAMod::DecipherOneByOne(std::uint8_t* buffer, std::uint32_t length) const {
-  std::uint32_t j = 0, a = 0;
-  const std::uint32_t blocks = length / kBlockSize;
-  for (std::uint32_t i = 0; i < blocks; ++i) {
-    std::uint8_t* at = buffer + static_cast<std::size_t>(i) * kBlockSize;
-    std::uint32_t block[2] = {LoadLE32(at), LoadLE32(at + 4)};
-    auto whiten = [&] {
-      block[0] ^= PadWord(j) ^ vector[a];
-      a = (a - 1) & 1;
-      block[1] ^= PadWord(j + 1) ^ vector[a];
-      a = (a - 1) & 1;
-      j = (j + 2) & 255;
-    };
-    if (i % 2 == 1) {
-      whiten();
-      DecipherBlock(rounds, block, key);
-    } else {
-      DecipherBlock(rounds, block, key);
-      whiten();
-    }
-    StoreLE32(at, block[0]);
-    StoreLE32(at + 4, block[1]);
-  }
+  CipherOneByOne(buffer, length, true);
 }
 
 namespace {

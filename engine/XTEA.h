@@ -60,6 +60,7 @@ class XTEAMod : public XTEA {
  private:
   // Pad word j of block-word pairs, as the whitening uses it.
   std::uint32_t PadWord(std::uint32_t j) const;
+  void CipherOneByOne(std::uint8_t* buffer, std::uint32_t length, bool decipher) const;
 
   std::uint32_t vector[2] = {0, 0};
   std::uint8_t pad[kPadSize] = {};
