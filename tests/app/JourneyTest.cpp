@@ -6,6 +6,7 @@
 #include <stdlib.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <fstream>
 
 #include "engine/Window.h"
@@ -27,6 +28,26 @@ std::string InstallButtonText() { return layer::WideToUtf8(g_SceneMenu.GetInstal
 std::string DeviceLineText() { return layer::WideToUtf8(g_SceneMenu.GetDeviceLabel().GetText()); }
 std::string LocationText(int i) { return layer::WideToUtf8(g_ScenePath.GetLocationButton(i).GetLabel().GetText()); }
 bool InstallButtonEnabled() { return g_SceneMenu.GetInstallButton().GetMode() != CTCBlinkButton::Disabled; }
+
+// The install button shows the same text disabled (in `dimmed`) and enabled with the
+// pointer away (in `lit`): disabled, its ink is drawn at alpha 127 of 255 over the
+// light panel behind it.
+void ExpectDimmedToHalf(const testkit::Frame& dimmed, const testkit::Frame& lit) {
+  constexpr Rect kInstallButton{310, 240, 300, 30};
+  ASSERT_EQ(InstallButtonText(), Text(L"MainMenu", 0));
+  int inkX = 0, inkY = 0, background = 0, darkest = 255;
+  for (int y = kInstallButton.y; y < kInstallButton.y + kInstallButton.height; ++y) {
+    for (int x = kInstallButton.x; x < kInstallButton.x + kInstallButton.width; ++x) {
+      const int b = Brightness(lit.At(x, y));
+      background = std::max(background, b);
+      if (b < darkest) darkest = b, inkX = x, inkY = y;
+    }
+  }
+  const double opaque = background - darkest;
+  const double faded = background - Brightness(dimmed.At(inkX, inkY));
+  ASSERT_GT(opaque, 100.0);
+  EXPECT_NEAR(faded / opaque, 127.0 / 255.0, 0.05);
+}
 
 class Journeys : public ::testing::Test {
  protected:
@@ -226,6 +247,7 @@ TEST_F(Journeys, AHandheldPluggedInOrPulledOutShowsInTheMenuWithin120Frames) {
             [&] {
               EXPECT_EQ(DeviceLineText(), Text(L"Device", 3) + "Pocket PC");
               EXPECT_FALSE(SameRegion(without, LastFrame(), kDeviceLineRect));
+              ExpectDimmedToHalf(without, LastFrame());
               handheld.PullOut();
               changedAt = IterationCount();
             })
