@@ -18,7 +18,7 @@
 namespace frames_test {
 namespace {
 
-constexpr std::uint32_t kBlack = 0xFF000000u, kRed = 0xFFFF0000u, kGreen = 0xFF00FF00u, kYellow = 0xFFFFFF00u,
+constexpr std::uint32_t kBlack = 0xFF000000u, kRed = 0xFFFF0000u, kGreen = 0xFF00FF00u,
                         kMagenta = 0xFFFF00FFu, kWhite = 0xFFFFFFFFu;
 
 // The picture, 40x30: a green band over the top 5 rows; below it red, then opaque
