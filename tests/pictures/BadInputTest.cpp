@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "tests/pictures/PictureWriters.h"
+#include "tests/support/PictureWriters.h"
 
 namespace pictures_test {
 namespace {

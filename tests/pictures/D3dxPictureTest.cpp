@@ -8,7 +8,7 @@
 #include <tuple>
 
 #include "engine/Window.h"
-#include "tests/pictures/PictureWriters.h"
+#include "tests/support/PictureWriters.h"
 
 namespace pictures_test {
 namespace {

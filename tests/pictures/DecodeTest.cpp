@@ -11,7 +11,7 @@
 
 #include "platform/d3d9/image_dxt.h"
 #include "platform/d3d9/image_texture.h"
-#include "tests/pictures/PictureWriters.h"
+#include "tests/support/PictureWriters.h"
 
 namespace pictures_test {
 namespace {

@@ -1,4 +1,4 @@
-#include "tests/pictures/PictureWriters.h"
+#include "tests/support/PictureWriters.h"
 
 #include <algorithm>
 #include <cstdio>  // jpeglib.h needs FILE
