@@ -23,8 +23,37 @@ if [ ${#targets[@]} -eq 0 ]; then
   for source in fuzz/*.cpp; do targets+=("$(basename "$source" .cpp)"); done
 fi
 
+# libFuzzer's runtime must come from the same release as the clang that is installed:
+# Debian names it libclang-rt-<major>-dev from LLVM 14 on, libclang-common-<major>-dev
+# before that.
+source scripts/packages.sh
+packages_install clang
+major=$(clang -dumpversion | cut -d. -f1)
+fuzzer_runtime_package() {
+  local candidate
+  for candidate in "libclang-rt-$major-dev" "libclang-common-$major-dev"; do
+    if package_known "$candidate"; then echo "$candidate"; return 0; fi
+  done
+  return 1
+}
+if ! runtime=$(fuzzer_runtime_package); then
+  packages_update  # the lists may be missing or older than this clang
+  if ! runtime=$(fuzzer_runtime_package); then
+    echo "no package of libFuzzer's runtime for clang $major (libclang-rt-$major-dev or libclang-common-$major-dev)" >&2
+    exit 1
+  fi
+fi
+packages_install "$runtime"
+probe=$(mktemp -d)
+trap 'rm -rf "$probe"' EXIT
+echo 'extern "C" int LLVMFuzzerTestOneInput(const char*, unsigned long) { return 0; }' > "$probe/probe.cpp"
+if ! clang++ -fsanitize=fuzzer "$probe/probe.cpp" -o "$probe/probe"; then
+  echo "clang $major cannot link a libFuzzer target although $runtime is installed" >&2
+  exit 1
+fi
+
 BUILD=build-fuzz
-EXTRA_PACKAGES="${EXTRA_PACKAGES:-} clang libclang-rt-14-dev" CC=clang CXX=clang++ BUILD_TARGETS=fuzz_all \
+CC=clang CXX=clang++ BUILD_TARGETS=fuzz_all \
   scripts/setup.sh "$BUILD" -DQUELLOR_FUZZ=ON -DQUELLOR_SANITIZE=ON -DQUELLOR_BENCH=OFF
 
 seeds=$BUILD/fuzz-seeds

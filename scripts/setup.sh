@@ -9,17 +9,14 @@ PACKAGES=(cmake g++ ninja-build pkg-config
   libsdl2-dev libxerces-c-dev libpng-dev libjpeg-dev zlib1g-dev libstb-dev
   nlohmann-json3-dev libfreetype-dev fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth)
+PACKAGES+=(xdg-utils)  # xdg-open: the program opens the maker's web page with it
 PACKAGES+=(${EXTRA_PACKAGES:-})
 
-missing=()
-for p in "${PACKAGES[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO=sudo
-  $SUDO apt-get update -qq || true
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+source scripts/packages.sh
+packages_install "${PACKAGES[@]}"
+if ! command -v xdg-open > /dev/null; then
+  echo "xdg-open is missing although xdg-utils is installed: the web buttons will do nothing" >&2
+  exit 1
 fi
 
 BUILD_DIR=${1:-build}
