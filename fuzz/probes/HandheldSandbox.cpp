@@ -1,8 +1,5 @@
 #include "fuzz/probes/HandheldSandbox.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -45,10 +42,7 @@ HandheldSandbox& HandheldSandbox::Get() {
   return sandbox;
 }
 
-HandheldSandbox::HandheldSandbox() {
-  char pattern[] = "/tmp/quellor-path-probe-XXXXXX";
-  if (::mkdtemp(pattern) == nullptr) Die("no temporary folder");
-  base_ = pattern;
+HandheldSandbox::HandheldSandbox() : folder_("quellor-path-probe"), base_(folder_.Path()) {
   handheld_ = base_ / "handheld";
   fsRoot_ = handheld_ / "fs";
   outside_ = base_ / "outside";
@@ -76,8 +70,6 @@ HandheldSandbox::~HandheldSandbox() {
   if (device_) device_->Release();
   if (devices_) devices_->Release();
   if (desktop_) desktop_->Release();
-  std::error_code ignored;
-  fs::remove_all(base_, ignored);
 }
 
 void HandheldSandbox::ResetDevice() const {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/rapi2/rapi2.h"
+#include "tests/support/TempFolder.h"
 
 namespace fuzzprobe {
 
@@ -32,6 +33,7 @@ class HandheldSandbox {
   // a file's content, a link's target, or "dir".
   std::map<std::string, std::string> Snapshot() const;
 
+  testsupport::TempFolder folder_;  // under the system's temporary folder; goes last
   std::filesystem::path base_, handheld_, fsRoot_, outside_;
   std::map<std::string, std::string> before_;
   IRAPIDesktop* desktop_ = nullptr;

@@ -3,6 +3,8 @@
 #include <climits>
 #include <memory>
 
+#include <zlib.h>
+
 #define STB_IMAGE_STATIC
 #define STB_IMAGE_IMPLEMENTATION
 #define STBI_ONLY_PNG
@@ -28,8 +30,27 @@ bool IsPng(std::span<const std::uint8_t> file) {
   return file.size() >= 8 && std::equal(kSignature, kSignature + 8, file.begin());
 }
 
+std::uint32_t BigEndian32(const std::uint8_t* p) {
+  return std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 | p[3];
+}
+
+// libpng drops an ancillary chunk (tRNS, gAMA...) whose checksum is wrong; stb reads
+// it all the same.
+bool PngChecksumsMatch(std::span<const std::uint8_t> file) {
+  for (std::size_t at = 8; at + 12 <= file.size();) {
+    const std::uint32_t length = BigEndian32(&file[at]);
+    if (length > file.size() - at - 12) return true;  // cut short: both readers decide alone
+    const uLong crc = crc32(0, &file[at + 4], static_cast<uInt>(length + 4));
+    if (crc != BigEndian32(&file[at + 8 + length])) return false;
+    at += 12 + length;
+  }
+  return true;
+}
+
 // IHDR comes first: signature, length, "IHDR", width, height, then the bit depth.
-bool PngComparable(std::span<const std::uint8_t> file) { return file.size() > 24 && file[24] <= 8; }
+bool PngComparable(std::span<const std::uint8_t> file) {
+  return file.size() > 24 && file[24] <= 8 && PngChecksumsMatch(file);
+}
 
 bool NetpbmComparable(std::span<const std::uint8_t> file) {
   if (file.size() < 3 || file[0] != 'P' || (file[1] != '5' && file[1] != '6')) return false;

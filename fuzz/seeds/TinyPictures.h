@@ -1,5 +1,5 @@
-// Tiny pictures of every format the layer reads, made here byte by byte (PNG and JPEG
-// through libpng and libjpeg), as seeds that reach each decoder's main paths.
+// Tiny pictures of every format the layer reads, made with the tests' picture writers,
+// as seeds that reach each decoder's main paths.
 #pragma once
 
 #include <cstdint>
