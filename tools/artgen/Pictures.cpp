@@ -34,10 +34,14 @@ std::function<float(float)> Hills(float base, float a1, float p1, float a2, floa
   };
 }
 
-// Frame shared by the light pages.
-void DrawPageFrame(Canvas& canvas, Colour outer, Colour inner) {
-  StrokeRoundedRect(canvas, Box{14, 14, 626, 466}, 18, 2, Solid(outer));
-  StrokeRoundedRect(canvas, Box{20, 20, 620, 460}, 14, 1, Solid(inner));
+// Where the info scene puts its two buttons (0, 380 and 0, 440, each 640 x 30): the
+// frame of the info page ends above them, so that no line runs through their texts.
+constexpr float kInfoButtonsTop = 380;
+
+// Frame shared by the light pages: a line and a finer one 6 pixels inside it.
+void DrawPageFrame(Canvas& canvas, float bottom, Colour outer, Colour inner) {
+  StrokeRoundedRect(canvas, Box{14, 14, 626, bottom}, 18, 2, Solid(outer));
+  StrokeRoundedRect(canvas, Box{20, 20, 620, bottom - 6}, 14, 1, Solid(inner));
 }
 
 void DrawRule(Canvas& canvas, float y, float x0, float x1, Colour c) {
@@ -56,7 +60,7 @@ Canvas DrawBackground(const FontFiles& fonts) {
   // Faint washes in two corners keep the page from looking flat without darkening it.
   FillCircle(canvas, -30, 520, 230, RadialGradient(-30, 520, 230, Rgb(200, 215, 236, 150), Rgb(200, 215, 236, 0)));
   FillCircle(canvas, 680, -40, 200, RadialGradient(680, -40, 200, Rgb(240, 222, 190, 160), Rgb(240, 222, 190, 0)));
-  DrawPageFrame(canvas, Rgb(150, 165, 192), Rgb(196, 205, 220));
+  DrawPageFrame(canvas, kScreenHeight - 14, Rgb(150, 165, 192), Rgb(196, 205, 220));
 
   FontFace title(fonts.bold, 22);
   DrawCentredText(canvas, title, U"Quellor Mobile", kScreenWidth / 2.0f, 32, 560,
@@ -127,7 +131,7 @@ Canvas DrawInfoPage(const FontFiles& fonts) {
   Canvas canvas(kScreenWidth, kScreenHeight, Rgb(0, 0, 0));
   FillRect(canvas, Box{0, 0, kScreenWidth, kScreenHeight},
            VerticalGradient(0, Rgb(251, 247, 236), kScreenHeight, Rgb(238, 230, 212)));
-  DrawPageFrame(canvas, Rgb(170, 150, 120), Rgb(210, 196, 172));
+  DrawPageFrame(canvas, kInfoButtonsTop - 10, Rgb(170, 150, 120), Rgb(210, 196, 172));
 
   FontFace title(fonts.bold, 40);
   FontFace heading(fonts.bold, 20);
@@ -146,8 +150,7 @@ Canvas DrawInfoPage(const FontFiles& fonts) {
   DrawCentredText(canvas, body, U"Windows Mobile 5.0 or later", centre, 240, width, text);
   DrawCentredText(canvas, body, U"3 to 8 MB of free space (main memory or a card)", centre, 270, width, text);
   DrawCentredText(canvas, body, U"A connection to this computer", centre, 300, width, text);
-  // Below here the scene draws its two buttons in black.
-  DrawRule(canvas, 360, 120, 520, Rgb(180, 160, 130));
+  // Below the frame the scene draws its two buttons in black.
   AvoidColourKey(canvas);
   return canvas;
 }
