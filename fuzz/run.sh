@@ -28,7 +28,12 @@ fi
 # before that.
 source scripts/packages.sh
 packages_install clang
-major=$(clang -dumpversion | cut -d. -f1)
+# "Debian clang version 14.0.6": older releases answer -dumpversion with GCC's 4.2.1.
+major=$(clang --version | sed -n 's/.*clang version \([0-9][0-9]*\).*/\1/p' | head -n 1)
+if [ -z "$major" ]; then
+  echo "cannot read clang's major version from: $(clang --version | head -n 1)" >&2
+  exit 1
+fi
 fuzzer_runtime_package() {
   local candidate
   for candidate in "libclang-rt-$major-dev" "libclang-common-$major-dev"; do
