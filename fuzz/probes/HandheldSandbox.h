@@ -33,7 +33,7 @@ class HandheldSandbox {
   // a file's content, a link's target, or "dir".
   std::map<std::string, std::string> Snapshot() const;
 
-  testsupport::TempFolder folder_;  // under the system's temporary folder; goes last
+  testsupport::TempFolder folder_;  // under the system's temporary folder; removed last
   std::filesystem::path base_, handheld_, fsRoot_, outside_;
   std::map<std::string, std::string> before_;
   IRAPIDesktop* desktop_ = nullptr;
