@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what the build needs from Debian's packages (only what is missing), then
 # configures and builds into the folder given (default: build). BUILD_JOBS caps the
-# parallel jobs (default: every core); BUILD_TARGETS builds only those targets.
+# parallel jobs (default: every core); BUILD_TARGETS builds only those targets;
+# EXTRA_PACKAGES names more Debian packages to install.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
