@@ -5,7 +5,7 @@
 #include <mutex>
 #include <tuple>
 
-#include "platform/d3d9/image_decode.h"
+#include "platform/d3dx9/image_decode.h"
 #include "platform/win32/icon_objects.h"
 #include "platform/win32/resources.h"
 #include "platform/win32/system_metrics.h"

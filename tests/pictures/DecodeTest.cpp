@@ -9,8 +9,8 @@
 #include <cstring>
 #include <tuple>
 
-#include "platform/d3d9/image_dxt.h"
-#include "platform/d3d9/image_texture.h"
+#include "platform/d3dx9/image_dxt.h"
+#include "platform/d3dx9/image_texture.h"
 #include "tests/support/PictureWriters.h"
 
 namespace pictures_test {

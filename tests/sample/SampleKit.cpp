@@ -3,7 +3,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "platform/d3d9/image_decode.h"
+#include "platform/d3dx9/image_decode.h"
 
 namespace sampletest {
 

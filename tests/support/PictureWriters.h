@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/d3d9/image_decode.h"
+#include "platform/d3dx9/image_decode.h"
 
 namespace pictures_test {
 
