@@ -28,8 +28,8 @@ std::wstring FoldCase(LPCWSTR text) {
   return folded;
 }
 
-// Windows and classes live on the UI thread; the lock only guards PostMessageW's
-// look-up from other threads. It is never held while a window procedure runs.
+// Windows and classes live on the UI thread; the lock keeps a look-up from another
+// thread safe. It is never held while a window procedure runs.
 std::recursive_mutex g_windowsMutex;
 std::map<std::wstring, WindowClass> g_classes;
 std::map<HWND, std::unique_ptr<layer::WindowObject>> g_windows;
@@ -147,26 +147,6 @@ ATOM RegisterClassExW(const WNDCLASSEXW* windowClass) {
   entry.description.lpszClassName = nullptr;  // the caller's string need not outlive the call
   entry.description.lpszMenuName = nullptr;
   return entry.atom;
-}
-
-BOOL UnregisterClassW(LPCWSTR className, HINSTANCE) {
-  if (className == nullptr || IS_INTRESOURCE(className)) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
-  std::lock_guard<std::recursive_mutex> lock(g_windowsMutex);
-  std::wstring key = FoldCase(className);
-  for (auto& [handle, object] : g_windows) {
-    if (FoldCase(object->className.c_str()) == key) {
-      SetLastError(ERROR_CLASS_ALREADY_EXISTS);  // Windows' answer while windows of it exist
-      return FALSE;
-    }
-  }
-  if (g_classes.erase(key) == 0) {
-    SetLastError(ERROR_CLASS_DOES_NOT_EXIST);
-    return FALSE;
-  }
-  return TRUE;
 }
 
 HWND CreateWindowExW(DWORD, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y, int width,

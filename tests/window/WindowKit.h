@@ -6,11 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "engine/Scene.h"
 #include "engine/Texture.h"
+#include "tests/support/TempFolder.h"
 
 class WindowTest : public ::testing::Test {
  protected:
@@ -20,17 +22,17 @@ class WindowTest : public ::testing::Test {
   void OpenInstallerWindow(const std::wstring& title = L"Quellor");
 };
 
-// Points the engine's log at a fresh file; the file goes with the object.
+// Reads the file the engine's log path names (UTF-16 LE) and clears the path when it
+// goes. Open points the log at a fresh file of its own, which goes with the object.
 class LogReader {
  public:
   void Open();
   ~LogReader();
-  // The file that the engine's log path names, read as UTF-16 LE.
   std::wstring Text() const;
   ::testing::AssertionResult Holds(const std::wstring& text) const;
 
  private:
-  std::string path_;
+  std::unique_ptr<testsupport::TempFolder> folder_;
 };
 
 using Journal = std::vector<std::string>;

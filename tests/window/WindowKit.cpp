@@ -1,10 +1,6 @@
-#include "tests/window/window_kit.h"
+#include "tests/window/WindowKit.h"
 
-#include <unistd.h>
-
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -22,21 +18,12 @@ void ResetWindowGlobals() {
   if (g_Keyboard) g_Keyboard->Release();
   if (g_Mouse) g_Mouse->Release();
   if (g_Device) g_Device->Release();
-  g_Sprite = nullptr;
-  g_Keyboard = g_Mouse = nullptr;
-  g_Device = nullptr;
-  g_ModeA = {1024, 768};
-  g_ModeB = {1280, 800};
-  g_FullscreenRequested = g_Fullscreen = true;
-  g_WideMode = false;
-  g_ClientWidth = 1024;
-  g_ClientHeight = 768;
-  g_OuterWidth = g_OuterHeight = 0;
-  g_WindowActive = true;
-  g_DeviceLost = false;
-  g_Instance = nullptr;
-  g_Window = nullptr;
-  g_PendingChar = 0;
+  g_Sprite = nullptr, g_Keyboard = g_Mouse = nullptr, g_Device = nullptr;
+  g_ModeA = {1024, 768}, g_ModeB = {1280, 800};
+  g_FullscreenRequested = g_Fullscreen = true, g_WideMode = false;
+  g_ClientWidth = 1024, g_ClientHeight = 768, g_OuterWidth = g_OuterHeight = 0;
+  g_WindowActive = true, g_DeviceLost = false;
+  g_Instance = nullptr, g_Window = nullptr, g_PendingChar = 0;
   std::memset(g_KeysPrevious, 0, sizeof(g_KeysPrevious));
   std::memset(g_KeysCurrent, 0, sizeof(g_KeysCurrent));
   g_MousePrevious = g_MouseCurrent = DIMOUSESTATE{};
@@ -61,15 +48,12 @@ void WindowTest::OpenInstallerWindow(const std::wstring& title) {
 }
 
 void LogReader::Open() {
-  path_ = (std::filesystem::temp_directory_path() / ("quellor_window_log_" + std::to_string(getpid()) + ".txt")).string();
-  std::ofstream(path_, std::ios::trunc).close();
-  g_LogPath = layer::Utf8ToWide(path_);
+  folder_ = std::make_unique<testsupport::TempFolder>("quellor_window_log");
+  std::ofstream(folder_->File("log.txt")).close();  // the log writes only into a file that exists
+  g_LogPath = layer::Utf8ToWide(folder_->File("log.txt"));
 }
 
-LogReader::~LogReader() {
-  if (!path_.empty()) std::remove(path_.c_str());
-  g_LogPath.clear();
-}
+LogReader::~LogReader() { g_LogPath.clear(); }
 
 std::wstring LogReader::Text() const {
   std::ifstream file(layer::WideToUtf8(g_LogPath), std::ios::binary);
