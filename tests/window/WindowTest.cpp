@@ -97,15 +97,13 @@ TEST_P(ModeTable, ChoosesModeAndWindow) {
 INSTANTIATE_TEST_SUITE_P(Rows, ModeTable, ::testing::ValuesIn(kRows),
                          [](const ::testing::TestParamInfo<ModeRow>& info) { return std::string(info.param.name); });
 
-using CreateMainWindowTest = WindowTest;
-
-TEST_F(CreateMainWindowTest, SafeModeWithNetworkMakesNoWindow) {
+TEST_F(WindowTest, SafeModeWithNetworkMakesNoWindow) {
   testkit::SetSafeMode(2);  // plain safe mode (1) is checked through InitializeEngine
   EXPECT_EQ(Create(640, 480, 0, 0, false), WindowSafeMode);
   EXPECT_EQ(testkit::WindowsCreated(), 0);
 }
 
-TEST_F(CreateMainWindowTest, MissingSpriteDoesNotStopStartOrFrames) {
+TEST_F(WindowTest, MissingSpriteDoesNotStopStartOrFrames) {
   testkit::FailSpriteCreation(true);
   OpenInstallerWindow();
   EXPECT_EQ(GetSprite(), nullptr);
@@ -114,21 +112,21 @@ TEST_F(CreateMainWindowTest, MissingSpriteDoesNotStopStartOrFrames) {
   EXPECT_EQ(testkit::PresentCount(g_Device), 1u);
 }
 
-using PumpMessagesTest = WindowTest;
-
-// The cursor is read in client coordinates, also outside the client area; keys by SDL
-// scancode (physical key) reach their DirectInput codes. Nothing is polled while the
-// device is lost.
-TEST_F(PumpMessagesTest, PollsCursorAndKeysOnlyWhileTheDeviceIsUsable) {
+// The cursor is read in client coordinates, also outside the client area, the wheel
+// as the movement since the last poll; keys by SDL scancode (physical key) reach their
+// DirectInput codes. Nothing is polled while the device is lost.
+TEST_F(WindowTest, PollsCursorAndKeysOnlyWhileTheDeviceIsUsable) {
   OpenInstallerWindow();
   g_DeviceLost = true;
   testkit::PressKey(SDL_SCANCODE_SPACE);
+  testkit::TurnWheel(-1);
   testkit::MoveCursorTo(0, 0);  // over the caption, left of and above the client area
+  auto polled = [] { return std::tuple(g_KeysCurrent[DIK_SPACE], g_MouseCurrent.lZ, g_CursorCurrent.x, g_CursorCurrent.y); };
   PumpMessages();
-  EXPECT_EQ(std::tuple(g_KeysCurrent[DIK_SPACE], g_CursorCurrent.x, g_CursorCurrent.y), std::tuple(0, 0, 0));
+  EXPECT_EQ(polled(), std::tuple(0, 0, 0, 0));
   g_DeviceLost = false;
   PumpMessages();
-  EXPECT_EQ(std::tuple(g_KeysCurrent[DIK_SPACE], g_CursorCurrent.x, g_CursorCurrent.y), std::tuple(0x80, -3, -26));
+  EXPECT_EQ(polled(), std::tuple(0x80, -120, -3, -26));
   const std::pair<SDL_Scancode, BYTE> keys[] = {
       {SDL_SCANCODE_ESCAPE, DIK_ESCAPE}, {SDL_SCANCODE_A, DIK_A}, {SDL_SCANCODE_0, DIK_0}, {SDL_SCANCODE_F12, DIK_F12},
       {SDL_SCANCODE_KP_ENTER, DIK_NUMPADENTER}, {SDL_SCANCODE_RCTRL, DIK_RCONTROL}, {SDL_SCANCODE_RALT, DIK_RMENU},
@@ -144,7 +142,7 @@ TEST_F(PumpMessagesTest, PollsCursorAndKeysOnlyWhileTheDeviceIsUsable) {
 }
 
 // Full screen covers the display with the 640x480 picture scaled into it, centred.
-TEST_F(PumpMessagesTest, FullScreenCursorMapsToBackBufferPixels) {
+TEST_F(WindowTest, FullScreenCursorMapsToBackBufferPixels) {
   testkit::SetScreenSize(1280, 1024);
   ASSERT_EQ(Create(640, 480, 0, 0, true), WindowOk);
   testkit::WindowFacts facts = testkit::DescribeWindow(g_Window);

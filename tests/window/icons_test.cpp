@@ -1,4 +1,4 @@
-// Icons from the program's registered resources: decoded, at the asked size, or null.
+// Icons from the program's registered resources: decoded at the asked size, or null.
 #include <gtest/gtest.h>
 
 #include <tuple>
@@ -23,27 +23,28 @@ TEST(Icons, LoadedAtTheAskedOwnOrSystemSizeOrNullWithTheReason) {
   layer::RegisterResource(103, "nope", 4);
   const struct {
     LPCWSTR name;
-    UINT type;
     int side;
     UINT flags;
     int loaded;  // 0: no icon, for the reason given
     DWORD error = 0;
-  } cases[] = {{MAKEINTRESOURCEW(101), IMAGE_ICON, 32, LR_DEFAULTSIZE, 32},  // the program's two
-               {MAKEINTRESOURCEW(102), IMAGE_ICON, 16, LR_DEFAULTSIZE, 16},
-               {MAKEINTRESOURCEW(101), IMAGE_ICON, 16, 0, 16},  // scaled
-               {MAKEINTRESOURCEW(102), IMAGE_ICON, 0, 0, 16},   // its own size
-               {MAKEINTRESOURCEW(102), IMAGE_ICON, 0, LR_DEFAULTSIZE, 32},  // the system's icon size
-               {MAKEINTRESOURCEW(999), IMAGE_ICON, 32, 0, 0, ERROR_RESOURCE_NAME_NOT_FOUND},
-               {MAKEINTRESOURCEW(103), IMAGE_ICON, 32, 0, 0, ERROR_INVALID_DATA}};
+  } cases[] = {{MAKEINTRESOURCEW(101), 32, LR_DEFAULTSIZE, 32},  // the program's two
+               {MAKEINTRESOURCEW(102), 16, LR_DEFAULTSIZE, 16},
+               {MAKEINTRESOURCEW(101), 16, 0, 16},               // scaled
+               {MAKEINTRESOURCEW(102), 0, 0, 16},                // its own size
+               {MAKEINTRESOURCEW(102), 0, LR_DEFAULTSIZE, 32},   // the system's icon size
+               {MAKEINTRESOURCEW(999), 32, 0, 0, ERROR_RESOURCE_NAME_NOT_FOUND},
+               {MAKEINTRESOURCEW(103), 32, 0, 0, ERROR_INVALID_DATA}};
   for (const auto& c : cases) {
     SCOPED_TRACE(&c - cases);
-    layer::IconObject* icon = layer::FindIcon(reinterpret_cast<HICON>(LoadImageW(nullptr, c.name, c.type, c.side, c.side, c.flags)));
+    HANDLE loaded = LoadImageW(nullptr, c.name, IMAGE_ICON, c.side, c.side, c.flags);
+    layer::IconObject* icon = layer::FindIcon(reinterpret_cast<HICON>(loaded));
     if (c.loaded == 0) {
       EXPECT_EQ(std::tuple(icon, GetLastError()), std::tuple(nullptr, c.error));
       continue;
     }
     ASSERT_NE(icon, nullptr);
-    EXPECT_EQ(std::tuple(icon->width, icon->height, icon->argb.size()), std::tuple(c.loaded, c.loaded, std::size_t(c.loaded * c.loaded)));
+    EXPECT_EQ(std::tuple(icon->width, icon->height, icon->argb.size()),
+              std::tuple(c.loaded, c.loaded, std::size_t(c.loaded * c.loaded)));
     EXPECT_EQ(icon->argb.back(), c.name == MAKEINTRESOURCEW(101) ? 0xFF3366CCu : 0xFFCC6633u);
   }
   testkit::ResetLayer();
