@@ -1,7 +1,6 @@
 #include "platform/win32/window.h"
 
 #include <algorithm>
-#include <cwctype>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -19,14 +18,7 @@ namespace {
 struct WindowClass {
   ATOM atom = 0;
   WNDCLASSEXW description{};
-  std::wstring name;
 };
-
-std::wstring FoldCase(LPCWSTR text) {
-  std::wstring folded(text);
-  for (wchar_t& c : folded) c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
-  return folded;
-}
 
 // Windows and classes live on the UI thread; the lock keeps a look-up from another
 // thread safe. It is never held while a window procedure runs.
@@ -135,7 +127,7 @@ ATOM RegisterClassExW(const WNDCLASSEXW* windowClass) {
     return 0;
   }
   std::lock_guard<std::recursive_mutex> lock(g_windowsMutex);
-  std::wstring key = FoldCase(windowClass->lpszClassName);
+  std::wstring key = windowClass->lpszClassName;
   if (g_classes.count(key)) {
     SetLastError(ERROR_CLASS_ALREADY_EXISTS);
     return 0;
@@ -143,7 +135,6 @@ ATOM RegisterClassExW(const WNDCLASSEXW* windowClass) {
   WindowClass& entry = g_classes[key];
   entry.atom = g_nextAtom++;
   entry.description = *windowClass;
-  entry.name = windowClass->lpszClassName;
   entry.description.lpszClassName = nullptr;  // the caller's string need not outlive the call
   entry.description.lpszMenuName = nullptr;
   return entry.atom;
@@ -156,16 +147,14 @@ HWND CreateWindowExW(DWORD, LPCWSTR className, LPCWSTR windowName, DWORD style, 
     return nullptr;
   }
   WNDCLASSEXW description;
-  std::wstring classNameKept;
   {
     std::lock_guard<std::recursive_mutex> lock(g_windowsMutex);
-    auto it = g_classes.find(FoldCase(className));
+    auto it = g_classes.find(className);
     if (it == g_classes.end()) {
       SetLastError(ERROR_CANNOT_FIND_WND_CLASS);
       return nullptr;
     }
     description = it->second.description;
-    classNameKept = it->second.name;
   }
   if (!layer::EnsureVideo()) {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
@@ -192,7 +181,6 @@ HWND CreateWindowExW(DWORD, LPCWSTR className, LPCWSTR windowName, DWORD style, 
   auto object = std::make_unique<layer::WindowObject>();
   object->sdl = sdl;
   object->procedure = description.lpfnWndProc;
-  object->className = classNameKept;
   object->style = style;
   HWND handle;
   {

@@ -56,8 +56,7 @@ struct WNDCLASSEXW {
   HICON hIconSm;
 };
 
-// Class names compare without regard to letter case; a second class of the same name
-// fails with ERROR_CLASS_ALREADY_EXISTS.
+// A second class of the same name fails with ERROR_CLASS_ALREADY_EXISTS.
 ATOM RegisterClassExW(const WNDCLASSEXW* windowClass);
 
 // The window procedure receives WM_CREATE before this returns (-1 refuses the window).
