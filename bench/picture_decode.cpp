@@ -3,8 +3,8 @@
 #include <benchmark/benchmark.h>
 
 // The layer's TRUE/FALSE come before jpeglib.h defines its own.
-#include "platform/d3d9/image_decode.h"
-#include "platform/d3d9/image_texture.h"
+#include "platform/d3dx9/image_decode.h"
+#include "platform/d3dx9/image_texture.h"
 
 #include <cstdio>  // jpeglib.h needs FILE
 #include <cstdlib>

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/d3d9/d3d9.h"
+#include "platform/d3dx9/d3dx9.h"
 #include "platform/win32/geometry.h"
 
 class CTResource;

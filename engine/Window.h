@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/d3d9/d3d9.h"
+#include "platform/d3dx9/d3dx9.h"
 #include "platform/dinput8/dinput.h"
 #include "platform/win32/geometry.h"
 #include "platform/win32/window_types.h"

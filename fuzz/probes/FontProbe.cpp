@@ -14,7 +14,7 @@
 #include "fuzz/probes/ProbeKit.h"
 #include "fuzz/probes/Probes.h"
 #include "installer/PackKeys.h"
-#include "platform/d3d9/image_decode.h"
+#include "platform/d3dx9/image_decode.h"
 
 namespace fuzzprobe {
 

@@ -11,9 +11,9 @@
 #include "fuzz/probes/ProbeKit.h"
 #include "fuzz/probes/Probes.h"
 #include "fuzz/probes/ReferencePictures.h"
-#include "platform/d3d9/d3d9.h"
-#include "platform/d3d9/image_decode.h"
-#include "platform/d3d9/image_texture.h"
+#include "platform/d3dx9/d3dx9.h"
+#include "platform/d3dx9/image_decode.h"
+#include "platform/d3dx9/image_texture.h"
 
 namespace fuzzprobe {
 

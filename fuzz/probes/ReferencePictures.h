@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <span>
 
-#include "platform/d3d9/image_decode.h"
+#include "platform/d3dx9/image_decode.h"
 
 namespace fuzzprobe {
 

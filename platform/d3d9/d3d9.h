@@ -1,11 +1,11 @@
-// Direct3D 9 and the part of D3DX the engine uses: the device, textures, the sprite,
-// the 2D transformation and the picture functions. Implemented on SDL's renderer.
+// Direct3D 9 as the engine uses it: the Direct3D object, the device with its
+// presentation and device loss, and textures. Implemented on SDL's renderer. D3DX (the
+// sprite, the matrix, the picture functions) is platform/d3dx9/d3dx9.h.
 //
 // Objects are reference counted as in COM: Release() drops one reference and the
 // object goes away with the last one.
 #pragma once
 
-#include "platform/d3d9/image_types.h"
 #include "platform/win32/geometry.h"
 #include "platform/win32/types.h"
 
@@ -14,7 +14,6 @@ using HWND = WindowTag*;
 
 constexpr UINT D3D_SDK_VERSION = 32;
 constexpr UINT D3DADAPTER_DEFAULT = 0;
-constexpr UINT D3DX_DEFAULT = 0xFFFFFFFFu;
 
 constexpr HRESULT D3D_OK = S_OK;
 constexpr HRESULT D3DERR_DEVICELOST = static_cast<HRESULT>(0x88760868u);
@@ -22,7 +21,41 @@ constexpr HRESULT D3DERR_DEVICENOTRESET = static_cast<HRESULT>(0x88760869u);
 constexpr HRESULT D3DERR_NOTAVAILABLE = static_cast<HRESULT>(0x8876086Au);
 constexpr HRESULT D3DERR_INVALIDCALL = static_cast<HRESULT>(0x8876086Cu);
 constexpr HRESULT D3DERR_OUTOFVIDEOMEMORY = static_cast<HRESULT>(0x8876017Cu);
-constexpr HRESULT D3DXERR_INVALIDDATA = static_cast<HRESULT>(0x88760B59u);
+
+enum D3DFORMAT : DWORD {
+  D3DFMT_UNKNOWN = 0,
+  D3DFMT_R8G8B8 = 20,
+  D3DFMT_A8R8G8B8 = 21,
+  D3DFMT_X8R8G8B8 = 22,
+  D3DFMT_R5G6B5 = 23,
+  D3DFMT_X1R5G5B5 = 24,
+  D3DFMT_A1R5G5B5 = 25,
+  D3DFMT_A4R4G4B4 = 26,
+  D3DFMT_A8 = 28,
+  D3DFMT_A8B8G8R8 = 32,
+  D3DFMT_X8B8G8R8 = 33,
+  D3DFMT_L8 = 50,
+  D3DFMT_A8L8 = 51,
+  D3DFMT_DXT1 = 0x31545844,  // 'DXT1'
+  D3DFMT_DXT2 = 0x32545844,
+  D3DFMT_DXT3 = 0x33545844,
+  D3DFMT_DXT4 = 0x34545844,
+  D3DFMT_DXT5 = 0x35545844,
+  D3DFMT_D16 = 80,
+  D3DFMT_R32F = 114,
+  D3DFMT_A32B32G32R32F = 116,
+  D3DFMT_FORCE_DWORD = 0x7fffffff
+};
+
+enum D3DRESOURCETYPE : DWORD {
+  D3DRTYPE_SURFACE = 1,
+  D3DRTYPE_VOLUME = 2,
+  D3DRTYPE_TEXTURE = 3,
+  D3DRTYPE_VOLUMETEXTURE = 4,
+  D3DRTYPE_CUBETEXTURE = 5,
+};
+
+using D3DCOLOR = DWORD;
 
 enum D3DDEVTYPE : DWORD { D3DDEVTYPE_HAL = 1, D3DDEVTYPE_REF = 2, D3DDEVTYPE_SW = 3 };
 enum D3DPOOL : DWORD { D3DPOOL_DEFAULT = 0, D3DPOOL_MANAGED = 1, D3DPOOL_SYSTEMMEM = 2, D3DPOOL_SCRATCH = 3 };
@@ -42,7 +75,6 @@ constexpr DWORD D3DCREATE_SOFTWARE_VERTEXPROCESSING = 0x20;
 constexpr UINT D3DPRESENT_INTERVAL_DEFAULT = 0;
 constexpr UINT D3DPRESENT_INTERVAL_IMMEDIATE = 0x80000000u;
 constexpr DWORD D3DCLEAR_TARGET = 0x1;
-constexpr DWORD D3DXSPRITE_ALPHABLEND = 0x10;
 
 constexpr D3DCOLOR D3DCOLOR_ARGB(DWORD a, DWORD r, DWORD g, DWORD b) {
   return ((a & 0xFF) << 24) | ((r & 0xFF) << 16) | ((g & 0xFF) << 8) | (b & 0xFF);
@@ -67,21 +99,6 @@ struct D3DPRESENT_PARAMETERS {
 
 struct D3DRECT {
   LONG x1, y1, x2, y2;
-};
-
-struct D3DXVECTOR2 {
-  float x, y;
-};
-struct D3DXVECTOR3 {
-  float x, y, z;
-};
-// Row-major 4x4 matrix; row vectors are multiplied from the left, as in D3DX.
-struct D3DXMATRIX {
-  float m[4][4];
-};
-
-struct PALETTEENTRY {
-  BYTE peRed, peGreen, peBlue, peFlags;
 };
 
 class IUnknownLike {
@@ -117,36 +134,4 @@ class IDirect3D9 : public IUnknownLike {
                                D3DPRESENT_PARAMETERS* parameters, IDirect3DDevice9** device) = 0;
 };
 
-class ID3DXSprite : public IUnknownLike {
- public:
-  virtual HRESULT Begin(DWORD flags) = 0;
-  virtual HRESULT SetTransform(const D3DXMATRIX* transform) = 0;
-  // Draws the source rectangle of the texture (the whole texture when null) through
-  // the current transformation, its colours modulated by color (ARGB).
-  virtual HRESULT Draw(IDirect3DTexture9* texture, const RECT* sourceRect, const D3DXVECTOR3* center,
-                       const D3DXVECTOR3* position, D3DCOLOR color) = 0;
-  virtual HRESULT End() = 0;
-};
-
 IDirect3D9* Direct3DCreate9(UINT sdkVersion);
-HRESULT D3DXCreateSprite(IDirect3DDevice9* device, ID3DXSprite** sprite);
-
-D3DXMATRIX* D3DXMatrixTransformation2D(D3DXMATRIX* out, const D3DXVECTOR2* scalingCenter, float scalingRotation,
-                                       const D3DXVECTOR2* scaling, const D3DXVECTOR2* rotationCenter,
-                                       float rotation, const D3DXVECTOR2* translation);
-
-HRESULT D3DXGetImageInfoFromFileInMemory(LPCVOID data, UINT size, D3DXIMAGE_INFO* info);
-HRESULT D3DXGetImageInfoFromFileW(LPCWSTR path, D3DXIMAGE_INFO* info);
-
-// Width, Height, MipLevels: the picture's own with D3DX_DEFAULT or 0. colorKey: pixels
-// equal to it (opaque magenta 0xFFFF00FF for the engine) become transparent black;
-// 0 means no colour key.
-HRESULT D3DXCreateTextureFromFileInMemoryEx(IDirect3DDevice9* device, LPCVOID data, UINT size, UINT width,
-                                            UINT height, UINT mipLevels, DWORD usage, D3DFORMAT format,
-                                            D3DPOOL pool, DWORD filter, DWORD mipFilter, D3DCOLOR colorKey,
-                                            D3DXIMAGE_INFO* sourceInfo, PALETTEENTRY* palette,
-                                            IDirect3DTexture9** texture);
-HRESULT D3DXCreateTextureFromFileExW(IDirect3DDevice9* device, LPCWSTR path, UINT width, UINT height,
-                                     UINT mipLevels, DWORD usage, D3DFORMAT format, D3DPOOL pool, DWORD filter,
-                                     DWORD mipFilter, D3DCOLOR colorKey, D3DXIMAGE_INFO* sourceInfo,
-                                     PALETTEENTRY* palette, IDirect3DTexture9** texture);

@@ -1,5 +1,4 @@
 #include "platform/d3d9/device_internal.h"
-#include "platform/d3d9/image_decode.h"
 #include "platform/d3d9/texture_factory.h"
 
 namespace layer {
@@ -52,8 +51,8 @@ HRESULT CreateTextureFromPixels(IDirect3DDevice9* device, UINT width, UINT heigh
   if (out == nullptr) return D3DERR_INVALIDCALL;
   *out = nullptr;
   Device* owner = Device::From(device);
-  if (owner == nullptr || argb == nullptr || width == 0 || height == 0 || width > kMaxImageSide ||
-      height > kMaxImageSide) {
+  if (owner == nullptr || argb == nullptr || width == 0 || height == 0 || width > kMaxTextureSide ||
+      height > kMaxTextureSide) {
     return D3DERR_INVALIDCALL;
   }
   if (pool != D3DPOOL_DEFAULT && pool != D3DPOOL_MANAGED) return D3DERR_INVALIDCALL;

@@ -115,7 +115,6 @@ HCURSOR LoadCursorW(HINSTANCE instance, LPCWSTR name) {
   static HCURSOR arrow = nullptr;
   std::call_once(once, [] {
     auto object = std::make_unique<layer::IconObject>();
-    object->shared = true;
     // Drivers without cursors (offscreen) still get a handle; it just shows nothing.
     if (layer::EnsureVideo()) object->cursor = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_ARROW);
     arrow = layer::AddIcon(std::move(object));

@@ -27,19 +27,6 @@ IconObject* FindIcon(HICON icon) {
   return it == Icons().end() ? nullptr : it->second.get();
 }
 
-bool RemoveIcon(HICON icon) {
-  std::unique_ptr<IconObject> doomed;
-  {
-    std::lock_guard<std::mutex> lock(g_iconsMutex);
-    auto it = Icons().find(icon);
-    if (it == Icons().end() || it->second->shared) return false;
-    doomed = std::move(it->second);
-    Icons().erase(it);
-  }
-  if (doomed->cursor) SDL_FreeCursor(doomed->cursor);
-  return true;
-}
-
 bool ApplyWindowIcon(SDL_Window* window, HICON icon) {
   IconObject* object = FindIcon(icon);
   if (window == nullptr || object == nullptr || object->argb.empty()) return false;

@@ -1,5 +1,6 @@
-// Icons and cursors behind their handles (internal). A handle is checked against the
-// live set before it is used, so a stale or foreign handle is harmless.
+// Icons and cursors behind their handles (internal). They live until the program ends;
+// a handle is checked against the live set before it is used, so a foreign handle is
+// harmless.
 #pragma once
 
 #include <SDL.h>
@@ -16,14 +17,11 @@ struct IconObject {
   int width = 0;
   int height = 0;
   std::vector<std::uint32_t> argb;  // width * height, rows top to bottom
-  bool shared = false;
   SDL_Cursor* cursor = nullptr;  // cursors: SDL's system cursor, when the driver has one
 };
 
 HICON AddIcon(std::unique_ptr<IconObject> icon);
 IconObject* FindIcon(HICON icon);
-// False for a shared or unknown icon.
-bool RemoveIcon(HICON icon);
 
 // The icon's pixels become the SDL window's icon; false when there is nothing to show.
 bool ApplyWindowIcon(SDL_Window* window, HICON icon);

@@ -1,11 +1,8 @@
 #include "platform/win32/icons.h"
 
-#include <map>
 #include <memory>
-#include <mutex>
-#include <tuple>
 
-#include "platform/d3d9/image_decode.h"
+#include "platform/d3dx9/image_decode.h"
 #include "platform/win32/icon_objects.h"
 #include "platform/win32/resources.h"
 #include "platform/win32/system_metrics.h"
@@ -26,7 +23,7 @@ std::vector<std::uint32_t> Resample(const layer::DecodedImage& image, int width,
   return out;
 }
 
-HICON DecodeResourceIcon(int id, int width, int height, bool shared) {
+HICON DecodeResourceIcon(int id, int width, int height) {
   layer::ResourceBytes bytes;
   if (!layer::LookupResource(id, bytes)) {
     SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
@@ -45,27 +42,7 @@ HICON DecodeResourceIcon(int id, int width, int height, bool shared) {
   } else {
     icon->argb = Resample(image, icon->width, icon->height);
   }
-  icon->shared = shared;
   return layer::AddIcon(std::move(icon));
-}
-
-// Shared icons are loaded once per id and size, as Windows hands out one handle for them.
-HICON LoadResourceIcon(LPCWSTR name, int width, int height, bool shared) {
-  if (name == nullptr || !IS_INTRESOURCE(name)) {
-    SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
-    return nullptr;
-  }
-  int id = static_cast<int>(reinterpret_cast<ULONG_PTR>(name));
-  if (!shared) return DecodeResourceIcon(id, width, height, false);
-  static std::mutex mutex;
-  static std::map<std::tuple<int, int, int>, HICON> loaded;
-  std::lock_guard<std::mutex> lock(mutex);
-  auto key = std::make_tuple(id, width, height);
-  auto it = loaded.find(key);
-  if (it != loaded.end() && layer::FindIcon(it->second) != nullptr) return it->second;
-  HICON icon = DecodeResourceIcon(id, width, height, true);
-  if (icon != nullptr) loaded[key] = icon;
-  return icon;
 }
 
 }  // namespace
@@ -79,18 +56,10 @@ HANDLE LoadImageW(HINSTANCE, LPCWSTR name, UINT type, int width, int height, UIN
     if (width == 0) width = GetSystemMetrics(SM_CXICON);
     if (height == 0) height = GetSystemMetrics(SM_CYICON);
   }
-  return reinterpret_cast<HANDLE>(LoadResourceIcon(name, width, height, (flags & LR_SHARED) != 0));
-}
-
-HICON LoadIconW(HINSTANCE, LPCWSTR name) {
-  return LoadResourceIcon(name, GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), true);
-}
-
-BOOL DestroyIcon(HICON icon) {
-  if (layer::FindIcon(icon) == nullptr) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
+  if (name == nullptr || !IS_INTRESOURCE(name)) {
+    SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
+    return nullptr;
   }
-  layer::RemoveIcon(icon);  // a shared icon stays, and that is no failure
-  return TRUE;
+  int id = static_cast<int>(reinterpret_cast<ULONG_PTR>(name));
+  return reinterpret_cast<HANDLE>(DecodeResourceIcon(id, width, height));
 }

@@ -17,14 +17,10 @@ std::deque<MSG> g_queue;
 bool g_quitPosted = false;
 int g_quitCode = 0;
 
-MSG MakeMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return MSG{window, message, wParam, lParam, GetTickCount(), {0, 0}};
-}
-
 // Input messages carry where the cursor was; they are made on the UI thread, the only
 // one that may ask SDL.
 MSG MakeInputMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  MSG made = MakeMessage(window, message, wParam, lParam);
+  MSG made{window, message, wParam, lParam, GetTickCount(), {0, 0}};
   POINT cursor;
   if (GetCursorPos(&cursor)) made.pt = cursor;
   return made;
@@ -132,15 +128,6 @@ LRESULT DispatchMessageW(const MSG* message) {
     return 0;
   }
   return object->procedure(message->hwnd, message->message, message->wParam, message->lParam);
-}
-
-BOOL PostMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (window != nullptr && !IsWindow(window)) {
-    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
-    return FALSE;
-  }
-  Enqueue(MakeMessage(window, message, wParam, lParam));
-  return TRUE;
 }
 
 void PostQuitMessage(int exitCode) {

@@ -19,7 +19,6 @@ constexpr UINT WM_QUIT = 0x0012;
 constexpr UINT WM_KEYDOWN = 0x0100;
 constexpr UINT WM_KEYUP = 0x0101;
 constexpr UINT WM_CHAR = 0x0102;
-constexpr UINT WM_USER = 0x0400;
 
 constexpr UINT PM_NOREMOVE = 0x0000;
 constexpr UINT PM_REMOVE = 0x0001;
@@ -41,8 +40,6 @@ BOOL PeekMessageW(MSG* message, HWND window, UINT minFilter, UINT maxFilter, UIN
 BOOL TranslateMessage(const MSG* message);
 // Calls the window procedure of the message's window; 0 for a message without one.
 LRESULT DispatchMessageW(const MSG* message);
-// Any thread may post. Messages to a window that no longer exists are refused.
-BOOL PostMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 void PostQuitMessage(int exitCode);
 // WM_CLOSE destroys the window; every other message gives 0.
 LRESULT DefWindowProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

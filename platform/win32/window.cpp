@@ -1,7 +1,6 @@
 #include "platform/win32/window.h"
 
 #include <algorithm>
-#include <cwctype>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -19,17 +18,10 @@ namespace {
 struct WindowClass {
   ATOM atom = 0;
   WNDCLASSEXW description{};
-  std::wstring name;
 };
 
-std::wstring FoldCase(LPCWSTR text) {
-  std::wstring folded(text);
-  for (wchar_t& c : folded) c = static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
-  return folded;
-}
-
-// Windows and classes live on the UI thread; the lock only guards PostMessageW's
-// look-up from other threads. It is never held while a window procedure runs.
+// Windows and classes live on the UI thread; the lock keeps a look-up from another
+// thread safe. It is never held while a window procedure runs.
 std::recursive_mutex g_windowsMutex;
 std::map<std::wstring, WindowClass> g_classes;
 std::map<HWND, std::unique_ptr<layer::WindowObject>> g_windows;
@@ -135,7 +127,7 @@ ATOM RegisterClassExW(const WNDCLASSEXW* windowClass) {
     return 0;
   }
   std::lock_guard<std::recursive_mutex> lock(g_windowsMutex);
-  std::wstring key = FoldCase(windowClass->lpszClassName);
+  std::wstring key = windowClass->lpszClassName;
   if (g_classes.count(key)) {
     SetLastError(ERROR_CLASS_ALREADY_EXISTS);
     return 0;
@@ -143,30 +135,9 @@ ATOM RegisterClassExW(const WNDCLASSEXW* windowClass) {
   WindowClass& entry = g_classes[key];
   entry.atom = g_nextAtom++;
   entry.description = *windowClass;
-  entry.name = windowClass->lpszClassName;
   entry.description.lpszClassName = nullptr;  // the caller's string need not outlive the call
   entry.description.lpszMenuName = nullptr;
   return entry.atom;
-}
-
-BOOL UnregisterClassW(LPCWSTR className, HINSTANCE) {
-  if (className == nullptr || IS_INTRESOURCE(className)) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
-  std::lock_guard<std::recursive_mutex> lock(g_windowsMutex);
-  std::wstring key = FoldCase(className);
-  for (auto& [handle, object] : g_windows) {
-    if (FoldCase(object->className.c_str()) == key) {
-      SetLastError(ERROR_CLASS_ALREADY_EXISTS);  // Windows' answer while windows of it exist
-      return FALSE;
-    }
-  }
-  if (g_classes.erase(key) == 0) {
-    SetLastError(ERROR_CLASS_DOES_NOT_EXIST);
-    return FALSE;
-  }
-  return TRUE;
 }
 
 HWND CreateWindowExW(DWORD, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y, int width,
@@ -176,16 +147,14 @@ HWND CreateWindowExW(DWORD, LPCWSTR className, LPCWSTR windowName, DWORD style, 
     return nullptr;
   }
   WNDCLASSEXW description;
-  std::wstring classNameKept;
   {
     std::lock_guard<std::recursive_mutex> lock(g_windowsMutex);
-    auto it = g_classes.find(FoldCase(className));
+    auto it = g_classes.find(className);
     if (it == g_classes.end()) {
       SetLastError(ERROR_CANNOT_FIND_WND_CLASS);
       return nullptr;
     }
     description = it->second.description;
-    classNameKept = it->second.name;
   }
   if (!layer::EnsureVideo()) {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
@@ -212,7 +181,6 @@ HWND CreateWindowExW(DWORD, LPCWSTR className, LPCWSTR windowName, DWORD style, 
   auto object = std::make_unique<layer::WindowObject>();
   object->sdl = sdl;
   object->procedure = description.lpfnWndProc;
-  object->className = classNameKept;
   object->style = style;
   HWND handle;
   {

@@ -40,7 +40,6 @@ constexpr int SW_SHOWDEFAULT = 10;
 constexpr DWORD ERROR_INVALID_WINDOW_HANDLE = 1400;
 constexpr DWORD ERROR_CANNOT_FIND_WND_CLASS = 1407;
 constexpr DWORD ERROR_CLASS_ALREADY_EXISTS = 1410;
-constexpr DWORD ERROR_CLASS_DOES_NOT_EXIST = 1411;
 
 struct WNDCLASSEXW {
   UINT cbSize;
@@ -57,10 +56,8 @@ struct WNDCLASSEXW {
   HICON hIconSm;
 };
 
-// Class names compare without regard to letter case; a second class of the same name
-// fails with ERROR_CLASS_ALREADY_EXISTS.
+// A second class of the same name fails with ERROR_CLASS_ALREADY_EXISTS.
 ATOM RegisterClassExW(const WNDCLASSEXW* windowClass);
-BOOL UnregisterClassW(LPCWSTR className, HINSTANCE instance);
 
 // The window procedure receives WM_CREATE before this returns (-1 refuses the window).
 // The class icon becomes the window's icon, the class cursor its cursor. A window is

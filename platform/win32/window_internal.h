@@ -15,7 +15,6 @@ struct WindowObject {
   HWND handle = nullptr;
   SDL_Window* sdl = nullptr;
   WNDPROC procedure = nullptr;
-  std::wstring className;
   DWORD style = 0;
   HICON icon = nullptr;  // the icon given to SDL, if any
   bool destroying = false;

@@ -21,6 +21,13 @@ Pixels Opaque(Pixels pixels) {
   return pixels;
 }
 
+std::vector<std::uint32_t> Channels(const Pixels& pixels, std::initializer_list<int> shifts) {
+  std::vector<std::uint32_t> samples;
+  for (std::uint32_t p : pixels)
+    for (int shift : shifts) samples.push_back(p >> shift & 0xFF);
+  return samples;
+}
+
 ByteWriter& ByteWriter::U8(std::uint32_t v) {
   bytes.push_back(static_cast<std::uint8_t>(v));
   return *this;
@@ -30,15 +37,6 @@ ByteWriter& ByteWriter::Append(const Bytes& more) {
   bytes.insert(bytes.end(), more.begin(), more.end());
   return *this;
 }
-
-namespace {
-
-std::uint8_t A(std::uint32_t p) { return std::uint8_t(p >> 24); }
-std::uint8_t R(std::uint32_t p) { return std::uint8_t(p >> 16); }
-std::uint8_t G(std::uint32_t p) { return std::uint8_t(p >> 8); }
-std::uint8_t B(std::uint32_t p) { return std::uint8_t(p); }
-
-}  // namespace
 
 // libpng's default error handler aborts when no jump buffer is set: right for a test.
 Bytes WritePng(std::uint32_t width, std::uint32_t height, int colorType, int bitDepth, const Bytes& rows,
@@ -65,9 +63,8 @@ Bytes WritePng(std::uint32_t width, std::uint32_t height, int colorType, int bit
 }
 
 Bytes WritePngRgba(std::uint32_t width, std::uint32_t height, const Pixels& pixels, bool interlaced) {
-  Bytes rows;
-  for (std::uint32_t p : pixels) rows.insert(rows.end(), {R(p), G(p), B(p), A(p)});
-  return WritePng(width, height, PNG_COLOR_TYPE_RGBA, 8, rows, interlaced);
+  const std::vector<std::uint32_t> rgba = Channels(pixels, {16, 8, 0, 24});
+  return WritePng(width, height, PNG_COLOR_TYPE_RGBA, 8, Bytes(rgba.begin(), rgba.end()), interlaced);
 }
 
 Bytes WriteJpeg(std::uint32_t width, std::uint32_t height, const Pixels& pixels, bool grey, bool progressive) {
@@ -88,11 +85,8 @@ Bytes WriteJpeg(std::uint32_t width, std::uint32_t height, const Pixels& pixels,
   encoder.comp_info[0].h_samp_factor = encoder.comp_info[0].v_samp_factor = 1;
   if (progressive) jpeg_simple_progression(&encoder);
   jpeg_start_compress(&encoder, TRUE);
-  Bytes samples;
-  for (std::uint32_t p : pixels) {
-    if (grey) samples.push_back(G(p));
-    else samples.insert(samples.end(), {R(p), G(p), B(p)});
-  }
+  const std::vector<std::uint32_t> wide = grey ? Channels(pixels, {8}) : Channels(pixels, {16, 8, 0});
+  Bytes samples(wide.begin(), wide.end());
   for (JSAMPROW row = samples.data(); encoder.next_scanline < height; row += width * (grey ? 1 : 3)) {
     jpeg_write_scanlines(&encoder, &row, 1);
   }
@@ -109,8 +103,8 @@ Bytes WriteBmp(std::uint32_t width, std::uint32_t height, const Pixels& pixels, 
   for (std::uint32_t i = 0; i < height; ++i) {
     for (std::uint32_t x = 0; x < width; ++x) {
       std::uint32_t p = pixels[(topDown ? i : height - 1 - i) * width + x];
-      bits == 8 ? rows.U8(p) : rows.U8(B(p)).U8(G(p)).U8(R(p));
-      if (bits == 32) rows.U8(A(p));
+      bits == 8 ? rows.U8(p) : rows.U8(p).U8(p >> 8).U8(p >> 16);
+      if (bits == 32) rows.U8(p >> 24);
     }
     while (rows.bytes.size() % 4 != 0) rows.U8(0);
   }
@@ -141,8 +135,8 @@ Bytes WriteTga(std::uint32_t width, std::uint32_t height, const Pixels& pixels, 
     for (std::size_t x = 0, run = 1; x < row.size(); x += run, run = 1) {
       while (rle && x + run < row.size() && row[x + run] == row[x]) ++run;
       if (rle) w.U8(run > 1 ? 0x80 | (run - 1) : 0);
-      w.U8(B(row[x])).U8(G(row[x])).U8(R(row[x]));
-      if (bits == 32) w.U8(A(row[x]));
+      w.U8(row[x]).U8(row[x] >> 8).U8(row[x] >> 16);
+      if (bits == 32) w.U8(row[x] >> 24);
     }
   }
   return w.bytes;

@@ -4,11 +4,12 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "platform/d3d9/image_decode.h"
+#include "platform/d3dx9/image_decode.h"
 
 namespace pictures_test {
 
@@ -20,6 +21,8 @@ using Pixels = std::vector<std::uint32_t>;  // 0xAARRGGBB, rows top to bottom
 constexpr std::uint32_t kWidth = 5, kHeight = 3;
 Pixels SamplePixels();
 Pixels Opaque(Pixels pixels);  // alpha 255 everywhere
+// The bytes at the given bit shifts of each pixel, in that order ({16, 8, 0}: RGB).
+std::vector<std::uint32_t> Channels(const Pixels& pixels, std::initializer_list<int> shifts);
 
 // Little-endian byte writer for hand-made headers.
 struct ByteWriter {

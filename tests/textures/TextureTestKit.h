@@ -12,7 +12,7 @@
 
 #include "engine/ResourceFile.h"
 #include "engine/Window.h"
-#include "platform/d3d9/d3d9.h"
+#include "platform/d3dx9/d3dx9.h"
 
 namespace textures_test {
 

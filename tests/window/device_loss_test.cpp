@@ -9,7 +9,7 @@
 #include "platform/d3d9/texture_factory.h"
 #include "platform/testkit/direct3d.h"
 #include "platform/testkit/display.h"
-#include "tests/window/window_kit.h"
+#include "tests/window/WindowKit.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "platform/dinput8/keymap.h"
 #include "engine/Window.h"
 #include "platform/testkit/input.h"
-#include "tests/window/window_kit.h"
+#include "tests/window/WindowKit.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include "platform/testkit/display.h"
 #include "platform/testkit/input.h"
 #include "platform/testkit/windows.h"
-#include "tests/window/window_kit.h"
+#include "tests/window/WindowKit.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "engine/Window.h"
 #include "platform/d3d9/texture_factory.h"
 #include "platform/testkit/display.h"
-#include "tests/window/window_kit.h"
+#include "tests/window/WindowKit.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <initializer_list>
 
-#include "platform/d3d9/image_codecs.h"
-#include "platform/d3d9/image_stb.h"
+#include "platform/d3dx9/image_codecs.h"
+#include "platform/d3dx9/image_stb.h"
 
 namespace layer::image {
 

@@ -3,8 +3,8 @@
 // and embedded JPEG/PNG bitmaps, and what stb misreads, are refused.
 #include <bit>
 
-#include "platform/d3d9/image_codecs.h"
-#include "platform/d3d9/image_stb.h"
+#include "platform/d3dx9/image_codecs.h"
+#include "platform/d3dx9/image_stb.h"
 
 namespace layer::image {
 

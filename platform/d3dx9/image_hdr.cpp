@@ -3,8 +3,8 @@
 // ever sees a file whose every scanline is known to be complete.
 #include <string_view>
 
-#include "platform/d3d9/image_codecs.h"
-#include "platform/d3d9/image_stb.h"
+#include "platform/d3dx9/image_codecs.h"
+#include "platform/d3dx9/image_stb.h"
 
 namespace layer::image {
 

@@ -6,31 +6,42 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "engine/Scene.h"
 #include "engine/Texture.h"
+#include "engine/Window.h"
+#include "platform/testkit/display.h"
+#include "platform/testkit/layer.h"
+#include "tests/support/TempFolder.h"
+
+// Releases what CreateMainWindow made and puts every window global back to its start.
+void ResetWindowGlobals();
 
 class WindowTest : public ::testing::Test {
  protected:
-  void SetUp() override;
-  void TearDown() override;
+  void SetUp() override { testkit::ResetLayer(), ResetWindowGlobals(); }
+  void TearDown() override { ResetWindowGlobals(), testkit::ResetLayer(); }
   // The installer's call on a roomy screen: 640x480, no mode B, windowed.
-  void OpenInstallerWindow(const std::wstring& title = L"Quellor");
+  void OpenInstallerWindow(const std::wstring& title = L"Quellor") {
+    testkit::SetScreenSize(1280, 1024);
+    ASSERT_EQ(CreateMainWindow(title, 640, 480, 0, 0, false, nullptr, nullptr, nullptr), WindowOk);
+  }
 };
 
-// Points the engine's log at a fresh file; the file goes with the object.
+// Reads the file the engine's log path names (UTF-16 LE) and clears the path when it
+// goes. Open points the log at a fresh file of its own, which goes with the object.
 class LogReader {
  public:
   void Open();
   ~LogReader();
-  // The file that the engine's log path names, read as UTF-16 LE.
   std::wstring Text() const;
   ::testing::AssertionResult Holds(const std::wstring& text) const;
 
  private:
-  std::string path_;
+  std::unique_ptr<testsupport::TempFolder> folder_;
 };
 
 using Journal = std::vector<std::string>;

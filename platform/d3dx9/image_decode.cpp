@@ -1,9 +1,9 @@
 // Picks the format of a picture file by its content and hands it to that codec.
-#include "platform/d3d9/image_decode.h"
+#include "platform/d3dx9/image_decode.h"
 
 #include <utility>
 
-#include "platform/d3d9/image_codecs.h"
+#include "platform/d3dx9/image_codecs.h"
 
 namespace layer {
 

@@ -1,4 +1,4 @@
-#include "platform/d3d9/image_dxt.h"
+#include "platform/d3dx9/image_dxt.h"
 
 #include <algorithm>
 #include <cstring>

@@ -2,7 +2,7 @@
 // value up to 65535. Read here rather than by stb_image, whose reader takes only the
 // binary kinds, returns uninitialised pixels as success when the data is cut short,
 // ignores a maximum value below 255 and reads 16-bit samples in host byte order.
-#include "platform/d3d9/image_codecs.h"
+#include "platform/d3dx9/image_codecs.h"
 
 namespace layer::image {
 

@@ -2,8 +2,8 @@
 // size and colour-keyed. Kept apart from the device so it can be checked on its own.
 #pragma once
 
-#include "platform/d3d9/d3d9.h"
-#include "platform/d3d9/image_decode.h"
+#include "platform/d3dx9/d3dx9.h"
+#include "platform/d3dx9/image_decode.h"
 
 namespace layer {
 

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <bit>
 
-#include "platform/d3d9/image_codecs.h"
-#include "platform/d3d9/image_dxt.h"
+#include "platform/d3dx9/image_codecs.h"
+#include "platform/d3dx9/image_dxt.h"
 
 namespace layer::image {
 

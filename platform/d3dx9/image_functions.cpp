@@ -8,9 +8,9 @@
 #include <new>
 #include <vector>
 
-#include "platform/d3d9/d3d9.h"
-#include "platform/d3d9/image_decode.h"
-#include "platform/d3d9/image_texture.h"
+#include "platform/d3dx9/d3dx9.h"
+#include "platform/d3dx9/image_decode.h"
+#include "platform/d3dx9/image_texture.h"
 #include "platform/d3d9/texture_factory.h"
 #include "platform/win32/files.h"
 

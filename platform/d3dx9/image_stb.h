@@ -3,7 +3,7 @@
 // the file; these calls also refuse a result whose size differs from that header.
 #pragma once
 
-#include "platform/d3d9/image_codecs.h"
+#include "platform/d3dx9/image_codecs.h"
 
 namespace layer::image {
 

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <string_view>
 
-#include "platform/d3d9/image_codecs.h"
+#include "platform/d3dx9/image_codecs.h"
 
 namespace layer::image {
 

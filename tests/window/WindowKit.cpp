@@ -1,83 +1,42 @@
-#include "tests/window/window_kit.h"
+#include "tests/window/WindowKit.h"
 
-#include <unistd.h>
-
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 
 #include "engine/Log.h"
-#include "engine/Window.h"
-#include "platform/testkit/display.h"
-#include "platform/testkit/layer.h"
 #include "platform/win32/strings.h"
 
-namespace {
-
-// Releases what CreateMainWindow made and puts every window global back to its start.
 void ResetWindowGlobals() {
   if (g_Sprite) g_Sprite->Release();
   if (g_Keyboard) g_Keyboard->Release();
   if (g_Mouse) g_Mouse->Release();
   if (g_Device) g_Device->Release();
-  g_Sprite = nullptr;
-  g_Keyboard = g_Mouse = nullptr;
-  g_Device = nullptr;
-  g_ModeA = {1024, 768};
-  g_ModeB = {1280, 800};
-  g_FullscreenRequested = g_Fullscreen = true;
-  g_WideMode = false;
-  g_ClientWidth = 1024;
-  g_ClientHeight = 768;
-  g_OuterWidth = g_OuterHeight = 0;
-  g_WindowActive = true;
-  g_DeviceLost = false;
-  g_Instance = nullptr;
-  g_Window = nullptr;
-  g_PendingChar = 0;
+  g_Sprite = nullptr, g_Keyboard = g_Mouse = nullptr, g_Device = nullptr;
+  g_ModeA = {1024, 768}, g_ModeB = {1280, 800};
+  g_FullscreenRequested = g_Fullscreen = true, g_WideMode = false;
+  g_ClientWidth = 1024, g_ClientHeight = 768, g_OuterWidth = g_OuterHeight = 0;
+  g_WindowActive = true, g_DeviceLost = false;
+  g_Instance = nullptr, g_Window = nullptr, g_PendingChar = 0;
   std::memset(g_KeysPrevious, 0, sizeof(g_KeysPrevious));
   std::memset(g_KeysCurrent, 0, sizeof(g_KeysCurrent));
   g_MousePrevious = g_MouseCurrent = DIMOUSESTATE{};
   g_CursorPrevious = g_CursorCurrent = POINT{0, 0};
 }
 
-}  // namespace
-
-void WindowTest::SetUp() {
-  testkit::ResetLayer();
-  ResetWindowGlobals();
-}
-
-void WindowTest::TearDown() {
-  ResetWindowGlobals();
-  testkit::ResetLayer();
-}
-
-void WindowTest::OpenInstallerWindow(const std::wstring& title) {
-  testkit::SetScreenSize(1280, 1024);
-  ASSERT_EQ(CreateMainWindow(title, 640, 480, 0, 0, false, nullptr, nullptr, nullptr), WindowOk);
-}
-
 void LogReader::Open() {
-  path_ = (std::filesystem::temp_directory_path() / ("quellor_window_log_" + std::to_string(getpid()) + ".txt")).string();
-  std::ofstream(path_, std::ios::trunc).close();
-  g_LogPath = layer::Utf8ToWide(path_);
+  folder_ = std::make_unique<testsupport::TempFolder>("quellor_window_log");
+  std::ofstream(folder_->File("log.txt")).close();  // the log writes only into a file that exists
+  g_LogPath = layer::Utf8ToWide(folder_->File("log.txt"));
 }
 
-LogReader::~LogReader() {
-  if (!path_.empty()) std::remove(path_.c_str());
-  g_LogPath.clear();
-}
+LogReader::~LogReader() { g_LogPath.clear(); }
 
 std::wstring LogReader::Text() const {
   std::ifstream file(layer::WideToUtf8(g_LogPath), std::ios::binary);
   std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
   std::wstring text;
-  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-    text += static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8));
-  }
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) text += wchar_t(std::uint8_t(bytes[i]) | std::uint8_t(bytes[i + 1]) << 8);
   return text;
 }
 

@@ -5,6 +5,7 @@
 
 #include "platform/d3d9/device_internal.h"
 #include "platform/d3d9/direct3d_switches.h"
+#include "platform/d3dx9/d3dx9.h"
 
 namespace {
 

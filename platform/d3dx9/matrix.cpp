@@ -3,7 +3,7 @@
 // M = Msc^-1 * Msr^-1 * Ms * Msr * Msc * Mrc^-1 * Mr * Mrc * Mt.
 #include <cmath>
 
-#include "platform/d3d9/d3d9.h"
+#include "platform/d3dx9/d3dx9.h"
 
 namespace {
 

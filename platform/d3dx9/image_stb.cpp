@@ -3,7 +3,7 @@
 // here only the formats the layer hands it are built, with the layer's limit, without
 // stdio or shared failure strings, and under the project's warnings and sanitizers.
 // Its functions stay private to this file.
-#include "platform/d3d9/image_stb.h"
+#include "platform/d3dx9/image_stb.h"
 
 #include <climits>
 #include <memory>

@@ -1,5 +1,5 @@
 // The picture file formats the decoder knows, one Codec each, and the small helpers
-// they share. Internal to the layer's picture code (image_*.cpp, d3dx_image.cpp).
+// they share. Internal to the layer's picture code (image_*.cpp).
 #pragma once
 
 #include <cstddef>
@@ -8,7 +8,7 @@
 #include <span>
 #include <vector>
 
-#include "platform/d3d9/image_decode.h"
+#include "platform/d3dx9/image_decode.h"
 
 namespace layer::image {
 

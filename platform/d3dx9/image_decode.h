@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/d3d9/image_types.h"
+#include "platform/d3dx9/d3dx9.h"
 
 namespace layer {
 

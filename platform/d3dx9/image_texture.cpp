@@ -1,9 +1,13 @@
-#include "platform/d3d9/image_texture.h"
+#include "platform/d3dx9/image_texture.h"
 
 #include <new>
 #include <utility>
 
+#include "platform/d3d9/texture_factory.h"
+
 namespace layer {
+
+static_assert(kMaxImageSide == kMaxTextureSide, "every picture the decoder accepts fits a texture");
 
 bool ScaleNearest(const DecodedImage& source, std::uint32_t width, std::uint32_t height, DecodedImage& scaled) {
   try {

@@ -3,7 +3,7 @@
 // file cut short, a bad Huffman code) as errors, so a damaged file fails instead of
 // coming back patched with grey.
 // The layer's own TRUE/FALSE come first; jpeglib.h then defines its macros to match.
-#include "platform/d3d9/image_codecs.h"
+#include "platform/d3dx9/image_codecs.h"
 
 #include <bit>
 #include <csetjmp>

@@ -1,0 +1,61 @@
+// SDL's input becoming the UI thread's window messages: focus, typed text, close
+// requests, and the quit that comes only once nothing else waits.
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <tuple>
+#include <vector>
+
+#include "platform/testkit/input.h"
+#include "platform/testkit/layer.h"
+#include "platform/win32/messages.h"
+#include "platform/win32/window.h"
+
+namespace {
+
+using Message = std::tuple<HWND, UINT, WPARAM>;
+
+LRESULT CALLBACK QuitOnDestroy(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_DESTROY) PostQuitMessage(3);
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// Every message waiting now, in order, each dispatched as it is taken.
+std::vector<Message> TakeAll() {
+  std::vector<Message> taken;
+  for (MSG message; PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE); DispatchMessageW(&message)) {
+    taken.emplace_back(message.hwnd, message.message, message.wParam);
+  }
+  return taken;
+}
+
+// Text that names no window goes to the first. SDL sends a session quit and a close
+// when the last window closes: the window closes once, and the quit its destruction
+// posts waits behind what is still queued.
+TEST(Messages, FocusTextAndCloseRequestsInOrderThenOneQuit) {
+  testkit::ResetLayer();
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof(windowClass);
+  windowClass.lpfnWndProc = QuitOnDestroy;
+  windowClass.lpszClassName = L"Test";
+  RegisterClassExW(&windowClass);
+  HWND first = CreateWindowExW(0, L"Test", L"1", WS_POPUP, 0, 0, 64, 64, nullptr, nullptr, nullptr, nullptr);
+  HWND second = CreateWindowExW(0, L"Test", L"2", WS_POPUP, 0, 0, 64, 64, nullptr, nullptr, nullptr, nullptr);
+  testkit::GainFocus(second);
+  SDL_Event text{}, quit{};
+  text.type = SDL_TEXTINPUT;
+  std::strcpy(text.text.text, "\xC3\xA9\xF0\x9F\x98\x80");  // é and U+1F600: one unit, then two surrogates
+  SDL_PushEvent(&text);
+  testkit::LoseFocus(second);
+  quit.type = SDL_QUIT;
+  SDL_PushEvent(&quit);
+  testkit::CloseWindow(first);
+  testkit::GainFocus(second);
+  EXPECT_EQ(TakeAll(), (std::vector<Message>{{second, WM_SETFOCUS, 0}, {first, WM_CHAR, 0xE9}, {first, WM_CHAR, 0xD83D},
+                                             {first, WM_CHAR, 0xDE00}, {second, WM_KILLFOCUS, 0}, {first, WM_CLOSE, 0},
+                                             {second, WM_SETFOCUS, 0}, {nullptr, WM_QUIT, 3}}));
+  testkit::ResetLayer();
+}
+
+}  // namespace
