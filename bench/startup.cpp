@@ -15,6 +15,7 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "bench/support/ChildRun.h"
@@ -59,6 +60,13 @@ int ProgramChild(int fd) {
   return 3;  // WinMain failed or its loop ended before a frame
 }
 
+// Each benchmark's steps with their mean milliseconds, in order, from its last run.
+using StepTimes = std::vector<std::pair<std::string, double>>;
+std::map<std::string, StepTimes>& StepMeans() {
+  static std::map<std::string, StepTimes> means;
+  return means;
+}
+
 std::map<std::string, double> ParseMarks(const std::string& report) {
   std::map<std::string, double> marks;
   std::istringstream lines(report);
@@ -70,7 +78,7 @@ std::map<std::string, double> ParseMarks(const std::string& report) {
 
 // Runs the child once per iteration; the iteration's time is from just before the
 // process starts to its first presented frame.
-void RunChildren(benchmark::State& state, Starter start, const std::vector<const char*>& steps) {
+void RunChildren(benchmark::State& state, const char* side, Starter start, const std::vector<const char*>& steps) {
   bench::TempLogs logs;
   std::map<std::string, double> stepTotals;
   for (auto _ : state) {
@@ -92,8 +100,22 @@ void RunChildren(benchmark::State& state, Starter start, const std::vector<const
     }
   }
   // Milliseconds per step, averaged over the runs.
-  for (const auto& [step, total] : stepTotals) {
-    state.counters[std::string(step) + "_ms"] = total * 1e3 / static_cast<double>(state.iterations());
+  StepTimes& shown = StepMeans()[side];
+  shown.clear();
+  for (const char* step : steps) {
+    const double ms = stepTotals[step] * 1e3 / static_cast<double>(state.iterations());
+    state.counters[std::string(step) + "_ms"] = ms;
+    shown.emplace_back(step, ms);
+  }
+}
+
+// After the ratios: each side's steps, so that the summary of a run holds them.
+void PrintSteps() {
+  std::printf("\nStart-up steps, ms (mean over the runs; \"main\": process start and libraries loaded):\n");
+  for (const auto& [name, steps] : StepMeans()) {
+    std::printf("  %-16s", name.c_str());
+    for (const auto& [step, ms] : steps) std::printf(" %s %.1f", step.c_str(), ms);
+    std::printf("\n");
   }
 }
 
@@ -101,9 +123,13 @@ bench::ChildResult StartProgram() { return bench::RunSelf({kProgramChild}); }
 bench::ChildResult StartBareSdl() { return bench::RunProgram(BARE_WINDOW_SDL, {}); }
 bench::ChildResult StartBareSdlXerces() { return bench::RunProgram(BARE_WINDOW_SDL_XERCES, {}); }
 
-void BM_ProgramStartToFirstFrame(benchmark::State& state) { RunChildren(state, StartProgram, kProgramSteps); }
-void BM_BareSdlWindowFirstFrame(benchmark::State& state) { RunChildren(state, StartBareSdl, kBareSteps); }
-void BM_BareSdlXercesWindowFirstFrame(benchmark::State& state) { RunChildren(state, StartBareSdlXerces, kBareSteps); }
+void BM_ProgramStartToFirstFrame(benchmark::State& state) {
+  RunChildren(state, "program", StartProgram, kProgramSteps);
+}
+void BM_BareSdlWindowFirstFrame(benchmark::State& state) { RunChildren(state, "bare SDL", StartBareSdl, kBareSteps); }
+void BM_BareSdlXercesWindowFirstFrame(benchmark::State& state) {
+  RunChildren(state, "SDL + Xerces-C", StartBareSdlXerces, kBareSteps);
+}
 
 BENCHMARK(BM_ProgramStartToFirstFrame)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_BareSdlWindowFirstFrame)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
@@ -115,10 +141,10 @@ int main(int argc, char** argv) {
   bench::UseHeadlessDrivers();
   if (argc > 1 && std::strcmp(argv[1], kProgramChild) == 0) return ProgramChild(bench::ReportFd(argc, argv));
   const std::string video = std::getenv("SDL_VIDEODRIVER");
-  return bench::RunWithRatios(
-      argc, argv,
-      {{"start-up to first frame / bare SDL program (" + video + ")", "BM_ProgramStartToFirstFrame",
-        "BM_BareSdlWindowFirstFrame", bench::Ratio::Real},
-       {"start-up to first frame / SDL + Xerces-C program (" + video + ")", "BM_ProgramStartToFirstFrame",
-        "BM_BareSdlXercesWindowFirstFrame", bench::Ratio::Real}});
+  return bench::RunWithRatios(argc, argv,
+                              {{"start-up to first frame / bare SDL program (" + video + ")",
+                                "BM_ProgramStartToFirstFrame", "BM_BareSdlWindowFirstFrame", bench::Ratio::Real},
+                               {"start-up to first frame / SDL + Xerces-C program (" + video + ")",
+                                "BM_ProgramStartToFirstFrame", "BM_BareSdlXercesWindowFirstFrame", bench::Ratio::Real}},
+                              PrintSteps);
 }
