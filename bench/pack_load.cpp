@@ -8,12 +8,13 @@
 //   cache the disk has below this system), beside reading the file alone into fresh
 //   memory the same way ("dropped"); and once more with the file left in the page cache
 //   ("cached"), which keeps only the fresh process's costs (memory never touched
-//   before, cold processor caches).
+//   before, cold processor caches). Each cold figure is the median of fresh processes.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -178,24 +179,34 @@ int ColdChild(int reportFd, ColdWork work, const std::string& path, PageCache ca
   return entries > 0 ? 0 : 3;
 }
 
+// A cold run now and then waits on the disk or the host for milliseconds; the median
+// of a few fresh processes is what a load typically costs, where a mean would follow
+// the outliers.
+constexpr int kColdRunsPerIteration = 9;
+
 void BM_Cold(benchmark::State& state, PackSource source, ColdWork work, PageCache cache) {
   const PackFile pack = source();
   const std::string path = layer::WideToUtf8(pack.path);
   double cachedTotal = 0.0;
   for (auto _ : state) {
-    const bench::ChildResult child = bench::RunSelf({kColdChild, work == ColdWork::Load ? "load" : "read", path,
-                                                     cache == PageCache::Dropped ? "dropped" : "cached"});
-    double seconds = 0.0, cachedShare = 0.0;
-    if (child.exitCode != 0 || std::sscanf(child.report.c_str(), "%lf %lf", &seconds, &cachedShare) != 2) {
-      state.SkipWithError("the cold child failed");
-      return;
+    std::vector<double> times;
+    for (int run = 0; run < kColdRunsPerIteration; ++run) {
+      const bench::ChildResult child = bench::RunSelf({kColdChild, work == ColdWork::Load ? "load" : "read", path,
+                                                       cache == PageCache::Dropped ? "dropped" : "cached"});
+      double seconds = 0.0, cachedShare = 0.0;
+      if (child.exitCode != 0 || std::sscanf(child.report.c_str(), "%lf %lf", &seconds, &cachedShare) != 2) {
+        state.SkipWithError("the cold child failed");
+        return;
+      }
+      times.push_back(seconds);
+      cachedTotal += cachedShare;
     }
-    state.SetIterationTime(seconds);
-    cachedTotal += cachedShare;
+    std::nth_element(times.begin(), times.begin() + kColdRunsPerIteration / 2, times.end());
+    state.SetIterationTime(times[kColdRunsPerIteration / 2]);
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * pack.size);
   // How much of the file was still cached when the timed work began (0 % when cold).
-  state.counters["cached_pct"] = 100.0 * cachedTotal / static_cast<double>(state.iterations());
+  state.counters["cached_pct"] = 100.0 * cachedTotal / static_cast<double>(state.iterations() * kColdRunsPerIteration);
 }
 
 // The warm and cold benchmarks of one pack, and their ratios.
@@ -216,7 +227,7 @@ void Register(const std::string& label, PackSource source, std::vector<bench::Ra
       benchmark::RegisterBenchmark((name + coldSuffix).c_str(), BM_Cold, source, work, cache)
           ->UseManualTime()
           ->Unit(benchmark::kMicrosecond)
-          ->MinTime(0.5);
+          ->Iterations(5);
     }
     ratios.push_back({"Cold load of the " + pack + " (" + cacheName + ") / cold read alone",
                       "BM_ColdLoadPack" + coldSuffix, "BM_ColdReadFile" + coldSuffix});
