@@ -62,7 +62,7 @@ int ProgramChild(int fd) {
   return 3;  // WinMain failed or its loop ended before a frame
 }
 
-// Each benchmark's steps with their mean milliseconds, in order, from its last run.
+// Each side's steps with their mean milliseconds, in order, from its benchmark's last run.
 using StepTimes = std::vector<std::pair<std::string, double>>;
 std::map<std::string, StepTimes>& StepMeans() {
   static std::map<std::string, StepTimes> means;
