@@ -1,42 +1,71 @@
 #!/usr/bin/env bash
 # Runs every benchmark program of a build (default: build) and prints, at the end, the
-# ratios and the memory breakdown each program printed after its own report. Build
-# first, e.g. scripts/setup.sh build-perf (a RelWithDebInfo build with benchmarks).
-# Every program runs headless; extra arguments go to each of them
-# (e.g. --benchmark_repetitions=5). Full outputs land in <build>/bench-results/.
+# ratios (each with the times of both sides) and the memory breakdown each program
+# printed after its own report: every figure of the README's performance table, from
+# one run. Build first, e.g. scripts/setup.sh build-perf (a RelWithDebInfo build with
+# benchmarks).
+#
+#   bench/run.sh [--xvfb] [build-dir] [benchmark arguments...]
+#
+# Every program runs headless, on SDL's offscreen driver and software renderer. With
+# --xvfb (or BENCH_XVFB=1) start-up is measured a second time on the X11 driver under
+# a private Xvfb server (xvfb-run, from the xvfb package), as a desktop would start it.
+# Extra arguments go to each program (e.g. --benchmark_repetitions=5). The load
+# average is printed before and after; full outputs land in <build>/bench-results/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+XVFB=${BENCH_XVFB:-0}
+if [ "${1:-}" = "--xvfb" ]; then
+  XVFB=1
+  shift
+fi
 BUILD_DIR=${1:-build}
 shift || true
 if ! ls "$BUILD_DIR"/bench/bench_* > /dev/null 2>&1; then
   echo "No benchmark programs in $BUILD_DIR/bench: build them first (scripts/setup.sh $BUILD_DIR)." >&2
   exit 1
 fi
+if [ "$XVFB" = 1 ] && ! command -v xvfb-run > /dev/null; then
+  echo "--xvfb needs xvfb-run (apt-get install xvfb xauth)." >&2
+  exit 1
+fi
 export SDL_VIDEODRIVER=${SDL_VIDEODRIVER:-offscreen}
 export SDL_RENDER_DRIVER=${SDL_RENDER_DRIVER:-software}
 
+load() { sed 's/.*load average: *//' < <(uptime); }
 results="$BUILD_DIR/bench-results"
 mkdir -p "$results"
-machine="$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//'), $(nproc) cores; load:$(uptime | sed 's/.*load average://')"
-echo "Machine: $machine"
+machine="$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//'), $(nproc) cores"
+load_before=$(load)
+echo "Machine: $machine; load average (1, 5, 15 min) at the start: $load_before"
 
 programs=()
 for program in "$BUILD_DIR"/bench/bench_*; do
   [ -x "$program" ] && [ -f "$program" ] && programs+=("$program")
 done
+runs=()
 failed=()
-for program in "${programs[@]}"; do
-  name=$(basename "$program")
+run() {  # name, command...
+  local name=$1
+  shift
+  runs+=("$name")
   echo
   echo "=== $name"
-  "$program" "$@" 2>&1 | tee "$results/$name.txt" || failed+=("$name")
+  "$@" 2>&1 | tee "$results/$name.txt" || failed+=("$name")
+}
+for program in "${programs[@]}"; do
+  run "$(basename "$program")" "$program" "$@"
 done
+if [ "$XVFB" = 1 ]; then
+  run bench_startup-xvfb env SDL_VIDEODRIVER=x11 \
+    xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$BUILD_DIR/bench/bench_startup" "$@"
+fi
+load_after=$(load)
 
 echo
-echo "=== Summary ($machine)"
-for program in "${programs[@]}"; do
-  name=$(basename "$program")
+echo "=== Summary ($machine; load average at the start: $load_before; at the end: $load_after)"
+for name in "${runs[@]}"; do
   section=$(awk '/^Ratios \(|^Resident memory/ { shown = 1 } shown' "$results/$name.txt")
   if [ -n "$section" ]; then
     echo

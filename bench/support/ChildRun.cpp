@@ -30,7 +30,9 @@ double MonotonicSeconds() {
   return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
 
-ChildResult RunSelf(const std::vector<std::string>& args) {
+ChildResult RunSelf(const std::vector<std::string>& args) { return RunProgram("/proc/self/exe", args); }
+
+ChildResult RunProgram(const std::string& program, const std::vector<std::string>& args) {
   int fds[2];
   if (::pipe2(fds, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
   posix_spawn_file_actions_t actions;
@@ -38,9 +40,9 @@ ChildResult RunSelf(const std::vector<std::string>& args) {
   // dup2 leaves the copy open across exec; every other descriptor of ours closes.
   posix_spawn_file_actions_adddup2(&actions, fds[1], kChildReportFd);
 
-  std::string self = "/proc/self/exe";
+  std::string path = program;
   std::string reportArgument = kReportArgument + std::to_string(kChildReportFd);
-  std::vector<char*> argv{self.data()};
+  std::vector<char*> argv{path.data()};
   std::vector<std::string> copies = args;
   for (std::string& arg : copies) argv.push_back(arg.data());
   argv.push_back(reportArgument.data());
@@ -49,7 +51,7 @@ ChildResult RunSelf(const std::vector<std::string>& args) {
   ChildResult result;
   pid_t child = 0;
   result.spawnedAt = MonotonicSeconds();
-  const int failed = posix_spawn(&child, self.c_str(), &actions, nullptr, argv.data(), environ);
+  const int failed = posix_spawn(&child, path.c_str(), &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   ::close(fds[1]);
   if (failed != 0) {

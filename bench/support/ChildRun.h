@@ -1,6 +1,7 @@
-// Runs of this same benchmark program as a fresh process, for what one process can
-// measure only once (start-up, the real program's whole run). The child writes a
-// report to a pipe whose descriptor it finds in its arguments.
+// Runs of this same benchmark program, or of a small baseline program beside it, as a
+// fresh process, for what one process can measure only once (start-up, a cold load,
+// the real program's whole run). The child writes a report to a pipe whose descriptor
+// it finds in its arguments.
 #pragma once
 
 #include <string>
@@ -18,6 +19,8 @@ struct ChildResult {
 // Starts /proc/self/exe with the arguments and "--report-fd=N", reads what it reports
 // until it exits and waits for it.
 ChildResult RunSelf(const std::vector<std::string>& args);
+// The same with another program.
+ChildResult RunProgram(const std::string& program, const std::vector<std::string>& args);
 
 // In the child: the report descriptor named in the arguments, or -1.
 int ReportFd(int argc, char** argv);

@@ -5,21 +5,9 @@
 
 #include <string>
 
+#include "tests/support/TempFolder.h"
+
 namespace bench {
-
-// A fresh folder under the system's temporary folder, removed with everything in it.
-class TempFolder {
- public:
-  explicit TempFolder(const char* prefix);
-  ~TempFolder();
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
 
 // Where the build put the program and its sample distribution.
 std::string DistFolder();
@@ -32,7 +20,7 @@ class SampleHandheld {
   ~SampleHandheld();
 
  private:
-  TempFolder folder_{"bench-handheld"};
+  testsupport::TempFolder folder_{"bench-handheld"};
 };
 
 // The program's log files go into a temporary folder (ALLUSERS) while the object lives.
@@ -42,7 +30,7 @@ class TempLogs {
   ~TempLogs();
 
  private:
-  TempFolder folder_{"bench-logs"};
+  testsupport::TempFolder folder_{"bench-logs"};
 };
 
 }  // namespace bench

@@ -89,6 +89,24 @@ class RatioReporter : public benchmark::ConsoleReporter {
   std::map<std::string, Times> byName_;
 };
 
+// A time in the unit that keeps it between 1 and 1000, with three significant digits:
+// "95.2 us", "6.91 ms", "17.0 ms".
+std::string Readable(double seconds) {
+  const char* unit = "s";
+  double value = seconds;
+  if (seconds < 1e-3) {
+    unit = "us";
+    value = seconds * 1e6;
+  } else if (seconds < 1.0) {
+    unit = "ms";
+    value = seconds * 1e3;
+  }
+  const int decimals = value < 10.0 ? 2 : value < 100.0 ? 1 : 0;
+  char text[32];
+  std::snprintf(text, sizeof text, "%.*f %s", decimals, value, unit);
+  return text;
+}
+
 }  // namespace
 
 void UseHeadlessDrivers() {
@@ -109,11 +127,11 @@ int RunWithRatios(int argc, char** argv, const std::vector<Ratio>& ratios, const
     const double bottom = reporter.Seconds(ratio.denominator, ratio.clock);
     if (top < 0.0 || bottom <= 0.0) continue;
     if (!header) {
-      std::printf("\nRatios (both sides measured in this run):\n");
+      std::printf("\nRatios (both sides measured in this run; with repetitions, their medians):\n");
       header = true;
     }
-    std::printf("  %-58s %9.2fx  (%s time)\n", ratio.label.c_str(), top / bottom,
-                ratio.clock == Ratio::Cpu ? "CPU" : "real");
+    std::printf("  %-66s %9.2fx  (%s / %s, %s time)\n", ratio.label.c_str(), top / bottom, Readable(top).c_str(),
+                Readable(bottom).c_str(), ratio.clock == Ratio::Cpu ? "CPU" : "real");
   }
   if (epilogue) epilogue();
   std::fflush(stdout);

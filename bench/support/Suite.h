@@ -22,8 +22,9 @@ struct Ratio {
 };
 
 // Initialises Google Benchmark with the arguments, runs the benchmarks it selects and
-// prints each ratio whose two benchmarks both ran, then whatever epilogue prints. With
-// repetitions, each side is the median of its repetitions. Returns the exit code.
+// prints each ratio whose two benchmarks both ran, with the times of both sides, then
+// whatever epilogue prints. With repetitions, each side is the median of its
+// repetitions. Returns the exit code.
 int RunWithRatios(int argc, char** argv, const std::vector<Ratio>& ratios,
                   const std::function<void()>& epilogue = nullptr);
 
