@@ -84,13 +84,15 @@ HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD shareMode, LPSECURITY_ATTRI
     case TRUNCATE_EXISTING: truncate = true; break;
     default: SetLastError(ERROR_INVALID_PARAMETER); return INVALID_HANDLE_VALUE;
   }
-  int fd = ::open(host.c_str(), flags, 0644);
+  // Opened without blocking, so that a FIFO or a device can't hold the caller for
+  // ever, and refused unless it is a plain file; reads and writes then block as usual.
+  int fd = ::open(host.c_str(), flags | O_NONBLOCK, 0644);
   if (fd < 0) {
     SetLastError(ErrnoToWin32(errno));
     return INVALID_HANDLE_VALUE;
   }
   struct stat st {};
-  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
     ::close(fd);
     SetLastError(ERROR_ACCESS_DENIED);
     return INVALID_HANDLE_VALUE;
@@ -206,39 +208,12 @@ BOOL CreateDirectoryW(LPCWSTR path, LPSECURITY_ATTRIBUTES) {
   return TRUE;
 }
 
-BOOL DeleteFileW(LPCWSTR path) {
-  if (path == nullptr || ::unlink(layer::PcPathToHost(path).c_str()) != 0) {
-    SetLastError(path == nullptr ? ERROR_INVALID_PARAMETER : ErrnoToWin32(errno));
-    return FALSE;
-  }
-  return TRUE;
-}
-
 BOOL SetCurrentDirectoryW(LPCWSTR path) {
   if (path == nullptr || ::chdir(layer::PcPathToHost(path).c_str()) != 0) {
     SetLastError(path == nullptr ? ERROR_INVALID_PARAMETER : ErrnoToWin32(errno));
     return FALSE;
   }
   return TRUE;
-}
-
-namespace {
-
-// Copies text into a Win32-style buffer: the length without terminator on success,
-// else the size needed (with terminator) and nothing written.
-DWORD CopyOut(const std::wstring& text, LPWSTR buffer, DWORD size) {
-  if (buffer == nullptr || size <= text.size()) return static_cast<DWORD>(text.size() + 1);
-  std::wmemcpy(buffer, text.data(), text.size());
-  buffer[text.size()] = L'\0';
-  return static_cast<DWORD>(text.size());
-}
-
-}  // namespace
-
-DWORD GetCurrentDirectoryW(DWORD bufferLength, LPWSTR buffer) {
-  char cwd[4096];
-  if (::getcwd(cwd, sizeof cwd) == nullptr) return 0;
-  return CopyOut(layer::Utf8ToWide(cwd), buffer, bufferLength);
 }
 
 DWORD GetModuleFileNameW(HMODULE, LPWSTR buffer, DWORD size) {

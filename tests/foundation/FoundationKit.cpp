@@ -1,26 +1,13 @@
 #include "tests/foundation/FoundationKit.h"
 
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <random>
-#include <stdexcept>
 
 #include "platform/win32/strings.h"
 
 namespace foundation_test {
-
-TempFolder::TempFolder() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "quellor-foundation-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  path = pattern;
-}
-
-TempFolder::~TempFolder() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path, ignored);
-}
 
 ScopedEnv::ScopedEnv(const char* name, const char* value) : name(name), hadValue(std::getenv(name) != nullptr) {
   if (hadValue) oldValue = std::getenv(name);

@@ -1,27 +1,17 @@
-// Helpers of the foundation tests: a temporary folder, an environment variable set for
-// a while, whole-file reads and writes.
+// Helpers of the foundation tests: an environment variable set for a while, whole-file
+// reads and writes.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "tests/support/TempFolder.h"
+
 namespace foundation_test {
 
 using Bytes = std::vector<std::uint8_t>;
-
-// A fresh folder under the system's temporary folder, removed with everything in it.
-class TempFolder {
- public:
-  TempFolder();
-  ~TempFolder();
-  TempFolder(const TempFolder&) = delete;
-  const std::string& Path() const { return path; }
-  std::string File(const std::string& name) const { return path + "/" + name; }
-
- private:
-  std::string path;
-};
+using testsupport::TempFolder;
 
 // Sets (or, with null, unsets) an environment variable for the life of the object.
 class ScopedEnv {
