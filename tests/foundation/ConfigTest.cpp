@@ -12,9 +12,7 @@
 
 namespace {
 
-using foundation_test::TempFolder;
-using foundation_test::Wide;
-using foundation_test::WriteText;
+using namespace foundation_test;
 
 class ConfigTest : public ::testing::Test {
  protected:

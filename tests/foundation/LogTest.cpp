@@ -9,11 +9,7 @@
 
 namespace {
 
-using foundation_test::ReadBytes;
-using foundation_test::ScopedEnv;
-using foundation_test::TempFolder;
-using foundation_test::Utf16Le;
-using foundation_test::Wide;
+using namespace foundation_test;
 
 constexpr SYSTEMTIME kStart = {2009, 3, 6, 7, 14, 5, 9, 0};
 const std::wstring kFileName = L"/Tamblor Games/QuellorMobileInstaller/Logs/2009_03_07 14_05_09.txt";

@@ -12,8 +12,7 @@
 
 namespace {
 
-using foundation_test::Bytes;
-using foundation_test::PatternBytes;
+using namespace foundation_test;
 using xtea_batch::Path;
 
 Bytes Slice(const Bytes& bytes, std::size_t from, std::size_t to) { return Bytes(&bytes[from], &bytes[to]); }

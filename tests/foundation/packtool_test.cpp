@@ -14,13 +14,7 @@
 
 namespace {
 
-using foundation_test::Bytes;
-using foundation_test::PatternBytes;
-using foundation_test::ReadBytes;
-using foundation_test::TempFolder;
-using foundation_test::Wide;
-using foundation_test::WriteBytes;
-using foundation_test::WriteText;
+using namespace foundation_test;
 
 class PackToolTest : public ::testing::Test {
  protected:
