@@ -50,9 +50,11 @@ TEST_F(ConfigTest, ReadsEverySectionOfACompleteFile) {
   EXPECT_EQ(LookupText(L"mainmenu", 1), L"");  // letter case counts
 }
 
-TEST_F(ConfigTest, OnlyDirectChildrenOfTheRootAreRecognisedByExactName) {
+// Only direct element children of the root count, by exact name; later elements add
+// to or replace what earlier ones gave.
+TEST_F(ConfigTest, OnlyDirectChildrenOfTheRootAreRecognisedAndLaterOnesWin) {
   ASSERT_TRUE(Read(R"(<Any>
-      <?pi data?><!-- comment -->text
+      <?pi data?><!-- comment -->text<Header>first</Header><Resource common="c1" local="l1"/>
       <Wrapper><Splash><S resource="internal" id="nested" when="start"/></Splash></Wrapper>
       <splash><S resource="internal" id="lower case" when="start"/></splash>
       <Splash>
@@ -60,28 +62,16 @@ TEST_F(ConfigTest, OnlyDirectChildrenOfTheRootAreRecognisedByExactName) {
         <S id="no resource, no when"/>
         <S resource="Internal" id="odd values" when="later"><Deeper id="not looked at"/></S>
       </Splash>
-      <Resource local="only local"/>
+      <Translate><T id="A" idx="1">old</T><T id="B" idx="1">kept</T><T id="S">no idx</T></Translate>
+      <Translate><T id="A" idx="1">new</T><T id="S" idx="x1">letters</T></Translate>
+      <Splash><S id="two" when="start"/></Splash><Header>second</Header><Resource local="only local"/>
     </Any>)"));
-  ASSERT_EQ(g_Splashes.size(), 3u);
+  ASSERT_EQ(g_Splashes.size(), 4u);
   EXPECT_EQ(Describe(g_Splashes[0]), L"1,a splash after all,0");
   EXPECT_EQ(Describe(g_Splashes[1]), L"4294967295,no resource, no when,4294967295");
   EXPECT_EQ(Describe(g_Splashes[2]), L"4294967295,odd values,4294967295");
-  EXPECT_TRUE(g_Texts.empty());
-  EXPECT_EQ(std::tuple(g_CommonPackPath, g_LocalPackPath), std::tuple(L"", L"only local"));
-}
-
-TEST_F(ConfigTest, LaterElementsAddToOrReplaceEarlierOnes) {
-  ASSERT_TRUE(Read(R"(<C>
-      <Header>first</Header><Resource common="c1" local="l1"/>
-      <Splash><S id="one" when="start"/></Splash>
-      <Translate><T id="A" idx="1">old</T><T id="B" idx="1">kept</T><T id="S">no idx</T></Translate>
-      <Translate><T id="A" idx="1">new</T><T id="S" idx="x1">letters</T></Translate>
-      <Splash><S id="two" when="start"/></Splash>
-      <Header>second</Header><Resource common="c2"/>
-    </C>)"));
-  EXPECT_EQ(std::tuple(g_Header, g_CommonPackPath, g_LocalPackPath), std::tuple(L"second", L"c2", L""));
-  ASSERT_EQ(CountSplashes(kSplashAtStart), 2u);
   EXPECT_EQ(GetSplash(kSplashAtStart, 1).id, L"two");
+  EXPECT_EQ(std::tuple(g_Header, g_CommonPackPath, g_LocalPackPath), std::tuple(L"second", L"", L"only local"));
   // A missing idx and "x1" are both 0.
   EXPECT_EQ(std::tuple(LookupText(L"A", 1), LookupText(L"B", 1), LookupText(L"S", 0)),
             std::tuple(L"new", L"kept", L"letters"));
@@ -91,7 +81,8 @@ TEST_F(ConfigTest, TextIndexIsTheLeadingDecimalNumber) {
   const std::pair<const wchar_t*, int> cases[] = {
       {L"7", 7}, {L" -3", -3}, {L"\t\n+5", 5}, {L"12ab", 12}, {L"ab", 0}, {L"", 0}, {L"- 3", 0},
       {L"\x0663", 0},  // a digit of another script is no digit here
-      {L"99999999999999999999", INT_MAX}, {L"-2147483648", INT_MIN}, {L"-99999999999999999999", INT_MIN}};
+      {L"2147483647", INT_MAX}, {L"2147483648", INT_MAX}, {L"-2147483648", INT_MIN}, {L"-2147483649", INT_MIN},
+      {L"99999999999999999999", INT_MAX}};
   for (const auto& [text, value] : cases) EXPECT_EQ(ParseTextIndex(text), value) << text;
 }
 
@@ -111,12 +102,9 @@ TEST_F(ConfigTest, TextContentKeepsEverythingInDocumentOrder) {
 // The read runs on a thread with a 1 MiB stack: nothing in it may use stack in
 // proportion to the document's depth (Xerces' own getTextContent does).
 TEST_F(ConfigTest, ADeeplyNestedFileIsReadWithoutRunningOutOfStack) {
-  constexpr int kDepth = 100000;
-  std::string xml = "<C><Header>";
-  for (int i = 0; i < kDepth; ++i) xml += "<a>";
-  xml += "deep";
-  for (int i = 0; i < kDepth; ++i) xml += "</a>";
-  WriteText(folder.File("deep.xml"), xml + "</Header></C>");
+  std::string open, close;
+  for (int i = 0; i < 100000; ++i) open += "<a>", close += "</a>";
+  WriteText(folder.File("deep.xml"), "<C><Header>" + open + "deep" + close + "</Header></C>");
   std::pair<std::wstring, bool> job{Wide(folder.File("deep.xml")), false};
   pthread_attr_t attributes;
   pthread_attr_init(&attributes);
@@ -185,3 +173,10 @@ TEST_F(ConfigTest, ExternalDtdsAndEntitiesAreNeverRead) {
 }
 
 }  // namespace
+
+// Xerces 3.2 leaks a few bytes for every document whose DOCTYPE names an external subset
+// (allocated in XMLScanner::scanProlog and never freed, with or without validation or
+// an entity resolver). LeakSanitizer takes this list when the tests run under it.
+extern "C" __attribute__((used, visibility("default"))) const char* __lsan_default_suppressions() {
+  return "leak:xercesc_3_2::XMLScanner::scanProlog\n";
+}

@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <random>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "engine/LittleEndian.h"
@@ -21,49 +19,46 @@ Bytes Slice(const Bytes& bytes, std::size_t from, std::size_t to) { return Bytes
 // from the published hex: key, plain text, cipher text.
 constexpr std::uint32_t kPublished[][8] = {
     {0x00010203, 0x04050607, 0x08090A0B, 0x0C0D0E0F, 0x41424344, 0x45464748, 0x497DF3D0, 0x72612CB5},
-    {0x00010203, 0x04050607, 0x08090A0B, 0x0C0D0E0F, 0x5A5B6E27, 0x8948D77F, 0x41414141, 0x41414141},
-    {0, 0, 0, 0, 0x41424344, 0x45464748, 0xA0390589, 0xF8B8EFA5},
     {0, 0, 0, 0, 0, 0, 0xDEE9D4D8, 0xF7131ED9},
-    {0x01234567, 0x12345678, 0x23456789, 0x3456789A, 0, 0, 0x1FF9A026, 0x1AC64264},
     {0x01234567, 0x12345678, 0x23456789, 0x3456789A, 0x01020304, 0x05060708, 0x8C67155B, 0x2EF91EAD},
 };
 
-TEST(Xtea, MatchesThePublishedVectorsAndOnlyTouchesWholeBlocks) {
+// A fresh object deciphers with 32 cycles; buffers hold each block as two little-endian
+// words, and a partial block stays as it is.
+TEST(XTEA, MatchesThePublishedVectorsAndOnlyTouchesWholeBlocks) {
   for (const auto& v : kPublished) {
-    std::uint32_t block[2] = {v[4], v[5]};
-    XTEA::EncipherBlock(32, block, v);
-    EXPECT_EQ(std::pair(block[0], block[1]), std::pair(v[6], v[7]));
-    XTEA::DecipherBlock(32, block, v);
-    EXPECT_EQ(std::pair(block[0], block[1]), std::pair(v[4], v[5]));
+    XTEA cipher;
+    cipher.SetKey(v);
+    Bytes buffer = PatternBytes(15, v[6]);
+    const Bytes original = buffer;
+    StoreLE32(&buffer[0], v[4]);
+    StoreLE32(&buffer[4], v[5]);
+    cipher.Encipher(buffer.data(), 15);
+    EXPECT_EQ(LoadLE32(&buffer[0]), v[6]);
+    EXPECT_EQ(LoadLE32(&buffer[4]), v[7]);
+    EXPECT_EQ(Slice(buffer, 8, 15), Slice(original, 8, 15));
+    cipher.Decipher(buffer.data(), 7);
+    EXPECT_EQ(LoadLE32(&buffer[0]), v[6]);
+    cipher.Decipher(buffer.data(), 8);
+    EXPECT_EQ(LoadLE32(&buffer[0]), v[4]);
+    EXPECT_EQ(LoadLE32(&buffer[4]), v[5]);
   }
-  // Buffers hold each block as two little-endian words; a partial block stays as it is.
-  XTEA cipher;
-  cipher.SetKey(kPublished[0]);
-  Bytes buffer = PatternBytes(15, 1);
-  const Bytes original = buffer;
-  StoreLE32(&buffer[0], kPublished[0][4]);
-  StoreLE32(&buffer[4], kPublished[0][5]);
-  cipher.Encipher(buffer.data(), 15);
-  EXPECT_EQ(std::pair(LoadLE32(&buffer[0]), LoadLE32(&buffer[4])), std::pair(kPublished[0][6], kPublished[0][7]));
-  EXPECT_EQ(Slice(buffer, 8, 15), Slice(original, 8, 15));
-  cipher.Decipher(buffer.data(), 7);
-  EXPECT_EQ(LoadLE32(&buffer[0]), kPublished[0][6]);
 }
 
-TEST(XteaMod, PadHoldsTheTextFourTimes) {
+TEST(XTEAMod, PadHoldsTheTextFourTimes) {
   const std::uint32_t vector[2] = {0, 0};
   XTEAMod cipher;
-  cipher.SetPad(vector, "ZorvempLaxit");
-  EXPECT_EQ(cipher.GetPadTextLength(), 12u);
-  for (int i = 0; i < 1024; ++i) ASSERT_EQ(cipher.GetPad()[i], i < 48 ? "ZorvempLaxit"[i % 12] : 0) << i;
-  cipher.SetPad(vector, "");
-  for (int i = 0; i < 1024; ++i) ASSERT_EQ(cipher.GetPad()[i], 0) << i;
-  // Over 256 bytes: the copies run on to the pad's end and stop there.
-  cipher.SetPad(vector, (std::string(300, 'q') + "!").c_str());
-  for (int i = 0; i < 1024; ++i) ASSERT_EQ(cipher.GetPad()[i], i % 301 == 300 ? '!' : 'q') << i;
+  // Over 256 bytes the copies run on to the pad's end and stop there.
+  for (const std::string& text : {std::string("ZorvempLaxit"), std::string(), std::string(300, 'q') + "!"}) {
+    cipher.SetPad(vector, text.c_str());
+    EXPECT_EQ(cipher.GetPadTextLength(), text.size());
+    for (std::size_t i = 0; i < 1024; ++i) {
+      ASSERT_EQ(cipher.GetPad()[i], i < 4 * text.size() ? text[i % text.size()] : 0) << text << " " << i;
+    }
+  }
 }
 
-TEST(XteaMod, WhitensEvenBlocksBeforeAndOddBlocksAfterTheCipher) {
+TEST(XTEAMod, WhitensEvenBlocksBeforeAndOddBlocksAfterTheCipher) {
   const std::uint32_t vector[2] = {0xA5A5A5A5, 0x0F0F0F0F};
   const std::uint32_t key[4] = {0x01234567, 0x89ABCDEF, 0xFEDCBA98, 0x76543210};
   XTEAMod cipher;
@@ -81,77 +76,50 @@ TEST(XteaMod, WhitensEvenBlocksBeforeAndOddBlocksAfterTheCipher) {
     if (i % 2 == 0) whiten(block);
     XTEA::EncipherBlock(5, block, key);
     if (i % 2 == 1) whiten(block);
-    EXPECT_EQ(std::pair(LoadLE32(&buffer[8 * i]), LoadLE32(&buffer[8 * i + 4])), std::pair(block[0], block[1])) << i;
+    EXPECT_EQ(LoadLE32(&buffer[8 * i]), block[0]) << i;
+    EXPECT_EQ(LoadLE32(&buffer[8 * i + 4]), block[1]) << i;
   }
   EXPECT_EQ(Slice(buffer, 129 * 8, buffer.size()), Slice(plain, 129 * 8, plain.size()));
-
   // Positions count from the start of each call: deciphering from another byte fails.
-  Bytes shifted = buffer;
-  cipher.Decipher(shifted.data() + 8, 128 * 8);
-  EXPECT_NE(Slice(shifted, 8, 16), Slice(plain, 8, 16));
-
-  // With no cycles both directions only whiten; an empty pad leaves only the vector.
-  cipher.SetRounds(0);
-  cipher.SetPad(vector, "");
-  Bytes a(16, 0), b(16, 0);
-  cipher.Encipher(a.data(), 16);
-  cipher.Decipher(b.data(), 16);
-  EXPECT_EQ(a, b);
-  EXPECT_EQ(std::pair(LoadLE32(&a[8]), LoadLE32(&a[12])), std::pair(vector[0], vector[1]));
+  cipher.Decipher(buffer.data() + 8, 128 * 8);
+  EXPECT_NE(Slice(buffer, 8, 16), Slice(plain, 8, 16));
 }
 
-// Every batch path against the one-block-at-a-time yardstick, on random buffers of many
-// lengths, cycle counts (over 64 take the one-by-one fallback), keys and pads.
-TEST(XteaMod, FastPathsMatchTheOneByOneReference) {
-  std::mt19937 generator(20240611);
-  auto random = [&generator] { return static_cast<std::uint32_t>(generator()); };
-  std::vector<std::uint32_t> lengths;
+// Every batch path, and the dispatch, against the one-block-at-a-time yardstick on
+// buffers of many lengths and cycle counts (over 64 take the one-by-one fallback).
+TEST(XTEAMod, FastPathsMatchTheOneByOneReference) {
+  std::vector<std::uint32_t> lengths = {1031, 2048 + 136, 8192 + 7, 65536 + 200};
   for (std::uint32_t n = 0; n <= 300; ++n) lengths.push_back(n);
-  for (std::uint32_t n : {1031u, 2048u + 136u, 8192u + 7u, 65536u + 200u}) lengths.push_back(n);
-
+  const std::uint32_t key[4] = {1, 2, 3, 0xFFFFFFFF}, vector[2] = {5, 6};
   for (std::uint32_t rounds : {0u, 1u, 5u, 32u, 64u, 65u}) {
-    const std::uint32_t key[4] = {random(), random(), random(), random()};
-    const std::uint32_t vector[2] = {random(), random()};
     XTEAMod cipher;
     cipher.SetKey(key);
     cipher.SetRounds(rounds);
-    cipher.SetPad(vector, (std::string(random() % 40, 'x') + "Laxit").c_str());
+    cipher.SetPad(vector, "ZorvempLaxit");
+    // Deciphering whitens odd blocks before the cipher step, enciphering even ones.
+    xtea_batch::Whitening decipherWhitening{}, encipherWhitening{};
+    for (std::uint32_t word = 0; word < 2 * xtea_batch::kPeriodBlocks; ++word) {
+      const std::uint32_t value = LoadLE32(cipher.GetPad() + 4 * word) ^ vector[word % 2];
+      const bool odd = (word / 2) % 2 == 1;
+      (odd ? decipherWhitening.before : decipherWhitening.after)[word] = value;
+      (odd ? encipherWhitening.after : encipherWhitening.before)[word] = value;
+    }
     for (std::uint32_t length : lengths) {
-      const Bytes plain = PatternBytes(length, random());
+      const Bytes plain = PatternBytes(length, length + rounds);
       Bytes expected = plain, actual = plain;
       cipher.EncipherOneByOne(expected.data(), length);
       cipher.Encipher(actual.data(), length);
       ASSERT_EQ(actual, expected) << "rounds " << rounds << " length " << length;
-      cipher.DecipherOneByOne(expected.data(), length);
+      for (Path path : {Path::OneByOne, Path::Sse2, Path::Avx2}) {
+        if (rounds > xtea_batch::kMaxScheduledRounds || !xtea_batch::PathAvailable(path)) continue;
+        Bytes copy = actual;
+        xtea_batch::Decipher(path, copy.data(), length / 8, xtea_batch::DecipherSchedule(rounds, key), decipherWhitening);
+        ASSERT_EQ(copy, plain) << xtea_batch::PathName(path) << " rounds " << rounds << " length " << length;
+        xtea_batch::Encipher(path, copy.data(), length / 8, xtea_batch::EncipherSchedule(rounds, key), encipherWhitening);
+        ASSERT_EQ(copy, actual) << xtea_batch::PathName(path) << " rounds " << rounds << " length " << length;
+      }
       cipher.Decipher(actual.data(), length);
       ASSERT_EQ(actual, plain) << "rounds " << rounds << " length " << length;
-    }
-  }
-
-  // Each path on its own, whatever the dispatch picks on this machine. Deciphering
-  // whitens odd blocks before the cipher step, enciphering even ones.
-  const std::uint32_t key[4] = {1, 2, 3, 4}, vector[2] = {5, 6};
-  XTEAMod cipher;
-  cipher.SetKey(key);
-  cipher.SetRounds(5);
-  cipher.SetPad(vector, "ZorvempLaxit");
-  xtea_batch::Whitening decipherWhitening{}, encipherWhitening{};
-  for (std::uint32_t word = 0; word < 2 * xtea_batch::kPeriodBlocks; ++word) {
-    const std::uint32_t value = LoadLE32(cipher.GetPad() + 4 * word) ^ vector[word % 2];
-    const bool odd = (word / 2) % 2 == 1;
-    (odd ? decipherWhitening.before : decipherWhitening.after)[word] = value;
-    (odd ? encipherWhitening.after : encipherWhitening.before)[word] = value;
-  }
-  for (Path path : {Path::OneByOne, Path::Sse2, Path::Avx2}) {
-    if (!xtea_batch::PathAvailable(path)) continue;
-    for (std::uint32_t length : lengths) {
-      const Bytes plain = PatternBytes(length, length);
-      Bytes expected = plain, actual = plain;
-      cipher.DecipherOneByOne(expected.data(), length);
-      xtea_batch::Decipher(path, actual.data(), length / 8, xtea_batch::DecipherSchedule(5, key), decipherWhitening);
-      ASSERT_EQ(actual, expected) << xtea_batch::PathName(path) << " length " << length;
-      xtea_batch::Encipher(path, actual.data(), length / 8, xtea_batch::EncipherSchedule(5, key), encipherWhitening);
-      ASSERT_EQ(actual, plain) << xtea_batch::PathName(path) << " length " << length;
     }
   }
 }
