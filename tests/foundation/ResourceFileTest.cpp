@@ -64,11 +64,6 @@ class PackTest : public ::testing::Test {
     Load();
   }
   void Load() { pack.Load(Wide(path), kSecrets.salt, kSecrets.mask, kSecrets.passText.c_str()); }
-  static std::vector<std::wstring> Names(const std::vector<CTResource>& entries) {
-    std::vector<std::wstring> names;
-    for (const CTResource& entry : entries) names.push_back(entry.GetName());
-    return names;
-  }
 
   static constexpr SYSTEMTIME kTime = {2009, 3, 6, 7, 14, 5, 9, 0};
   TempFolder folder;
@@ -86,15 +81,16 @@ TEST_F(PackTest, LookUpsByIndexNameAndPrefix) {
   EXPECT_TRUE(EntryBytes(pack.GetByName(L"/Empty")).empty());
   EXPECT_EQ(pack.GetByIndex(4).GetName(), L"/Back");
   EXPECT_EQ(pack.GetByIndex(7).GetOwner(), nullptr);
-  EXPECT_EQ(Names(pack.GetByPrefix(L"/Font")), (std::vector<std::wstring>{L"/Font0041", L"/Font0042"}));
+  const std::vector<CTResource> fonts = pack.GetByPrefix(L"/Font");
+  ASSERT_EQ(fonts.size(), 2u);
+  EXPECT_EQ(std::tuple(fonts[0].GetName(), fonts[1].GetName()), std::tuple(L"/Font0041", L"/Font0042"));
   EXPECT_EQ(pack.GetByPrefix(L"").size(), 7u);
   EXPECT_TRUE(pack.GetByPrefix(L"/Nothing").empty());
   EXPECT_EQ(CTResource().GetData(), nullptr);
 }
 
 // A record begins only while more than 4 bytes of the directory are left, and only a
-// file of the whole 36-byte header has its header read. Malformed packs load without
-// touching anything outside the file.
+// file of the whole 36-byte header has its header read.
 TEST_F(PackTest, DirectoryBoundsAndMalformedPacks) {
   for (const auto& [dirSize, count] : {std::pair(4u, 0u), {5u, 1u}, {15u, 1u}, {16u, 2u}}) {
     Bytes image = Header(36, dirSize, 60, 0);
@@ -105,22 +101,18 @@ TEST_F(PackTest, DirectoryBoundsAndMalformedPacks) {
   }
   Bytes image = Header(20, 16, 0x41, 0);  // the header's last words read as a record "A"
   LoadImage(image);
-  EXPECT_EQ(Names(pack.GetEntries()), std::vector<std::wstring>{L"A"});
+  EXPECT_EQ(std::tuple(pack.GetEntries().size(), pack.GetByIndex(0).GetName()), std::tuple(1u, L"A"));
   image.pop_back();
   LoadImage(image);
   EXPECT_TRUE(pack.GetEntries().empty());
-
-  LoadImage(Header(0xFFFFFF00, 0x1000, 0, 0));  // directory far outside the file
-  EXPECT_TRUE(pack.GetEntries().empty());
   // A directory size past the end (and past 32 bits): records are read while they lie
-  // wholly inside the file; a name without its 0 byte, or a record cut short, ends it.
-  for (const Bytes& end : {Bytes{'/', 'N', 'o', 'E', 'n', 'd'}, Bytes{1, 2, 3, 4, 5}}) {
-    image = Header(36, 0xFFFFFFFF, 36, 0);
-    AddRecord(image, 0, 0, "/A");
-    image.insert(image.end(), end.begin(), end.end());
-    LoadImage(image);
-    EXPECT_EQ(Names(pack.GetEntries()), std::vector<std::wstring>{L"/A"});
-  }
+  // wholly inside the file; a name without its 0 byte ends it. (More malformed packs:
+  // the pack probe's sweeps in tests/regressions.)
+  image = Header(36, 0xFFFFFFFF, 36, 0);
+  AddRecord(image, 0, 0, "/A");
+  AddRecord(image, 0, 0, "/NoEnd", false);
+  LoadImage(image);
+  EXPECT_EQ(std::tuple(pack.GetEntries().size(), pack.GetByIndex(0).GetName()), std::tuple(1u, L"/A"));
 }
 
 TEST_F(PackTest, BadEntriesEndTheProgramSilentlyAndUnreadablePacksWithALogLine) {
@@ -129,24 +121,21 @@ TEST_F(PackTest, BadEntriesEndTheProgramSilentlyAndUnreadablePacksWithALogLine) 
   // A data area of 8 bytes after the directory, then 8 bytes it leaves out; entries: exactly
   // to its end, one byte more (still inside the file), past the file's end under a data size
   // that claims more than the file holds, and offset + size past 32 bits.
-  Bytes records;
-  AddRecord(records, 0, 8, "/Fits");
-  AddRecord(records, 1, 8, "/Over");
-  AddRecord(records, 16, 1, "/Lie");
-  AddRecord(records, 0xFFFFFFF0, 0x20, "/Wrap");
-  const auto dirSize = static_cast<std::uint32_t>(records.size());
-  Bytes image = Header(36, dirSize, 36 + dirSize, 8);
-  image.insert(image.end(), records.begin(), records.end());
-  image.resize(image.size() + 8, 0xAB);
-  image.resize(image.size() + 8, 0xCD);
+  Bytes image = Header(36, 4 * 8 + 6 + 6 + 5 + 6, 36 + 4 * 8 + 6 + 6 + 5 + 6, 8);
+  AddRecord(image, 0, 8, "/Fits");
+  AddRecord(image, 1, 8, "/Over");
+  AddRecord(image, 16, 1, "/Lie");
+  AddRecord(image, 0xFFFFFFF0, 0x20, "/Wrap");
+  image.resize(image.size() + 8, 0xAB), image.resize(image.size() + 8, 0xCD);
   LoadImage(image);
   EXPECT_EQ(EntryBytes(pack.GetByName(L"/Fits")), Bytes(8, 0xAB));
   EXPECT_EXIT(pack.GetByName(L"/Over").GetData(), ::testing::ExitedWithCode(3), "Incorrect resource pointer");
   StoreLE32(&image[32], 0xFFFFFFFF);  // the header now lies about the data size
   LoadImage(image);
   EXPECT_EQ(EntryBytes(pack.GetByName(L"/Fits")), Bytes(8, 0xAB));
-  EXPECT_EXIT(pack.GetByName(L"/Lie").GetData(), ::testing::ExitedWithCode(3), "Incorrect resource pointer");
-  EXPECT_EXIT(pack.GetByName(L"/Wrap").GetData(), ::testing::ExitedWithCode(3), "Incorrect resource pointer");
+  for (const wchar_t* name : {L"/Lie", L"/Wrap"}) {
+    EXPECT_EXIT(pack.GetByName(name).GetData(), ::testing::ExitedWithCode(3), "Incorrect resource pointer") << name;
+  }
   const std::string log = folder.File("T/P/Logs/2009_03_07 14_05_09.txt");
   EXPECT_TRUE(ReadBytes(log).empty());  // these failures write no log line
 
