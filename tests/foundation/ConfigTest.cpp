@@ -15,9 +15,7 @@ using namespace foundation_test;
 
 class ConfigTest : public ::testing::Test {
  protected:
-  ConfigTest() { Clear(); }
-  ~ConfigTest() override { Clear(); }
-  static void Clear() {
+  ~ConfigTest() override {
     g_Header.clear(), g_CommonPackPath.clear(), g_LocalPackPath.clear(), g_Splashes.clear(), g_Texts.clear();
   }
   // Writes the document into the temporary folder and reads it.
@@ -29,9 +27,7 @@ class ConfigTest : public ::testing::Test {
   TempFolder folder;
 };
 
-std::wstring Describe(const SplashRecord& record) {
-  return std::to_wstring(record.resource) + L"," + record.id + L"," + std::to_wstring(record.when);
-}
+std::wstring Describe(const SplashRecord& r) { return std::to_wstring(r.resource) + L"," + r.id + L"," + std::to_wstring(r.when); }
 
 // Only direct element children of the root count, by exact name; later elements add
 // to or replace what earlier ones gave.
@@ -97,23 +93,23 @@ TEST_F(ConfigTest, ADeeplyNestedFileIsReadWithoutRunningOutOfStack) {
   EXPECT_EQ(g_Header, L"deep");
 }
 
-// A file that defines one entity of size characters and uses it count times, then adds
-// tail.
-std::string Expanding(std::size_t size, std::size_t count, const std::string& tail = "") {
-  std::string xml = "<!DOCTYPE C [<!ENTITY e \"" + std::string(size, 'x') + "\">]><C><Header>";
+// A file that defines one entity of size characters and uses it count times between
+// open and close.
+std::string Expanding(std::size_t size, std::size_t count, const std::string& open = "<Header>",
+                      const std::string& close = "</Header>") {
+  std::string xml = "<!DOCTYPE C [<!ENTITY e \"" + std::string(size, 'x') + "\">]><C>" + open;
   for (std::size_t i = 0; i < count; ++i) xml += "&e;";
-  return xml + tail + "</Header></C>";
+  return xml + close + "</C>";
 }
 
 TEST_F(ConfigTest, BadFilesFailAndLeaveTheGlobalsAsTheyWere) {
   ASSERT_TRUE(Read(R"(<C><Header>good</Header><Splash><S when="start"/></Splash><Translate><T id="A">a</T></Translate></C>)"));
   // Files whose entities expand into gigabytes, in text and in an attribute.
-  std::string wide = Expanding(50000, 50000), attribute = wide;
-  attribute.replace(attribute.find("<Header>"), 8, "<Header a=\"").replace(attribute.find("</Header>"), 9, "\"/>");
   for (const std::string& xml : {std::string(), std::string("<C><Header>unclosed</C>"),
                                  std::string("<C><Header>x</Header></C><Second/>"), std::string("\x89PNG\r\n\x1a\n"),
-                                 std::string("<?xml version=\"1.0\"?><!-- no element -->"), wide, attribute,
-                                 Expanding(4096, kConfigMaxText / 4096, "y")}) {
+                                 std::string("<?xml version=\"1.0\"?><!-- no element -->"),
+                                 Expanding(50000, 50000), Expanding(50000, 50000, "<Header a=\"", "\"/>"),
+                                 Expanding(4096, kConfigMaxText / 4096, "<Header>", "y</Header>")}) {
     EXPECT_FALSE(Read(xml, "bad.xml")) << xml.substr(0, 60);
   }
   // Missing, a folder, a FIFO (at once, though no one writes to it).

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -19,18 +20,14 @@ using Bytes = std::vector<std::uint8_t>;
 using testsupport::TempFolder;
 
 // Sets (or, with null, unsets) an environment variable for the life of the object.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name(name), hadValue(std::getenv(name) != nullptr) {
-    if (hadValue) oldValue = std::getenv(name);
+struct ScopedEnv {
+  ScopedEnv(const char* name, const char* value)
+      : name(name), old(std::getenv(name) ? std::optional<std::string>(std::getenv(name)) : std::nullopt) {
     value != nullptr ? ::setenv(name, value, 1) : ::unsetenv(name);
   }
-  ~ScopedEnv() { hadValue ? ::setenv(name.c_str(), oldValue.c_str(), 1) : ::unsetenv(name.c_str()); }
-  ScopedEnv(const ScopedEnv&) = delete;
-
- private:
-  std::string name, oldValue;
-  bool hadValue;
+  ~ScopedEnv() { old ? ::setenv(name.c_str(), old->c_str(), 1) : ::unsetenv(name.c_str()); }
+  const std::string name;
+  const std::optional<std::string> old;
 };
 
 inline Bytes ReadBytes(const std::string& path) {

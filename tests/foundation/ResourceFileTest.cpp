@@ -19,10 +19,7 @@ using namespace foundation_test;
 
 const packwriter::Secrets kSecrets = {-77, {0xDEADBEEF, 1, 0x80000000, 42}, "ZorvempLaxit"};
 
-Bytes EntryBytes(const CTResource& entry) {
-  const std::uint8_t* data = entry.GetData();
-  return Bytes(data, data + entry.GetSize());
-}
+Bytes EntryBytes(const CTResource& entry) { return Bytes(entry.GetData(), entry.GetData() + entry.GetSize()); }
 
 // The start of a plain pack with the given header numbers; records and data follow.
 Bytes Header(std::uint32_t dirOffset, std::uint32_t dirSize, std::uint32_t dataOffset, std::uint32_t dataSize) {

@@ -11,7 +11,6 @@
 namespace {
 
 using namespace foundation_test;
-using xtea_batch::Path;
 
 Bytes Slice(const Bytes& bytes, std::size_t from, std::size_t to) { return Bytes(&bytes[from], &bytes[to]); }
 
@@ -20,7 +19,6 @@ Bytes Slice(const Bytes& bytes, std::size_t from, std::size_t to) { return Bytes
 constexpr std::uint32_t kPublished[][8] = {
     {0x00010203, 0x04050607, 0x08090A0B, 0x0C0D0E0F, 0x41424344, 0x45464748, 0x497DF3D0, 0x72612CB5},
     {0, 0, 0, 0, 0, 0, 0xDEE9D4D8, 0xF7131ED9},
-    {0x01234567, 0x12345678, 0x23456789, 0x3456789A, 0x01020304, 0x05060708, 0x8C67155B, 0x2EF91EAD},
 };
 
 // A fresh object enciphers with 32 cycles; buffers hold each block as two little-endian
@@ -29,14 +27,11 @@ TEST(XTEA, MatchesThePublishedVectorsAndOnlyTouchesWholeBlocks) {
   for (const auto& v : kPublished) {
     XTEA cipher;
     cipher.SetKey(v);
-    Bytes buffer = PatternBytes(15, v[6]);
-    const Bytes original = buffer;
-    StoreLE32(&buffer[0], v[4]);
-    StoreLE32(&buffer[4], v[5]);
+    Bytes buffer(15, 0x5A);
+    StoreLE32(&buffer[0], v[4]), StoreLE32(&buffer[4], v[5]);
     cipher.Encipher(buffer.data(), 15);
-    EXPECT_EQ(LoadLE32(&buffer[0]), v[6]);
-    EXPECT_EQ(LoadLE32(&buffer[4]), v[7]);
-    EXPECT_EQ(Slice(buffer, 8, 15), Slice(original, 8, 15));
+    EXPECT_EQ(std::pair(LoadLE32(&buffer[0]), LoadLE32(&buffer[4])), std::pair(v[6], v[7]));
+    EXPECT_EQ(Slice(buffer, 8, 15), Bytes(7, 0x5A));
   }
 }
 
@@ -48,7 +43,6 @@ TEST(XTEAMod, PadHoldsTheTextFourTimesAndWhitensEvenBlocksBeforeOddBlocksAfter) 
   for (int i = 0; i < 1024; ++i) ASSERT_EQ(cipher.GetPad()[i], 0) << i;
   cipher.SetPad(vector, "Pad text!");  // four copies of the text, then zeros
   for (int i = 0; i < 1024; ++i) ASSERT_EQ(cipher.GetPad()[i], i < 36 ? "Pad text!"[i % 9] : 0) << i;
-  EXPECT_EQ(cipher.GetPadTextLength(), 9u);
   cipher.SetKey(key);
   cipher.SetRounds(5);
   const Bytes plain = PatternBytes(129 * 8 + 7, 2);
@@ -94,7 +88,7 @@ TEST(XTEAMod, FastPathsMatchTheOneByOneReference) {
       const Bytes plain = PatternBytes(length, length + rounds);
       Bytes actual = plain;
       cipher.EncipherOneByOne(actual.data(), length);
-      for (Path path : {Path::OneByOne, Path::Sse2, Path::Avx2}) {
+      for (auto path : {xtea_batch::Path::OneByOne, xtea_batch::Path::Sse2, xtea_batch::Path::Avx2}) {
         if (rounds > xtea_batch::kMaxScheduledRounds || !xtea_batch::PathAvailable(path)) continue;
         Bytes copy = actual;
         xtea_batch::Decipher(path, copy.data(), length / 8, xtea_batch::DecipherSchedule(rounds, key), decipherWhitening);
