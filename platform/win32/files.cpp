@@ -5,12 +5,15 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <mutex>
 #include <set>
 #include <string>
+#include <thread>
 #include <utility>
 
+#include "platform/testkit/files.h"
 #include "platform/win32/strings.h"
 
 namespace {
@@ -34,10 +37,21 @@ DWORD ErrnoToWin32(int err) {
 std::mutex g_exclusiveMutex;
 std::set<std::pair<dev_t, ino_t>> g_exclusive;
 
+// The file whose reads the test kit stalls, by (device, inode).
+std::mutex g_stallMutex;
+std::pair<dev_t, ino_t> g_stalled{};
+bool g_stalling = false;
+
+bool ReadsStall(std::pair<dev_t, ino_t> id) {
+  std::lock_guard<std::mutex> lock(g_stallMutex);
+  return g_stalling && g_stalled == id;
+}
+
 struct FileObject : KernelObject {
   int fd = -1;
   std::pair<dev_t, ino_t> id{};
   bool exclusive = false;
+  bool stalls = false;
   ~FileObject() override {
     if (exclusive) {
       std::lock_guard<std::mutex> lock(g_exclusiveMutex);
@@ -100,6 +114,7 @@ HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD shareMode, LPSECURITY_ATTRI
   auto* file = new FileObject;
   file->fd = fd;
   file->id = {st.st_dev, st.st_ino};
+  file->stalls = ReadsStall(file->id);
   {
     std::lock_guard<std::mutex> lock(g_exclusiveMutex);
     if (g_exclusive.count(file->id) != 0) {
@@ -129,6 +144,7 @@ BOOL ReadFile(HANDLE h, LPVOID buffer, DWORD toRead, LPDWORD read, OVERLAPPED*) 
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
+  while (file->stalls) std::this_thread::sleep_for(std::chrono::hours(1));
   DWORD total = 0;
   auto* out = static_cast<char*>(buffer);
   while (total < toRead) {
@@ -232,4 +248,11 @@ DWORD GetModuleFileNameW(HMODULE, LPWSTR buffer, DWORD size) {
   std::wmemcpy(buffer, path.data(), path.size());
   buffer[path.size()] = L'\0';
   return static_cast<DWORD>(path.size());
+}
+
+void testkit::StallReadsOf(const std::string& hostPath) {
+  struct stat st {};
+  std::lock_guard<std::mutex> lock(g_stallMutex);
+  g_stalling = !hostPath.empty() && ::stat(hostPath.c_str(), &st) == 0;
+  g_stalled = {st.st_dev, st.st_ino};
 }
