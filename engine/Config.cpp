@@ -263,7 +263,8 @@ bool ReadConfig(const std::wstring& path) {
   NothingOutside resolver;
   FatalErrorFlag fatalErrors;
   BudgetedMemory memory(kConfigParseMemory);
-  // Bounds the count of entity expansions; the two above bound their size.
+  // Bounds the count of entity expansions; the memory budget and the text count bound
+  // what they expand to.
   SecurityManager limits;
   try {
     auto parser = std::make_unique<TextCountingParser>(&memory);

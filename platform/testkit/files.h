@@ -6,8 +6,8 @@
 
 namespace testkit {
 
-// From now on every ReadFile of this file (a host path; the file must exist) waits for
-// good. An empty path ends the stall for files opened afterwards.
+// Every ReadFile on a handle to this file (a host path; the file must exist) opened
+// after this call waits for good. An empty path ends the stall for later handles.
 void StallReadsOf(const std::string& hostPath);
 
 }  // namespace testkit

@@ -250,6 +250,7 @@ DWORD GetModuleFileNameW(HMODULE, LPWSTR buffer, DWORD size) {
   return static_cast<DWORD>(path.size());
 }
 
+// The test kit's switch lives here, beside the state it sets.
 void testkit::StallReadsOf(const std::string& hostPath) {
   struct stat st {};
   std::lock_guard<std::mutex> lock(g_stallMutex);
