@@ -1,7 +1,7 @@
 #include "engine/Config.h"
 
 #include <xercesc/dom/DOM.hpp>
-#include <xercesc/framework/LocalFileInputSource.hpp>
+#include <xercesc/framework/MemoryManager.hpp>
 #include <xercesc/framework/MemBufInputSource.hpp>
 #include <xercesc/parsers/XercesDOMParser.hpp>
 #include <xercesc/sax/ErrorHandler.hpp>
@@ -17,8 +17,10 @@
 #include <xercesc/util/XMLUni.hpp>
 
 #include <climits>
+#include <cstddef>
 #include <memory>
 #include <new>
+#include <vector>
 
 #include "engine/Log.h"
 #include "engine/StaticOrder.h"
@@ -43,7 +45,7 @@ std::wstring ToWide(const XMLCh* text) {
   return wide;
 }
 
-// A PC path for Xerces: "\" separates folders, as in every other path of the program.
+// The path as Xerces names the document in its messages, with "/" between folders.
 std::u16string HostPathForXerces(const std::wstring& path) {
   std::u16string xml;
   xml.reserve(path.size());
@@ -135,43 +137,83 @@ void ReadDocument(const DOMElement* root, ConfigState& state) {
   });
 }
 
-bool IsAsciiLetter(XMLCh c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
-
-// True for a plain path (relative or absolute) and for a file URL without a remote
-// host; false for every other URL scheme and for network paths ("//host/...").
-bool IsLocalSystemId(const std::u16string& id) {
-  if (id.rfind(u"//", 0) == 0 || id.rfind(u"\\\\", 0) == 0) return false;
-  std::size_t colon = 0;
-  if (!id.empty() && IsAsciiLetter(id[0])) {
-    std::size_t at = 1;
-    while (at < id.size() && (IsAsciiLetter(id[at]) || (id[at] >= u'0' && id[at] <= u'9') || id[at] == u'+' ||
-                              id[at] == u'-' || id[at] == u'.')) {
-      ++at;
-    }
-    if (at < id.size() && id[at] == u':') colon = at;
-  }
-  // No scheme, or a one-letter one: a drive letter ("C:\..."), a path.
-  if (colon <= 1) return true;
-  std::u16string scheme = id.substr(0, colon);
-  for (char16_t& c : scheme) c = static_cast<char16_t>(c >= u'A' && c <= u'Z' ? c - u'A' + u'a' : c);
-  if (scheme != u"file") return false;
-  const std::u16string rest = id.substr(colon + 1);
-  if (rest.rfind(u"//", 0) != 0) return true;                  // file:/path
-  return rest.rfind(u"///", 0) == 0 || rest.rfind(u"//localhost/", 0) == 0;  // no remote host
-}
-
-// Lets Xerces open external DTDs and entities that are local files, and hands it an
-// empty document for anything else, so a parse never reaches the network.
-class LocalOnlyResolver : public XMLEntityResolver {
+// Refuses every external DTD and entity, local files included: the document is read
+// from memory and its references to anything outside it read as empty. The file's
+// own internal entities are unaffected.
+class NothingOutside : public XMLEntityResolver {
  public:
   InputSource* resolveEntity(XMLResourceIdentifier* resource) override {
-    const XMLCh* systemId = resource->getSystemId();
-    std::u16string id = systemId != nullptr ? std::u16string(systemId) : std::u16string();
-    if (IsLocalSystemId(id)) return nullptr;  // Xerces reads the local file itself
     static const XMLByte kNothing[1] = {0};
+    const XMLCh* systemId = resource->getSystemId();
     return new MemBufInputSource(kNothing, 0, systemId != nullptr ? systemId : u"", false);
   }
 };
+
+// The parser's memory, counted: past the budget an allocation fails as Xerces expects
+// an exhausted heap to fail, and the read fails with it. Entity references in
+// attribute values expand there without passing through the text count below.
+class BudgetedMemory : public MemoryManager {
+ public:
+  explicit BudgetedMemory(std::size_t budget) : budget(budget) {}
+  MemoryManager* getExceptionMemoryManager() override { return XMLPlatformUtils::fgMemoryManager; }
+  void* allocate(XMLSize_t size) override {
+    if (size > budget - used) throw OutOfMemoryException();
+    auto* block = static_cast<std::max_align_t*>(::operator new(sizeof(std::max_align_t) + size));
+    *reinterpret_cast<std::size_t*>(block) = size;
+    used += size;
+    return block + 1;
+  }
+  void deallocate(void* p) override {
+    if (p == nullptr) return;
+    auto* block = static_cast<std::max_align_t*>(p) - 1;
+    used -= *reinterpret_cast<std::size_t*>(block);
+    ::operator delete(block);
+  }
+
+ private:
+  const std::size_t budget;
+  std::size_t used = 0;
+};
+
+// Counts the document's text as it is scanned, entity expansions included, and stops
+// the read once it passes kConfigMaxText characters.
+class TextCountingParser : public XercesDOMParser {
+ public:
+  explicit TextCountingParser(MemoryManager* memory) : XercesDOMParser(nullptr, memory, nullptr) {}
+  void docCharacters(const XMLCh* chars, XMLSize_t length, bool cdata) override {
+    Count(length);
+    XercesDOMParser::docCharacters(chars, length, cdata);
+  }
+  void ignorableWhitespace(const XMLCh* chars, XMLSize_t length, bool cdata) override {
+    Count(length);
+    XercesDOMParser::ignorableWhitespace(chars, length, cdata);
+  }
+
+ private:
+  void Count(XMLSize_t length) {
+    text += length;
+    if (text > kConfigMaxText) throw OutOfMemoryException();
+  }
+  std::size_t text = 0;
+};
+
+// The whole file through the layer, which refuses anything but a regular file (a FIFO
+// or a device would block a reader for ever). False when it can't be read whole.
+bool ReadWholeFile(const std::wstring& path, std::vector<XMLByte>& bytes) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (!IsUsableHandle(file)) return false;
+  DWORD high = 0;
+  const DWORD size = GetFileSize(file, &high);
+  bool ok = size != INVALID_FILE_SIZE && high == 0 && size <= kConfigParseMemory;
+  if (ok) {
+    bytes.resize(size);
+    DWORD read = 0;
+    ok = ReadFile(file, bytes.data(), size, &read, nullptr) && read == size;
+  }
+  CloseHandle(file);
+  return ok;
+}
 
 // Without an error handler Xerces ends the scan quietly at a fatal error and keeps the
 // partial document, so a truncated file would read as a good one. This handler ignores
@@ -208,12 +250,8 @@ std::int32_t ParseTextIndex(const std::wstring& text) {
 }
 
 bool ReadConfig(const std::wstring& path) {
-  // Only a file that opens is handed to Xerces, which leaks when made to read something
-  // it can open but not read (a folder).
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (!IsUsableHandle(file)) return false;
-  CloseHandle(file);
+  std::vector<XMLByte> bytes;
+  if (!ReadWholeFile(path, bytes)) return false;
 
   try {
     XMLPlatformUtils::Initialize(XMLUni::fgXercescDefaultLocale);
@@ -222,19 +260,21 @@ bool ReadConfig(const std::wstring& path) {
   }
 
   ConfigState state{g_Header, g_CommonPackPath, g_LocalPackPath, g_Splashes, g_Texts};
-  LocalOnlyResolver resolver;
+  NothingOutside resolver;
   FatalErrorFlag fatalErrors;
-  // Bounds entity expansion, so a small file cannot expand into gigabytes.
+  BudgetedMemory memory(kConfigParseMemory);
+  // Bounds the count of entity expansions; the memory budget and the text count bound
+  // what they expand to.
   SecurityManager limits;
   try {
-    auto parser = std::make_unique<XercesDOMParser>(nullptr, XMLPlatformUtils::fgMemoryManager, nullptr);
+    auto parser = std::make_unique<TextCountingParser>(&memory);
     parser->setValidationScheme(XercesDOMParser::Val_Always);
     parser->setXMLEntityResolver(&resolver);
+    parser->setDisableDefaultEntityResolution(true);
     parser->setErrorHandler(&fatalErrors);
     parser->setSecurityManager(&limits);
-    // Always a local file, whatever the path looks like.
-    const std::u16string hostPath = HostPathForXerces(path);
-    LocalFileInputSource source(hostPath.c_str());
+    const std::u16string systemId = HostPathForXerces(path);
+    MemBufInputSource source(bytes.data(), bytes.size(), systemId.c_str(), false, &memory);
     parser->parse(source);
     if (fatalErrors.Seen()) return false;
     const DOMDocument* document = parser->getDocument();

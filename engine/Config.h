@@ -2,6 +2,7 @@
 // packs, the splash pictures and the text table, read once at start-up into globals.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -38,10 +39,15 @@ extern std::wstring g_LocalPackPath;
 extern std::vector<SplashRecord> g_Splashes;
 extern std::map<TextKey, std::wstring> g_Texts;
 
+// Bounds of one read: the characters of text the document may hold once its entities
+// are expanded, and the memory the parser may take (also the largest file read).
+constexpr std::size_t kConfigMaxText = std::size_t{1} << 22;
+constexpr std::size_t kConfigParseMemory = std::size_t{64} << 20;
+
 // Parses the file and adds what it holds to the globals. False when the file can't be
-// read or is not well-formed XML; the globals are then left exactly as they were.
-// External DTDs and entities are read only from local files; any other source (a
-// network address) is read as empty.
+// read (anything but a regular file included), is not well-formed XML or passes one
+// of the bounds above; the globals are then left exactly as they were. External DTDs
+// and entities, local files included, are never read: they read as empty.
 bool ReadConfig(const std::wstring& path);
 
 // The text of (id, idx), or an empty text.

@@ -5,12 +5,15 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <mutex>
 #include <set>
 #include <string>
+#include <thread>
 #include <utility>
 
+#include "platform/testkit/files.h"
 #include "platform/win32/strings.h"
 
 namespace {
@@ -34,10 +37,21 @@ DWORD ErrnoToWin32(int err) {
 std::mutex g_exclusiveMutex;
 std::set<std::pair<dev_t, ino_t>> g_exclusive;
 
+// The file whose reads the test kit stalls, by (device, inode).
+std::mutex g_stallMutex;
+std::pair<dev_t, ino_t> g_stalled{};
+bool g_stalling = false;
+
+bool ReadsStall(std::pair<dev_t, ino_t> id) {
+  std::lock_guard<std::mutex> lock(g_stallMutex);
+  return g_stalling && g_stalled == id;
+}
+
 struct FileObject : KernelObject {
   int fd = -1;
   std::pair<dev_t, ino_t> id{};
   bool exclusive = false;
+  bool stalls = false;
   ~FileObject() override {
     if (exclusive) {
       std::lock_guard<std::mutex> lock(g_exclusiveMutex);
@@ -84,13 +98,15 @@ HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD shareMode, LPSECURITY_ATTRI
     case TRUNCATE_EXISTING: truncate = true; break;
     default: SetLastError(ERROR_INVALID_PARAMETER); return INVALID_HANDLE_VALUE;
   }
-  int fd = ::open(host.c_str(), flags, 0644);
+  // Opened without blocking, so that a FIFO or a device can't hold the caller for
+  // ever, and refused unless it is a plain file; reads and writes then block as usual.
+  int fd = ::open(host.c_str(), flags | O_NONBLOCK, 0644);
   if (fd < 0) {
     SetLastError(ErrnoToWin32(errno));
     return INVALID_HANDLE_VALUE;
   }
   struct stat st {};
-  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
     ::close(fd);
     SetLastError(ERROR_ACCESS_DENIED);
     return INVALID_HANDLE_VALUE;
@@ -98,6 +114,7 @@ HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD shareMode, LPSECURITY_ATTRI
   auto* file = new FileObject;
   file->fd = fd;
   file->id = {st.st_dev, st.st_ino};
+  file->stalls = ReadsStall(file->id);
   {
     std::lock_guard<std::mutex> lock(g_exclusiveMutex);
     if (g_exclusive.count(file->id) != 0) {
@@ -127,6 +144,7 @@ BOOL ReadFile(HANDLE h, LPVOID buffer, DWORD toRead, LPDWORD read, OVERLAPPED*) 
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
+  while (file->stalls) std::this_thread::sleep_for(std::chrono::hours(1));
   DWORD total = 0;
   auto* out = static_cast<char*>(buffer);
   while (total < toRead) {
@@ -206,39 +224,12 @@ BOOL CreateDirectoryW(LPCWSTR path, LPSECURITY_ATTRIBUTES) {
   return TRUE;
 }
 
-BOOL DeleteFileW(LPCWSTR path) {
-  if (path == nullptr || ::unlink(layer::PcPathToHost(path).c_str()) != 0) {
-    SetLastError(path == nullptr ? ERROR_INVALID_PARAMETER : ErrnoToWin32(errno));
-    return FALSE;
-  }
-  return TRUE;
-}
-
 BOOL SetCurrentDirectoryW(LPCWSTR path) {
   if (path == nullptr || ::chdir(layer::PcPathToHost(path).c_str()) != 0) {
     SetLastError(path == nullptr ? ERROR_INVALID_PARAMETER : ErrnoToWin32(errno));
     return FALSE;
   }
   return TRUE;
-}
-
-namespace {
-
-// Copies text into a Win32-style buffer: the length without terminator on success,
-// else the size needed (with terminator) and nothing written.
-DWORD CopyOut(const std::wstring& text, LPWSTR buffer, DWORD size) {
-  if (buffer == nullptr || size <= text.size()) return static_cast<DWORD>(text.size() + 1);
-  std::wmemcpy(buffer, text.data(), text.size());
-  buffer[text.size()] = L'\0';
-  return static_cast<DWORD>(text.size());
-}
-
-}  // namespace
-
-DWORD GetCurrentDirectoryW(DWORD bufferLength, LPWSTR buffer) {
-  char cwd[4096];
-  if (::getcwd(cwd, sizeof cwd) == nullptr) return 0;
-  return CopyOut(layer::Utf8ToWide(cwd), buffer, bufferLength);
 }
 
 DWORD GetModuleFileNameW(HMODULE, LPWSTR buffer, DWORD size) {
@@ -257,4 +248,12 @@ DWORD GetModuleFileNameW(HMODULE, LPWSTR buffer, DWORD size) {
   std::wmemcpy(buffer, path.data(), path.size());
   buffer[path.size()] = L'\0';
   return static_cast<DWORD>(path.size());
+}
+
+// The test kit's switch lives here, beside the state it sets.
+void testkit::StallReadsOf(const std::string& hostPath) {
+  struct stat st {};
+  std::lock_guard<std::mutex> lock(g_stallMutex);
+  g_stalling = !hostPath.empty() && ::stat(hostPath.c_str(), &st) == 0;
+  g_stalled = {st.st_dev, st.st_ino};
 }

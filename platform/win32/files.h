@@ -24,7 +24,8 @@ constexpr DWORD INVALID_SET_FILE_POINTER = 0xFFFFFFFFu;
 struct OVERLAPPED;
 
 // A file opened with share mode 0 cannot be opened again until it is closed
-// (ERROR_SHARING_VIOLATION), as on Windows.
+// (ERROR_SHARING_VIOLATION), as on Windows. Only regular files open: a folder, a FIFO
+// or a device fails at once with ERROR_ACCESS_DENIED, without waiting on it.
 HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD shareMode, LPSECURITY_ATTRIBUTES security,
                    DWORD creation, DWORD flags, HANDLE templateFile);
 BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, OVERLAPPED* overlapped);
@@ -32,8 +33,6 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written, OVER
 DWORD SetFilePointer(HANDLE file, LONG distance, LONG* distanceHigh, DWORD method);
 DWORD GetFileSize(HANDLE file, LPDWORD sizeHigh);
 BOOL CreateDirectoryW(LPCWSTR path, LPSECURITY_ATTRIBUTES security);
-BOOL DeleteFileW(LPCWSTR path);
 BOOL SetCurrentDirectoryW(LPCWSTR path);
-DWORD GetCurrentDirectoryW(DWORD bufferLength, LPWSTR buffer);
 // The path of the running executable (hModule null or the program's instance).
 DWORD GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD size);

@@ -12,6 +12,7 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "platform/testkit/files.h"
 #include "platform/win32/strings.h"
 
 namespace apptest {
@@ -118,10 +119,7 @@ ProgramCopy::ProgramCopy() {
   }
 }
 
-void ProgramCopy::StallPayload(const std::string& name) const {
-  fs::remove(PayloadPath(name));
-  if (::mkfifo(PayloadPath(name).c_str(), 0644) != 0) throw std::runtime_error("mkfifo failed");
-}
+void ProgramCopy::StallPayload(const std::string& name) const { testkit::StallReadsOf(PayloadPath(name)); }
 
 bool ProgramCopy::MakeCurrent() const { return ::chdir(folder_.path().c_str()) == 0; }
 

@@ -92,8 +92,8 @@ class ProgramCopy {
  public:
   ProgramCopy();
   std::string PayloadPath(const std::string& name) const { return folder_.path() + "/Inst/" + name; }
-  // The payload file becomes a pipe nobody writes to: reading it waits for good, as a
-  // copy from a medium that stopped answering does.
+  // Reading the payload file waits for good, as a copy from a medium that stopped
+  // answering does.
   void StallPayload(const std::string& name) const;
   // The program's current folder becomes the copy; false when it cannot.
   bool MakeCurrent() const;

@@ -1,14 +1,9 @@
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <pthread.h>
-#include <sys/socket.h>
-#include <unistd.h>
+#include <sys/stat.h>
 
-#include <atomic>
 #include <climits>
-#include <filesystem>
 #include <string>
-#include <thread>
 #include <tuple>
 
 #include "engine/Config.h"
@@ -16,15 +11,11 @@
 
 namespace {
 
-using foundation_test::TempFolder;
-using foundation_test::Wide;
-using foundation_test::WriteText;
+using namespace foundation_test;
 
 class ConfigTest : public ::testing::Test {
  protected:
-  void SetUp() override { Clear(); }
-  void TearDown() override { Clear(); }
-  static void Clear() {
+  ~ConfigTest() override {
     g_Header.clear(), g_CommonPackPath.clear(), g_LocalPackPath.clear(), g_Splashes.clear(), g_Texts.clear();
   }
   // Writes the document into the temporary folder and reads it.
@@ -36,169 +27,122 @@ class ConfigTest : public ::testing::Test {
   TempFolder folder;
 };
 
-std::wstring Describe(const SplashRecord& record) {
-  return std::to_wstring(record.resource) + L"," + record.id + L"," + std::to_wstring(record.when);
-}
+std::wstring Describe(const SplashRecord& r) { return std::to_wstring(r.resource) + L"," + r.id + L"," + std::to_wstring(r.when); }
 
-TEST_F(ConfigTest, ReadsEverySectionOfACompleteFile) {
-  ASSERT_TRUE(ReadConfig(Wide(QUELLOR_TEST_DATA_DIR "/foundation/Config.xml")));
-  EXPECT_EQ(std::tuple(g_Header, g_CommonPackPath, g_LocalPackPath),
-            std::tuple(L"Quellor Mobile", L"Common.pak", L"Local.pak"));
-  // The "start" records in file order, skipping the "end" one between them.
-  ASSERT_EQ(CountSplashes(kSplashAtStart), 2u);
-  EXPECT_EQ(Describe(GetSplash(kSplashAtStart, 0)), L"0,/Tamblor,0");
-  EXPECT_EQ(Describe(GetSplash(kSplashAtStart, 1)), L"0,/Quellor,0");
-  EXPECT_EQ(Describe(GetSplash(kSplashAtEnd, 0)), L"1,Splash\\Partner.png,1");
-  EXPECT_EXIT(GetSplash(kSplashAtStart, 2), ::testing::ExitedWithCode(3), "splash");  // no log line
-  EXPECT_EQ(LookupText(L"MainMenu", 1), L"Uninstall");
-  EXPECT_EQ(LookupText(L"Device", -2), L"\x041D\x0435\x0442 \x0443\x0441\x0442\x0440\x043E\x0439\x0441\x0442\x0432\x0430");
-  EXPECT_EQ(LookupText(L"MainMenu", 2), L"");
-  EXPECT_EQ(LookupText(L"mainmenu", 1), L"");  // letter case counts
-}
-
-TEST_F(ConfigTest, OnlyDirectChildrenOfTheRootAreRecognisedByExactName) {
-  ASSERT_TRUE(Read(R"(<Any>
-      <?pi data?><!-- comment -->text
+// Only direct element children of the root count, by exact name; later elements add
+// to or replace what earlier ones gave.
+TEST_F(ConfigTest, OnlyDirectChildrenOfTheRootAreRecognisedAndLaterOnesWin) {
+  ASSERT_TRUE(Read(R"(<?xml version="1.0" encoding="utf-8"?><!DOCTYPE Any [<!ENTITY name "Quellor">]><Any>
+      <?pi data?><!-- comment -->text<Header>first</Header><Resource common="c1" local="l1"/>
       <Wrapper><Splash><S resource="internal" id="nested" when="start"/></Splash></Wrapper>
       <splash><S resource="internal" id="lower case" when="start"/></splash>
       <Splash>
         <Translate resource="external" id="a splash after all" when="start"/>
         <S id="no resource, no when"/>
         <S resource="Internal" id="odd values" when="later"><Deeper id="not looked at"/></S>
+        <S resource="internal" id="end" when="end"/>
       </Splash>
-      <Resource local="only local"/>
+      <Translate><T id="A" idx="1">old</T><T id="B" idx="1">kept</T><T id="S">no idx</T></Translate>
+      <Translate><T id="A" idx="1">new</T><T id="S" idx="x1">  two)" "\r\n" R"( lines  </T><T id="D" idx="-2">Нет</T></Translate>
+      <Splash><S id="two" when="start"/></Splash><Resource local="only local"/><Header>
+  Title &amp; <b>bold <i>&name;</i></b><!-- not this --><![CDATA[<raw>]]>&#x416; </Header>
     </Any>)"));
-  ASSERT_EQ(g_Splashes.size(), 3u);
+  ASSERT_EQ(g_Splashes.size(), 5u);
   EXPECT_EQ(Describe(g_Splashes[0]), L"1,a splash after all,0");
   EXPECT_EQ(Describe(g_Splashes[1]), L"4294967295,no resource, no when,4294967295");
   EXPECT_EQ(Describe(g_Splashes[2]), L"4294967295,odd values,4294967295");
-  EXPECT_TRUE(g_Texts.empty());
-  EXPECT_EQ(std::tuple(g_CommonPackPath, g_LocalPackPath), std::tuple(L"", L"only local"));
-}
-
-TEST_F(ConfigTest, LaterElementsAddToOrReplaceEarlierOnes) {
-  ASSERT_TRUE(Read(R"(<C>
-      <Header>first</Header><Resource common="c1" local="l1"/>
-      <Splash><S id="one" when="start"/></Splash>
-      <Translate><T id="A" idx="1">old</T><T id="B" idx="1">kept</T><T id="S">no idx</T></Translate>
-      <Translate><T id="A" idx="1">new</T><T id="S" idx="x1">letters</T></Translate>
-      <Splash><S id="two" when="start"/></Splash>
-      <Header>second</Header><Resource common="c2"/>
-    </C>)"));
-  EXPECT_EQ(std::tuple(g_Header, g_CommonPackPath, g_LocalPackPath), std::tuple(L"second", L"c2", L""));
-  ASSERT_EQ(CountSplashes(kSplashAtStart), 2u);
-  EXPECT_EQ(GetSplash(kSplashAtStart, 1).id, L"two");
-  // A missing idx and "x1" are both 0.
-  EXPECT_EQ(std::tuple(LookupText(L"A", 1), LookupText(L"B", 1), LookupText(L"S", 0)),
-            std::tuple(L"new", L"kept", L"letters"));
+  // The n-th "start" record skips the others; one past the last ends the program.
+  EXPECT_EQ(std::tuple(CountSplashes(kSplashAtStart), GetSplash(kSplashAtStart, 1).id), std::tuple(2u, L"two"));
+  EXPECT_EQ(Describe(GetSplash(kSplashAtEnd, 0)), L"0,end,1");
+  EXPECT_EXIT(GetSplash(kSplashAtStart, 2), ::testing::ExitedWithCode(3), "splash");
+  // Text content: everything inside, in document order, unchanged but for XML's own
+  // escapes and line ends.
+  EXPECT_EQ(std::tuple(g_Header, g_CommonPackPath, g_LocalPackPath),
+            std::tuple(L"\n  Title & bold Quellor<raw>\x0416 ", L"", L"only local"));
+  // A missing idx and "x1" are both 0; sections and indexes must match exactly.
+  EXPECT_EQ(std::tuple(LookupText(L"A", 1), LookupText(L"B", 1), LookupText(L"S", 0), LookupText(L"D", -2)),
+            std::tuple(L"new", L"kept", L"  two\n lines  ", L"\x041D\x0435\x0442"));
+  EXPECT_EQ(std::tuple(LookupText(L"A", 2), LookupText(L"a", 1)), std::tuple(L"", L""));
 }
 
 TEST_F(ConfigTest, TextIndexIsTheLeadingDecimalNumber) {
   const std::pair<const wchar_t*, int> cases[] = {
       {L"7", 7}, {L" -3", -3}, {L"\t\n+5", 5}, {L"12ab", 12}, {L"ab", 0}, {L"", 0}, {L"- 3", 0},
       {L"\x0663", 0},  // a digit of another script is no digit here
-      {L"99999999999999999999", INT_MAX}, {L"-2147483648", INT_MIN}, {L"-99999999999999999999", INT_MIN}};
+      {L"2147483647", INT_MAX}, {L"2147483648", INT_MAX}, {L"-2147483648", INT_MIN}, {L"-2147483649", INT_MIN},
+      {L"99999999999999999999", INT_MAX}};
   for (const auto& [text, value] : cases) EXPECT_EQ(ParseTextIndex(text), value) << text;
-}
-
-TEST_F(ConfigTest, TextContentKeepsEverythingInDocumentOrder) {
-  ASSERT_TRUE(Read("<!DOCTYPE C [<!ENTITY name \"Quellor\">]>\n<C><Header>\n  Title &amp; <b>bold "
-                   "<i>&name;</i></b><!-- not this --><![CDATA[<raw>]]>&#x416; \n</Header>"
-                   "<Translate><T id=\"S\" idx=\"0\">  two\r\n lines  </T></Translate></C>"));
-  EXPECT_EQ(g_Header, L"\n  Title & bold Quellor<raw>\x0416 \n");
-  EXPECT_EQ(LookupText(L"S", 0), L"  two\n lines  ");  // XML itself turns CR LF into LF
-  // PC paths: "\" separates folders.
-  std::filesystem::create_directory(folder.File("sub"));
-  WriteText(folder.File("sub/Config.xml"), "<C><Header>found</Header></C>");
-  ASSERT_TRUE(ReadConfig(Wide(folder.Path() + "\\sub\\Config.xml")));
-  EXPECT_EQ(g_Header, L"found");
 }
 
 // The read runs on a thread with a 1 MiB stack: nothing in it may use stack in
 // proportion to the document's depth (Xerces' own getTextContent does).
 TEST_F(ConfigTest, ADeeplyNestedFileIsReadWithoutRunningOutOfStack) {
-  constexpr int kDepth = 100000;
-  std::string xml = "<C><Header>";
-  for (int i = 0; i < kDepth; ++i) xml += "<a>";
-  xml += "deep";
-  for (int i = 0; i < kDepth; ++i) xml += "</a>";
-  WriteText(folder.File("deep.xml"), xml + "</Header></C>");
-  std::pair<std::wstring, bool> job{Wide(folder.File("deep.xml")), false};
+  std::string open, close;
+  for (int i = 0; i < 100000; ++i) open += "<a>", close += "</a>";
+  WriteText(folder.File("deep.xml"), "<C><Header>" + open + "deep" + close + "</Header></C>");
+  std::wstring path = Wide(folder.File("deep.xml"));
   pthread_attr_t attributes;
   pthread_attr_init(&attributes);
   pthread_attr_setstacksize(&attributes, 1 << 20);
   pthread_t thread;
-  auto run = [](void* data) -> void* {
-    static_cast<decltype(job)*>(data)->second = ReadConfig(static_cast<decltype(job)*>(data)->first);
-    return nullptr;
-  };
-  ASSERT_EQ(pthread_create(&thread, &attributes, run, &job), 0);
-  pthread_join(thread, nullptr);
-  pthread_attr_destroy(&attributes);
-  EXPECT_TRUE(job.second);
+  auto read = [](void* path) -> void* { return ReadConfig(*static_cast<std::wstring*>(path)) ? path : nullptr; };
+  ASSERT_EQ(pthread_create(&thread, &attributes, read, &path), 0);
+  void* result = nullptr;
+  pthread_join(thread, &result);
+  EXPECT_EQ(result, &path);
   EXPECT_EQ(g_Header, L"deep");
+}
+
+// A file that defines one entity of size characters and uses it count times between
+// open and close.
+std::string Expanding(std::size_t size, std::size_t count, const std::string& open = "<Header>",
+                      const std::string& close = "</Header>") {
+  std::string xml = "<!DOCTYPE C [<!ENTITY e \"" + std::string(size, 'x') + "\">]><C>" + open;
+  for (std::size_t i = 0; i < count; ++i) xml += "&e;";
+  return xml + close + "</C>";
 }
 
 TEST_F(ConfigTest, BadFilesFailAndLeaveTheGlobalsAsTheyWere) {
   ASSERT_TRUE(Read(R"(<C><Header>good</Header><Splash><S when="start"/></Splash><Translate><T id="A">a</T></Translate></C>)"));
-  // A file that expands its entities into gigabytes is refused, not expanded.
-  std::string laughs = "<!DOCTYPE C [<!ENTITY l0 \"lol\">";
-  for (int i = 1; i <= 9; ++i) {
-    laughs += "<!ENTITY l" + std::to_string(i) + " \"";
-    for (int k = 0; k < 10; ++k) laughs += "&l" + std::to_string(i - 1) + ";";
-    laughs += "\">";
-  }
+  // Files whose entities expand into gigabytes, in text and in an attribute.
   for (const std::string& xml : {std::string(), std::string("<C><Header>unclosed</C>"),
                                  std::string("<C><Header>x</Header></C><Second/>"), std::string("\x89PNG\r\n\x1a\n"),
                                  std::string("<?xml version=\"1.0\"?><!-- no element -->"),
-                                 laughs + "]><C><Header>&l9;</Header></C>"}) {
+                                 Expanding(50000, 50000), Expanding(50000, 50000, "<Header a=\"", "\"/>"),
+                                 Expanding(4096, kConfigMaxText / 4096, "<Header>", "y</Header>")}) {
     EXPECT_FALSE(Read(xml, "bad.xml")) << xml.substr(0, 60);
   }
-  EXPECT_FALSE(ReadConfig(Wide(folder.File("missing.xml"))));
-  EXPECT_FALSE(ReadConfig(Wide(folder.Path())));  // a folder, not a file
+  // Missing, a folder, a FIFO (at once, though no one writes to it).
+  ASSERT_EQ(::mkfifo(folder.File("fifo.xml").c_str(), 0600), 0);
+  for (const std::string& path : {folder.File("missing.xml"), folder.Path(), folder.File("fifo.xml")}) {
+    EXPECT_FALSE(ReadConfig(Wide(path))) << path;
+  }
   EXPECT_EQ(std::tuple(g_Header, CountSplashes(kSplashAtStart), LookupText(L"A", 0)), std::tuple(L"good", 1u, L"a"));
+  // Text of exactly the bound is still read.
+  ASSERT_TRUE(Read(Expanding(4096, kConfigMaxText / 4096)));
+  EXPECT_EQ(g_Header.size(), kConfigMaxText);
 }
 
-// A loopback listener that counts connections and closes each at once, so a parser
-// that reaches out fails fast instead of waiting for an answer.
-struct LoopbackListener {
-  LoopbackListener() : fd(::socket(AF_INET, SOCK_STREAM, 0)) {
-    sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
-    socklen_t length = sizeof address;
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), length);
-    ::listen(fd, 8);
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    port = ntohs(address.sin_port);
-    acceptor = std::thread([this] {
-      for (int client; (client = ::accept(fd, nullptr, nullptr)) >= 0; ::close(client)) ++connections;
-    });
+// Nothing outside the file is read, whatever names it: each reference reads as empty.
+TEST_F(ConfigTest, ExternalDtdsAndEntitiesAreNeverRead) {
+  WriteText(folder.File("outside.txt"), "outside");
+  WriteText(folder.File("outside.dtd"), "<!ENTITY x \"outside\">");
+  const std::string entity = "<!DOCTYPE C [<!ENTITY x SYSTEM \"", file = folder.File("outside.txt");
+  for (const std::string& doctype :
+       {entity + "file://" + file + "\">]>", entity + file + "\">]>", entity + "outside.txt\">]>",
+        entity + "http://127.0.0.1:1/x\">]>", std::string("<!DOCTYPE C SYSTEM \"outside.dtd\">"),
+        std::string("<!DOCTYPE C SYSTEM \"http://127.0.0.1:1/c.dtd\">"),
+        std::string("<!DOCTYPE C [<!ENTITY % p SYSTEM \"outside.dtd\"> %p;]>")}) {
+    ASSERT_TRUE(Read(doctype + "<C><Header>[&x;]</Header></C>")) << doctype;
+    EXPECT_EQ(g_Header, L"[]") << doctype;
   }
-  ~LoopbackListener() {
-    ::shutdown(fd, SHUT_RDWR);  // wakes the blocked accept
-    acceptor.join();
-    ::close(fd);
-  }
-  std::string Url(const std::string& file) const { return "http://127.0.0.1:" + std::to_string(port) + "/" + file; }
-
-  const int fd;
-  int port = 0;
-  std::atomic<int> connections{0};
-  std::thread acceptor;
-};
-
-TEST_F(ConfigTest, ExternalDtdsAndEntitiesAreReadOnlyFromLocalFiles) {
-  LoopbackListener server;
-  ASSERT_TRUE(Read("<!DOCTYPE C SYSTEM \"" + server.Url("config.dtd") + "\">\n<C><Header>remote dtd</Header></C>"));
-  EXPECT_EQ(g_Header, L"remote dtd");
-  ASSERT_TRUE(Read("<!DOCTYPE C [<!ENTITY far SYSTEM \"" + server.Url("far.txt") + "\">]><C><Header>[&far;]</Header></C>"));
-  EXPECT_EQ(g_Header, L"[]");
-  EXPECT_EQ(server.connections, 0);
-
-  WriteText(folder.File("local.dtd"), "<!ENTITY near \"from the local DTD\">");
-  WriteText(folder.File("near.txt"), "from a local file");
-  ASSERT_TRUE(Read("<!DOCTYPE C SYSTEM \"local.dtd\" [<!ENTITY file SYSTEM \"file://" + folder.File("near.txt") +
-                   "\">]>\n<C><Header>&near;, &file;</Header></C>"));
-  EXPECT_EQ(g_Header, L"from the local DTD, from a local file");
 }
 
 }  // namespace
+
+// Xerces 3.2 leaks a few bytes for every document whose DOCTYPE names an external subset
+// (allocated in XMLScanner::scanProlog and never freed, with or without validation or
+// an entity resolver). LeakSanitizer takes this list when the tests run under it.
+extern "C" __attribute__((used, visibility("default"))) const char* __lsan_default_suppressions() {
+  return "leak:xercesc_3_2::XMLScanner::scanProlog\n";
+}

@@ -1,49 +1,57 @@
-// Helpers of the foundation tests: a temporary folder, an environment variable set for
-// a while, whole-file reads and writes.
+// Helpers of the foundation tests: an environment variable set for a while, whole-file
+// reads and writes.
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <random>
 #include <string>
 #include <vector>
+
+#include "platform/win32/strings.h"
+#include "tests/support/TempFolder.h"
 
 namespace foundation_test {
 
 using Bytes = std::vector<std::uint8_t>;
-
-// A fresh folder under the system's temporary folder, removed with everything in it.
-class TempFolder {
- public:
-  TempFolder();
-  ~TempFolder();
-  TempFolder(const TempFolder&) = delete;
-  const std::string& Path() const { return path; }
-  std::string File(const std::string& name) const { return path + "/" + name; }
-
- private:
-  std::string path;
-};
+using testsupport::TempFolder;
 
 // Sets (or, with null, unsets) an environment variable for the life of the object.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value);
-  ~ScopedEnv();
-  ScopedEnv(const ScopedEnv&) = delete;
-
- private:
-  std::string name, oldValue;
-  bool hadValue;
+struct ScopedEnv {
+  ScopedEnv(const char* name, const char* value)
+      : name(name), old(std::getenv(name) ? std::optional<std::string>(std::getenv(name)) : std::nullopt) {
+    value != nullptr ? ::setenv(name, value, 1) : ::unsetenv(name);
+  }
+  ~ScopedEnv() { old ? ::setenv(name.c_str(), old->c_str(), 1) : ::unsetenv(name.c_str()); }
+  const std::string name;
+  const std::optional<std::string> old;
 };
 
-Bytes ReadBytes(const std::string& path);
-void WriteBytes(const std::string& path, const Bytes& bytes);
-inline void WriteText(const std::string& path, const std::string& text) {
-  WriteBytes(path, Bytes(text.begin(), text.end()));
+inline Bytes ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
-std::wstring Wide(const std::string& utf8);
+inline void WriteBytes(const std::string& path, const Bytes& bytes) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(bytes.data()),
+                                                                 static_cast<std::streamsize>(bytes.size()));
+}
+inline void WriteText(const std::string& path, const std::string& text) { WriteBytes(path, Bytes(text.begin(), text.end())); }
+inline std::wstring Wide(const std::string& utf8) { return layer::Utf8ToWide(utf8); }
 // The UTF-16 little-endian bytes of a text, as the log writes it.
-Bytes Utf16Le(const std::wstring& text);
+inline Bytes Utf16Le(const std::wstring& text) {
+  Bytes bytes;
+  for (wchar_t unit : text) bytes.insert(bytes.end(), {std::uint8_t(unit & 0xFF), std::uint8_t(unit >> 8)});
+  return bytes;
+}
 // size bytes from a generator seeded with seed.
-Bytes PatternBytes(std::size_t size, std::uint32_t seed);
+inline Bytes PatternBytes(std::size_t size, std::uint32_t seed) {
+  std::mt19937 random(seed);
+  Bytes bytes(size);
+  for (auto& byte : bytes) byte = static_cast<std::uint8_t>(random());
+  return bytes;
+}
 
 }  // namespace foundation_test

@@ -2,12 +2,14 @@
 // must step around the program's deliberate endings: a probe that ended the process
 // at "Incorrect resource pointer" or "Symbol redefinition" would stop every fuzz run
 // at the first such input, and one that missed a write outside the handheld's fs/
-// would let the fault through.
+// would let the fault through. Small sweeps also run the pack reader against its
+// second reading on the shapes that matter most (under the sanitizers in CI).
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -54,11 +56,24 @@ TEST(PackProbe, StepsAroundEntriesTheProgramRefusesToServe) {
   EXPECT_EQ(fuzzprobe::ProbePackImage(beyondFile), "");
   EXPECT_EQ(fuzzprobe::ProbePackFile(beyondFile), "");
 
-  // Names without their 0 byte at the end of the file, and a file shorter than a header.
-  Bytes cut = PlainPack(entries);
-  cut.resize(RecordAt(entries, 2) + 10);
-  EXPECT_EQ(fuzzprobe::ProbePackImage(cut), "");
-  EXPECT_EQ(fuzzprobe::ProbePackImage(Text("QPAK short")), "");
+  // Cut anywhere: names without their 0 byte at the end, a file shorter than a header.
+  const Bytes whole = PlainPack(entries);
+  for (std::size_t cut : {whole.size(), whole.size() - 1, whole.size() - 7, RecordAt(entries, 2) + 10, std::size_t{36},
+                          std::size_t{10}}) {
+    EXPECT_EQ(fuzzprobe::ProbePackImage(Bytes(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(cut))), "")
+        << cut;
+  }
+}
+
+// Random pack files around the header and the first blocks, and past a whole pad period
+// (128 blocks) with every tail length the batch paths must leave alone.
+TEST(PackProbe, PackFilesOfEveryLengthReadAsThePlainReading) {
+  std::mt19937 random(7);
+  for (std::size_t size = 0; size <= 20 + 8 * 131; size = size == 80 ? 20 + 8 * 130 : size + 1) {
+    Bytes file(size);
+    for (auto& byte : file) byte = static_cast<std::uint8_t>(random());
+    EXPECT_EQ(fuzzprobe::ProbePackFile(file), "") << size;
+  }
 }
 
 TEST(FontProbe, StepsAroundTheFontsEndingsAndMeasuresWhatItLoads) {
@@ -94,15 +109,12 @@ class DevicePathProbe : public testing::Test {
     for (wchar_t unit : path) bytes.insert(bytes.end(), {std::uint8_t(unit & 0xFF), std::uint8_t(unit >> 8)});
     return bytes;
   }
-  static std::string Read(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
 };
 
 TEST_F(DevicePathProbe, SeesEveryChangeBesideFs) {
   ASSERT_EQ(sandbox.Damage(), "");
-  const std::string sentinel = Read(besideFs);
+  std::ifstream in(besideFs, std::ios::binary);
+  const std::string sentinel((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   std::ofstream(besideFs, std::ios::trunc) << "overwritten";
   EXPECT_NE(sandbox.Damage(), "");
   std::ofstream(besideFs, std::ios::trunc) << sentinel;
@@ -123,13 +135,11 @@ TEST_F(DevicePathProbe, PathsThatTryToLeaveFsStayInside) {
   for (const std::wstring& path :
        {std::wstring(L"\\..\\outside.txt"), std::wstring(L"\\escape\\keep.txt"), std::wstring(L"\\escape.txt"),
         std::wstring(L"\\Storage Card\\up\\outside.txt"), std::wstring(L"\\Program Files/../../outside.txt"),
-        std::wstring(L"\\escape.txt") + L'\0' + L"\\escape\\keep.txt", std::wstring(L"C:\\outside.txt")}) {
+        std::wstring(L"\\escape.txt") + L'\0' + L"\\escape\\keep.txt", std::wstring(L"C:\\outside.txt"),
+        // An ordinary path is written and removed again inside fs/ without complaint.
+        std::wstring(L"\\Program Files\\game.exe") + L'\0' + L"\\Windows\\Start Menu\\Programs\\game.lnk"}) {
     EXPECT_EQ(fuzzprobe::ProbeDevicePath(Utf16(path)), "");
   }
-  // An ordinary path is written and removed again inside fs/ without complaint.
-  EXPECT_EQ(fuzzprobe::ProbeDevicePath(Utf16(std::wstring(L"\\Program Files\\game.exe") + L'\0' +
-                                              L"\\Windows\\Start Menu\\Programs\\game.lnk")),
-            "");
 }
 
 }  // namespace

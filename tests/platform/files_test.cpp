@@ -1,0 +1,37 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <fstream>
+#include <string>
+
+#include "platform/win32/files.h"
+#include "platform/win32/strings.h"
+#include "tests/support/TempFolder.h"
+
+namespace {
+
+// Only a regular file opens; anything else fails at once, as an unreadable file does,
+// though a FIFO with no writer (or no reader) would otherwise wait for ever.
+TEST(LayerFiles, OnlyRegularFilesOpenAndNothingBlocks) {
+  testsupport::TempFolder folder("quellor-files");
+  std::ofstream(folder.File("plain.txt")) << "plain";
+  ASSERT_EQ(::mkfifo(folder.File("fifo").c_str(), 0600), 0);
+  const std::pair<std::string, bool> cases[] = {
+      {folder.File("plain.txt"), true}, {folder.File("fifo"), false}, {folder.Path(), false},
+      {"/dev/zero", false}, {folder.File("missing"), false}};
+  for (const auto& [path, opens] : cases) {
+    for (DWORD access : {GENERIC_READ, GENERIC_WRITE}) {
+      HANDLE file = CreateFileW(layer::Utf8ToWide(path).c_str(), access, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+      EXPECT_EQ(IsUsableHandle(file), opens) << path << " access " << access;
+      if (!opens) continue;
+      char text[8] = {};
+      DWORD read = 0;
+      EXPECT_EQ(ReadFile(file, text, sizeof text, &read, nullptr), access == GENERIC_READ);
+      EXPECT_EQ(std::string(text, read), access == GENERIC_READ ? "plain" : "");
+      CloseHandle(file);
+    }
+  }
+}
+
+}  // namespace
