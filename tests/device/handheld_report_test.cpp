@@ -3,7 +3,7 @@
 
 #include <sstream>
 
-#include "tests/device/HandheldTestKit.h"
+#include "tests/device/DeviceKit.h"
 #include "tools/handheldview/HandheldReport.h"
 
 namespace devtest {

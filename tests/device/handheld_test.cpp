@@ -5,12 +5,14 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <map>
 
 #include "platform/rapi2/handheld_profile.h"
 #include "platform/rapi2/rapi2.h"
 #include "platform/testkit/clock.h"
 #include "platform/win32/threads.h"
-#include "tests/device/HandheldTestKit.h"
+#include "tests/device/DeviceKit.h"
 
 namespace devtest {
 namespace {
@@ -24,18 +26,36 @@ DWORD FreeBytes(IRAPISession* session, const wchar_t* folder) {
   return static_cast<DWORD>(free.QuadPart);
 }
 
+// Opens a device file, writes the bytes (if any) and closes it.
+bool Write(IRAPISession* session, const wchar_t* path, DWORD creation, const std::string& bytes) {
+  HANDLE file = session->CeCreateFile(path, GENERIC_WRITE, 0, nullptr, creation, 0, nullptr);
+  DWORD written = 0;
+  bool ok = bytes.empty() || session->CeWriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                                                  nullptr);
+  return session->CeCloseHandle(file) && ok;
+}
+
+// Every entry under a folder (not following links): path -> content, or "dir".
+std::map<std::string, std::string> Snapshot(const std::string& folder) {
+  std::map<std::string, std::string> entries;
+  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+    std::ifstream in(entry.path());
+    std::string text = "dir";
+    if (!entry.is_directory()) text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    entries[fs::relative(entry.path(), folder).string()] = text;
+  }
+  return entries;
+}
+
 TEST(EmulatedHandheld, PathsNeverLeaveTheHandheldFolder) {
   TempHandheld handheld;
   RapiSession rapi;
   ASSERT_EQ(rapi.started, S_OK);
   std::ofstream(handheld.folder() + "/outside.txt") << "secret";
-  fs::create_directories(handheld.folder() + "/elsewhere");
-  fs::create_symlink(handheld.folder() + "/elsewhere", handheld.HostPath("\\link"));
   handheld.MakeFolder("\\a");
-
   const std::wstring escapes[] = {
       L"\\..\\outside.txt", L"\\a\\..\\..\\outside.txt", L"\\.\\outside.txt", L"C:\\outside.txt",
-      L"\\a/../../outside.txt", L"/outside.txt", L"outside.txt", L"\\a:..\\x", L"\\link\\x.txt",
+      L"\\a/../../outside.txt", L"/outside.txt", L"outside.txt", L"\\a:..\\x",
       std::wstring(L"\\a") + wchar_t(0x1005C) + L"..",  // a unit beyond UTF-16 folding onto "\"
       std::wstring(L"\\a") + wchar_t(0x10000) + L"x",   // ... and onto NUL
       L"\\" + std::wstring(300, L'x'),
@@ -51,18 +71,51 @@ TEST(EmulatedHandheld, PathsNeverLeaveTheHandheldFolder) {
   DWORD count = 0;
   CE_FIND_DATA* found = nullptr;
   EXPECT_FALSE(rapi.session->CeFindAllFiles(L"\\..\\*.*", FAF_NAME, &count, &found));
-  EXPECT_FALSE(rapi.session->CeFindAllFiles(L"\\link\\*.*", FAF_NAME, &count, &found));
-  // The symbolic link is not even listed.
-  ASSERT_TRUE(rapi.session->CeFindAllFiles(L"\\*.*", FAF_NAME, &count, &found));
-  ASSERT_EQ(count, 2u);  // "a" and the programs folder's "Windows"
-  EXPECT_STREQ(found[0].cFileName, L"a");
-  rapi.session->CeRapiFreeBuffer(found);
-
-  std::string secret;
-  std::ifstream(handheld.folder() + "/outside.txt") >> secret;
-  EXPECT_EQ(secret, "secret");
-  EXPECT_TRUE(fs::is_empty(handheld.folder() + "/elsewhere"));
+  EXPECT_EQ(Snapshot(handheld.folder()).at("outside.txt"), "secret");
   EXPECT_FALSE(fs::exists(handheld.folder() + "/outside.txtd"));
+}
+
+// Links of every kind, as a hand-edited handheld folder might hold them: the device
+// neither reads nor writes through them, and an fs/ that is a link means no handheld.
+TEST(EmulatedHandheld, NoLinkLeadsADevicePathOutOfTheFolder) {
+  using Make = void (*)(const TempHandheld&, const std::string& outside);
+  const struct { const char* kind; Make make; const wchar_t* path; bool refused; } rows[] = {
+      {"symbolic link at the root", [](const TempHandheld& h, const std::string& out) {
+         fs::create_directory_symlink(out, h.HostPath("\\link")); }, L"\\link\\secret.txt", false},
+      {"symbolic link one level down", [](const TempHandheld& h, const std::string& out) {
+         h.MakeFolder("\\a");
+         fs::create_directory_symlink(out, h.HostPath("\\a\\link")); }, L"\\a\\link\\secret.txt", false},
+      {"symbolic link as the file", [](const TempHandheld& h, const std::string& out) {
+         h.MakeFolder("\\a");
+         fs::create_symlink(out + "/secret.txt", h.HostPath("\\a\\secret.txt")); }, L"\\a\\secret.txt", false},
+      {"hard link as the file", [](const TempHandheld& h, const std::string& out) {
+         h.MakeFolder("\\a");
+         fs::create_hard_link(out + "/secret.txt", h.HostPath("\\a\\secret.txt")); }, L"\\a\\secret.txt", false},
+      {"fs/ itself", [](const TempHandheld& h, const std::string& out) {
+         fs::create_directory_symlink(out, h.folder() + "/fs"); }, L"\\secret.txt", true}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.kind);
+    testsupport::TempFolder outside("outside");
+    std::ofstream(outside.File("secret.txt")) << "secret";
+    TempHandheld handheld;
+    if (!row.refused) handheld.MakeFolder("\\");
+    row.make(handheld, outside.Path());
+    testing::internal::CaptureStderr();
+    {
+      RapiSession rapi;
+      ASSERT_EQ(rapi.started == S_OK, !row.refused);
+      if (!row.refused) {
+        Write(rapi.session, row.path, OPEN_EXISTING, "in place");
+        Write(rapi.session, row.path, CREATE_ALWAYS, "replaced");
+        rapi.session->CeDeleteFile(row.path);
+        rapi.session->CeCreateDirectory((std::wstring(row.path) + L"d").c_str(), nullptr);
+      }
+    }
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(said, row.refused ? "rapi2: " + handheld.folder() + "/fs: not a real folder (a link or a file), so "
+                                  "every write would land elsewhere\n" : "");
+    EXPECT_EQ(Snapshot(outside.Path()), (std::map<std::string, std::string>{{"secret.txt", "secret"}}));
+  }
 }
 
 TEST(EmulatedHandheld, NamesCompareWithoutRegardToCase) {
@@ -73,28 +126,40 @@ TEST(EmulatedHandheld, NamesCompareWithoutRegardToCase) {
   ASSERT_TRUE(rapi.WriteFile(L"\\ИГРЫ\\Saga.TXT", "one"));
   ASSERT_TRUE(rapi.WriteFile(L"\\игры\\saga.txt", "two"));  // replaces, keeps the first spelling
   EXPECT_EQ(handheld.Tree(), With({{"\\Игры\\", ""}, {"\\Игры\\Saga.TXT", "two"}}));
-  EXPECT_TRUE(rapi.session->CeDeleteFile(L"\\игры\\SAGA.txt"));
 }
 
-TEST(EmulatedHandheld, FreeSpaceShrinksAsFilesGrowAndAFullWriteLeavesNoFile) {
+// Free space is what the volume holds minus what its files hold, through every kind of
+// change; files put in the folder by hand count from the next session on.
+TEST(EmulatedHandheld, FreeSpaceStaysExactThroughWritesTruncationOverwriteAndDeletion) {
   TempHandheld handheld({{"main_memory", {{"total", 1000}, {"reserved", 100}}},
                          {"cards", {{{"name", "Storage Card"}, {"total", 500}}}}});
   handheld.Put("\\preloaded.bin", std::string(50, 'p'));
   RapiSession rapi;
-  EXPECT_EQ(FreeBytes(rapi.session, L"\\"), 850u);
-  ASSERT_TRUE(rapi.WriteFile(L"\\a.bin", std::string(600, 'a')));
-  EXPECT_EQ(FreeBytes(rapi.session, L"\\Program Files"), 250u);  // any folder of the volume, even a new one
-  EXPECT_EQ(FreeBytes(rapi.session, L"\\Storage Card"), 500u);      // cards count on their own
-
-  EXPECT_FALSE(rapi.WriteFile(L"\\b.bin", std::string(251, 'b')));
-  EXPECT_FALSE(fs::exists(handheld.HostPath("\\b.bin")));
-  ASSERT_TRUE(rapi.WriteFile(L"\\b.bin", std::string(250, 'b')));
-  EXPECT_EQ(FreeBytes(rapi.session, L"\\"), 0u);
-  // Replacing a file gives its room back first.
-  ASSERT_TRUE(rapi.WriteFile(L"\\a.bin", std::string(600, 'c')));
-  ASSERT_TRUE(rapi.WriteFile(L"\\Storage Card\\c.bin", std::string(500, 'c')));
-  EXPECT_EQ(FreeBytes(rapi.session, L"\\Storage Card\\x"), 0u);
-  EXPECT_EQ(FreeBytes(rapi.session, L"\\Missing Card"), 0u);  // a root folder of main memory
+  IRAPISession* s = rapi.session;
+  std::wstring shortcut = L"\\s.lnk", target = L"\\t";  // kept as "2#\t": 4 bytes
+  const struct { const char* step; std::function<bool()> change; bool ok; DWORD mainFree, cardFree; } steps[] = {
+      {"attached", [] { return true; }, true, 850, 500},
+      {"new file", [&] { return Write(s, L"\\a.bin", CREATE_NEW, std::string(600, 'a')); }, true, 250, 500},
+      {"a byte too many", [&] { return Write(s, L"\\b.bin", CREATE_ALWAYS, std::string(251, 'b')); }, false, 250, 500},
+      {"exactly the room", [&] { return Write(s, L"\\b.bin", CREATE_ALWAYS, std::string(250, 'b')); }, true, 0, 500},
+      {"replaced, room first", [&] { return Write(s, L"\\a.bin", CREATE_ALWAYS, std::string(600, 'c')); }, true, 0, 500},
+      {"overwritten smaller", [&] { return Write(s, L"\\A.bin", CREATE_ALWAYS, std::string(100, 'd')); }, true, 500, 500},
+      {"truncated", [&] { return Write(s, L"\\b.bin", TRUNCATE_EXISTING, ""); }, true, 750, 500},
+      {"grown in place", [&] { return Write(s, L"\\preloaded.bin", OPEN_EXISTING, std::string(60, 'q')); }, true, 740, 500},
+      {"deleted", [&] { return s->CeDeleteFile(L"\\a.bin") != 0; }, true, 840, 500},
+      {"shortcut", [&] { return s->CeSHCreateShortcut(shortcut.data(), target.data()) != 0; }, true, 836, 500},
+      {"card filled", [&] { return Write(s, L"\\Storage Card\\c.bin", CREATE_NEW, std::string(500, 'c')); }, true, 836, 0}};
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.step);
+    EXPECT_EQ(step.change(), step.ok);
+    EXPECT_EQ(FreeBytes(s, L"\\Program Files"), step.mainFree);  // any folder of the volume, even a new one
+    EXPECT_EQ(FreeBytes(s, L"\\Storage Card\\x"), step.cardFree);
+  }
+  EXPECT_EQ(handheld.Tree(), With({{"\\preloaded.bin", std::string(60, 'q')}, {"\\b.bin", ""}, {"\\s.lnk", "2#\\t"},
+                                   {"\\Storage Card\\", ""}, {"\\Storage Card\\c.bin", std::string(500, 'c')}}));
+  handheld.Put("\\by hand.bin", std::string(36, 'h'));
+  EXPECT_EQ(FreeBytes(s, L"\\"), 836u);
+  EXPECT_EQ(FreeBytes(RapiSession().session, L"\\Missing Card"), 800u);  // a root folder of main memory
 }
 
 TEST(EmulatedHandheld, FoldersFilesAndHandlesBehaveAsOnTheDevice) {

@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include "installer/DeviceLink.h"
+#include "tests/support/TempFolder.h"
 
 namespace devtest {
 
@@ -24,19 +25,21 @@ class TempHandheld {
   TempHandheld(const TempHandheld&) = delete;
   TempHandheld& operator=(const TempHandheld&) = delete;
 
-  const std::string& folder() const { return folder_; }
+  const std::string& folder() const { return folder_.Path(); }
   void WriteProfile(const json& profile) const;
   void WriteRegistry(const json& registry) const;
   // registry.json as written by the layer; an empty object when there is none.
   json Registry() const;
-  // Device paths are UTF-8 with "\" ("\\Program Files\\a.txt").
+  // Device paths are UTF-8 with "\" ("\\Program Files\\a.txt"); one ending in "\" is a folder.
   void Put(const std::string& devicePath, const std::string& content) const;
   void MakeFolder(const std::string& devicePath) const;
   std::string HostPath(const std::string& devicePath) const;
+  // The link goes down after that many more session calls.
+  void DropLinkAfterCalls(int calls) const;
   devtest::Tree Tree() const;
 
  private:
-  std::string folder_;
+  testsupport::TempFolder folder_{"handheld"};
 };
 
 // A PC folder holding the payload "Inst\..." with a distinct text in every file; it
@@ -45,10 +48,9 @@ class TempPayload {
  public:
   TempPayload();
   ~TempPayload();
-  const std::string& folder() const { return folder_; }
 
  private:
-  std::string folder_;
+  testsupport::TempFolder folder_{"payload"};
   std::string previous_;
 };
 

@@ -5,7 +5,7 @@
 #include <fstream>
 
 #include "installer/DeviceLink.h"
-#include "tests/device/HandheldTestKit.h"
+#include "tests/device/DeviceKit.h"
 
 namespace devtest {
 namespace {
@@ -15,16 +15,20 @@ struct Link : CDeviceLink {
   ~Link() { ReleaseLink(*this); }
 };
 
-json Qvga(std::uint64_t mainFree, std::uint64_t cardFree = 0) {
-  json profile = {{"screen", {{"width", 320}, {"height", 240}}}, {"main_memory", {{"total", mainFree}, {"reserved", 0}}}};
-  if (cardFree) profile["cards"] = {{{"name", "Storage Card"}, {"total", cardFree}}};
+json Device(int width, int height, std::uint64_t mainFree, std::uint64_t cardFree = 0,
+            const std::string& card = "Storage Card") {
+  json profile = {{"screen", {{"width", width}, {"height", height}}},
+                  {"main_memory", {{"total", mainFree}, {"reserved", 0}}}};
+  if (cardFree) profile["cards"] = {{{"name", card}, {"total", cardFree}}};
   return profile;
 }
 
+// Each boundary on both sides: the rules are tested in order, VGA first.
 TEST(ScreenClass, FollowsTheScreenSizeAndDecidesTheSpaceNeeded) {
   const struct { int width, height; ScreenClass expected; } screens[] = {
-      {640, 480, ScreenVga}, {480, 640, ScreenVga},   {800, 480, ScreenVga},      {639, 480, ScreenQvga},
-      {320, 240, ScreenQvga}, {240, 320, ScreenOther}, {-640, -480, ScreenOther}};
+      {640, 480, ScreenVga},  {639, 480, ScreenQvga},  {640, 479, ScreenQvga},  {480, 640, ScreenVga},
+      {479, 640, ScreenQvga}, {480, 639, ScreenQvga},  {800, 480, ScreenVga},   {320, 240, ScreenQvga},
+      {319, 240, ScreenOther}, {320, 239, ScreenOther}, {240, 320, ScreenOther}, {-640, -480, ScreenOther}};
   for (const auto& s : screens) EXPECT_EQ(ClassifyScreen(s.width, s.height), s.expected) << s.width << "x" << s.height;
   EXPECT_EQ(SpaceNeeded(ScreenVga), 5242880u);
   EXPECT_EQ(SpaceNeeded(ScreenQvga), 3145728u);
@@ -62,7 +66,10 @@ TEST(DeviceLinkConnect, WithoutDeviceOrDesktopNothingIsConnected) {
     EXPECT_EQ(link.session, nullptr);
     EXPECT_EQ(link.lastResult, S_FALSE);
     EXPECT_EQ(link.ListStorage(), std::vector<std::wstring>{L""});
-    EXPECT_FALSE(link.CheckFreeSpace() || link.IsGameInstalled() || link.InstallGame() || link.RemoveGame());
+    EXPECT_FALSE(link.CheckFreeSpace());
+    EXPECT_FALSE(link.IsGameInstalled());
+    EXPECT_FALSE(link.InstallGame());
+    EXPECT_FALSE(link.RemoveGame());
   }
   TempHandheld handheld(json{{"faults", {{"no_desktop", true}}}});
   Link link;
@@ -70,7 +77,6 @@ TEST(DeviceLinkConnect, WithoutDeviceOrDesktopNothingIsConnected) {
   EXPECT_EQ(link.lastResult, REGDB_E_CLASSNOTREG);
   link.Connect();
   EXPECT_FALSE(link.connected);
-  EXPECT_EQ(link.GetDeviceName(), L"");
 }
 
 TEST(DeviceLinkStorage, ListsCardsInTheDevicesOrderAndOnlyCards) {
@@ -83,16 +89,20 @@ TEST(DeviceLinkStorage, ListsCardsInTheDevicesOrderAndOnlyCards) {
   EXPECT_EQ(link.ListStorage(), std::vector<std::wstring>{L""});
 }
 
-// Main memory needs the build's space plus its reserve; a card the build's space and
-// main memory the reserve; files already on the device count against the room.
+// Main memory needs the build's space plus its 1 MiB reserve; a card the build's space
+// and main memory the reserve. Every limit is pinned one byte either side.
 TEST(DeviceLinkFreeSpace, EachLocationNeedsTheBuildsSpaceAndMainMemoryItsReserve) {
-  const json generic = {{"screen", {{"width", 240}, {"height", 320}}},
-                        {"main_memory", {{"total", 9437184}, {"reserved", 0}}}};
+  const std::string card244(244, 'c'), card245(245, 'c');  // "\<card>\Program Files": 259, 260
   const struct { json profile; int storage; bool room; } cases[] = {
-      {Qvga(4194304), 0, true},  {Qvga(4194303), 0, false}, {generic, 0, true},  // 8 MiB for the generic build
-      {Qvga(1048576, 3145728), 1, true}, {Qvga(1048575, 1u << 30), 1, false}, {Qvga(1048576, 3145727), 1, false},
-      {Qvga(1u << 30, 1u << 30), 2, false},  // a card that is no longer there
-      {Qvga(1u << 30, 1u << 30), -1, false}};
+      {Device(320, 240, 4194304), 0, true},         {Device(320, 240, 4194303), 0, false},
+      {Device(640, 480, 6291456), 0, true},         {Device(640, 480, 6291455), 0, false},
+      {Device(240, 320, 9437184), 0, true},         {Device(240, 320, 9437183), 0, false},
+      {Device(320, 240, 1048576, 3145728), 1, true}, {Device(320, 240, 1048575, 1u << 30), 1, false},
+      {Device(320, 240, 1048576, 3145727), 1, false},
+      {Device(320, 240, 1u << 30, 1u << 30), 2, false},  // beyond the storage list
+      {Device(320, 240, 1u << 30, 1u << 30), -1, false},
+      {Device(320, 240, 1u << 30, 1u << 30, card244), 1, true},
+      {Device(320, 240, 1u << 30, 1u << 30, card245), 1, false}};
   TempHandheld handheld;
   Link link;
   for (const auto& c : cases) {
@@ -101,8 +111,8 @@ TEST(DeviceLinkFreeSpace, EachLocationNeedsTheBuildsSpaceAndMainMemoryItsReserve
     link.storageIndex = c.storage;
     EXPECT_EQ(link.CheckFreeSpace(), c.room) << c.profile << " at " << c.storage;
   }
-  handheld.WriteProfile(Qvga(4194305));
-  handheld.Put("\\x", "ab");
+  handheld.WriteProfile(Device(320, 240, 4194305));
+  handheld.Put("\\x", "ab");  // files on the device count against the room
   link.storageIndex = 0;
   EXPECT_FALSE(link.CheckFreeSpace());
 }

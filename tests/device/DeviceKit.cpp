@@ -1,13 +1,12 @@
-#include "tests/device/HandheldTestKit.h"
+#include "tests/device/DeviceKit.h"
 
 #include <stdlib.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <stdexcept>
 
+#include "platform/rapi2/handheld.h"
 #include "platform/win32/strings.h"
 
 namespace devtest {
@@ -15,12 +14,6 @@ namespace devtest {
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string MakeTempFolder(const char* prefix) {
-  std::string pattern = (fs::temp_directory_path() / (std::string(prefix) + "-XXXXXX")).string();
-  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  return pattern;
-}
 
 void WriteText(const std::string& path, const std::string& text) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -36,50 +29,49 @@ std::string ReadText(const fs::path& path) {
 
 }  // namespace
 
-TempHandheld::TempHandheld(const json& profile) : folder_(MakeTempFolder("handheld")) {
+TempHandheld::TempHandheld(const json& profile) {
   WriteProfile(profile);
-  ::setenv("RAPI_HANDHELD", folder_.c_str(), 1);
+  ::setenv("RAPI_HANDHELD", folder().c_str(), 1);
 }
 
-TempHandheld::~TempHandheld() {
-  ::unsetenv("RAPI_HANDHELD");
-  std::error_code ignored;
-  fs::remove_all(folder_, ignored);
-}
+TempHandheld::~TempHandheld() { ::unsetenv("RAPI_HANDHELD"); }
 
 void TempHandheld::WriteProfile(const json& profile) const {
   // Through a rename, as an editor would save it, so the layer sees a new file.
-  WriteText(folder_ + "/profile.json.new", profile.dump(2));
-  fs::rename(folder_ + "/profile.json.new", folder_ + "/profile.json");
+  WriteText(folder() + "/profile.json.new", profile.dump(2));
+  fs::rename(folder() + "/profile.json.new", folder() + "/profile.json");
 }
 
 void TempHandheld::WriteRegistry(const json& registry) const {
-  WriteText(folder_ + "/registry.json.new", registry.dump(2));
-  fs::rename(folder_ + "/registry.json.new", folder_ + "/registry.json");
+  WriteText(folder() + "/registry.json.new", registry.dump(2));
+  fs::rename(folder() + "/registry.json.new", folder() + "/registry.json");
 }
 
 json TempHandheld::Registry() const {
-  if (!fs::exists(folder_ + "/registry.json")) return json::object();
-  return json::parse(ReadText(folder_ + "/registry.json"));
+  if (!fs::exists(folder() + "/registry.json")) return json::object();
+  return json::parse(ReadText(folder() + "/registry.json"));
 }
 
 std::string TempHandheld::HostPath(const std::string& devicePath) const {
-  std::string host = folder_ + "/fs";
+  std::string host = folder() + "/fs";
   for (char c : devicePath) host += c == '\\' ? '/' : c;
   return host;
 }
 
 void TempHandheld::Put(const std::string& devicePath, const std::string& content) const {
+  if (devicePath.back() == '\\') return MakeFolder(devicePath);
   fs::path host = HostPath(devicePath);
   fs::create_directories(host.parent_path());
   WriteText(host.string(), content);
 }
 
+void TempHandheld::DropLinkAfterCalls(int calls) const { emu::Handheld::Attach(folder())->DropLinkAfterCalls(calls); }
+
 void TempHandheld::MakeFolder(const std::string& devicePath) const { fs::create_directories(HostPath(devicePath)); }
 
 Tree TempHandheld::Tree() const {
   devtest::Tree tree;
-  const fs::path root = folder_ + "/fs";
+  const fs::path root = folder() + "/fs";
   if (!fs::exists(root)) return tree;
   for (const auto& entry : fs::recursive_directory_iterator(root)) {
     std::string path = "\\" + fs::relative(entry.path(), root).string();
@@ -93,23 +85,18 @@ Tree TempHandheld::Tree() const {
   return tree;
 }
 
-TempPayload::TempPayload() : folder_(MakeTempFolder("payload")) {
-  fs::create_directories(folder_ + "/Inst");
-  WriteText(folder_ + "/Inst/Config.xml", kConfigText);
-  WriteText(folder_ + "/Inst/QuellorMobileVGA.exe", kVgaExeText);
-  WriteText(folder_ + "/Inst/QuellorMobileQVGA.exe", kQvgaExeText);
-  WriteText(folder_ + "/Inst/QuellorMobile.exe", kGenericExeText);
-  WriteText(folder_ + "/Inst/QMRes_VGA.dat", kVgaDataText);
-  WriteText(folder_ + "/Inst/QMRes_QVGA.dat", kQvgaDataText);
+TempPayload::TempPayload() {
+  fs::create_directories(folder_.File("Inst"));
+  for (const auto& [name, text] : {std::pair{"Config.xml", kConfigText}, {"QuellorMobileVGA.exe", kVgaExeText},
+                                   {"QuellorMobileQVGA.exe", kQvgaExeText}, {"QuellorMobile.exe", kGenericExeText},
+                                   {"QMRes_VGA.dat", kVgaDataText}, {"QMRes_QVGA.dat", kQvgaDataText}}) {
+    WriteText(folder_.File("Inst/") + name, text);
+  }
   previous_ = fs::current_path().string();
-  fs::current_path(folder_);
+  fs::current_path(folder_.Path());
 }
 
-TempPayload::~TempPayload() {
-  fs::current_path(previous_);
-  std::error_code ignored;
-  fs::remove_all(folder_, ignored);
-}
+TempPayload::~TempPayload() { fs::current_path(previous_); }
 
 Tree With(Tree entries) {
   entries.insert({{"\\Windows\\", ""}, {"\\Windows\\Start Menu\\", ""}, {"\\Windows\\Start Menu\\Programs\\", ""}});

@@ -1,0 +1,257 @@
+// Every road of an installation and a removal, played by the workers against
+// emulated handhelds; each ends by checking the device's files and registry.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+#include "installer/DeviceLink.h"
+#include "installer/InstallWorkers.h"
+#include "platform/testkit/clock.h"
+#include "platform/win32/clock_internal.h"
+#include "tests/device/DeviceKit.h"
+
+namespace devtest {
+namespace {
+
+const std::string kGameDir = "\\Program Files\\Tamblor Games\\Quellor\\";
+const std::string kCardDir = "\\Storage Card\\Program Files\\Tamblor Games\\Quellor\\";
+const std::string kPrograms = "\\Windows\\Start Menu\\Programs";
+const std::string kKey = "Software\\TamblorGames\\Quellor";
+const std::string kRu = "Сага Квеллора.lnk", kEn = "Quellor Saga Rus.lnk", kFixedRu = "Сага квеллора.lnk";
+const std::string kShortcut = std::to_string(kGameDir.size() + 19) + "#\"" + kGameDir + "QuellorMobile.exe\"";
+const json kCard = {{"cards", {{{"name", "Storage Card"}}}}};
+
+Tree Merge(Tree a, const Tree& b) {
+  a.insert(b.begin(), b.end());
+  return a;
+}
+
+// The fresh handheld with the game's folders, its configuration and executable on
+// main memory, and the given entries.
+Tree Installed(const std::string& exe, const Tree& more) {
+  return With(Merge(more, {{"\\Program Files\\", ""}, {"\\Program Files\\Tamblor Games\\", ""}, {kGameDir, ""},
+                           {kGameDir + "Config.xml", kConfigText}, {kGameDir + "QuellorMobile.exe", exe}}));
+}
+
+const Tree kCardFolders = {{"\\Storage Card\\", ""}, {"\\Storage Card\\Program Files\\", ""},
+                           {"\\Storage Card\\Program Files\\Tamblor Games\\", ""}, {kCardDir, ""}};
+const Tree kVgaData = {{kGameDir + "QMRes_VGA.dat", kVgaDataText}};
+
+json Plus(json profile, const json& more) {
+  profile.update(more);
+  return profile;
+}
+
+class InstallRoads : public testing::Test {
+ protected:
+  void SetUp() override { testkit::UseVirtualClock(true); }
+  void TearDown() override {
+    g_DeviceLink.EndSession();
+    ReleaseLink(g_DeviceLink, true);
+    g_DeviceLink.storageIndex = 0;
+    testkit::UseVirtualClock(false);
+  }
+  // As the install scene does: connect, then the worker runs (here on this thread).
+  std::int32_t Install(int storageIndex = 0) {
+    start_ = layer::NowMs();
+    g_DeviceLink.Connect();
+    g_DeviceLink.storageIndex = storageIndex;
+    InstallWorkerThread(nullptr);
+    g_DeviceLink.EndSession();
+    return g_InstallStatus;
+  }
+  std::int32_t Uninstall(const TempHandheld* dropping = nullptr, int calls = 0) {
+    g_DeviceLink.Connect();
+    if (dropping) dropping->DropLinkAfterCalls(calls);
+    UninstallWorkerThread(nullptr);
+    g_DeviceLink.EndSession();
+    return g_UninstallStatus;
+  }
+  std::uint64_t WaitedMs() const { return layer::NowMs() - start_; }
+
+  TempPayload payload_;
+  std::uint64_t start_ = 0;
+};
+
+// Each screen class gets its build and data; the data goes to the chosen location; the
+// shortcut goes under the folder the game names in SP, or the Programs folder.
+TEST_F(InstallRoads, EachScreenGetsItsBuildTheDataItsLocationAndTheShortcutItsFolder) {
+  const struct { json profile; int storage; std::uint64_t waited; Tree tree; json rp, sp; } roads[] = {
+      {{{"programs", GameProgram(0, "\\Windows")}}, 0, 0,  // the marker is there at the first question
+       Installed(kVgaExeText, Merge(kVgaData, {{"\\Windows\\Игры\\", ""}, {"\\Windows\\Игры\\" + kRu, kShortcut}})),
+       Sz(kGameDir), Sz("\\Windows")},
+      {Plus(kCard, {{"screen", {{"width", 320}, {"height", 240}}}, {"programs", GameProgram(4)}}), 1, 4000,
+       Installed(kQvgaExeText, Merge(kCardFolders, {{kCardDir + "QMRes_QVGA.dat", kQvgaDataText},
+                                                    {kPrograms + "\\Игры\\", ""}, {kPrograms + "\\Игры\\" + kRu, kShortcut}})),
+       Sz(kCardDir), nullptr},
+      {{{"screen", {{"width", 240}, {"height", 320}}}, {"programs", GameProgram(0)}}, 0, 0,
+       Installed(kGenericExeText, Merge(kVgaData, {{kGameDir + "QMRes_QVGA.dat", kQvgaDataText},
+                                                   {kPrograms + "\\Игры\\", ""}, {kPrograms + "\\Игры\\" + kRu, kShortcut}})),
+       Sz(kGameDir), nullptr}};
+  for (const auto& road : roads) {
+    SCOPED_TRACE(road.profile.dump());
+    TempHandheld handheld(road.profile);
+    EXPECT_EQ(Install(road.storage), WorkerDone);
+    EXPECT_EQ(WaitedMs(), road.waited);
+    EXPECT_EQ(handheld.Tree(), road.tree);
+    json values = {{"RP", road.rp}, {"KX", Dword(1)}};
+    if (!road.sp.is_null()) values["SP"] = road.sp;
+    EXPECT_EQ(handheld.Registry(), json({{kKey, values}}));
+  }
+}
+
+// The shortcut ladder under the Programs folder, then the fixed table; whatever stands
+// at a place makes that try fail. A device refusing shortcuts keeps the folders made.
+TEST_F(InstallRoads, TheShortcutTakesTheFirstPlaceThatWorksInTheSpecifiedOrder) {
+  const std::string b = kPrograms + "\\", fixed = "\\Program Files\\Start Menu\\Programs\\";
+  const struct { json profile; Tree there, made; } rows[] = {
+      {{}, {{b + "Игры\\", ""}, {b + "Игры\\" + kRu, "x"}}, {{b + "Игры\\" + kEn, kShortcut}}},         // try 2
+      {{}, {{b + "Игры", "file"}}, {{b + "Games\\", ""}, {b + "Games\\" + kRu, kShortcut}}},            // try 3
+      {{}, {{b + "Игры", "file"}, {b + "Games\\", ""}, {b + "Games\\" + kRu, "x"}},
+       {{b + "Games\\" + kEn, kShortcut}}},                                                            // try 4
+      {{}, {{b + "Игры", "file"}, {b + "Games", "file"}}, {{b + kRu, kShortcut}}},                       // try 5
+      {{}, {{b + "Игры", "file"}, {b + "Games", "file"}, {b + kRu, "x"}}, {{b + kEn, kShortcut}}},       // try 6
+      {{{"programs_folder", nullptr}}, {{b + "Игры\\", ""}}, {{b + "Игры\\" + kFixedRu, kShortcut}}},    // table 1
+      {{{"programs_folder", nullptr}}, {{b + "Games\\", ""}, {fixed, ""}},
+       {{fixed + "Игры\\", ""}, {fixed + "Games\\", ""}, {"\\Program Files\\Start Menu\\", ""},
+        {b + "Games\\" + kFixedRu, kShortcut}}},                                                          // table 2
+      {{{"programs_folder", nullptr}}, {{b + "Games\\", ""}, {b + "Games\\" + kFixedRu, "x"}},
+       {{b + "Games\\" + kEn, kShortcut}}},                                                            // table 3
+      {{{"faults", {{"shortcut_refused", true}}}}, {}, {{b + "Игры\\", ""}, {b + "Games\\", ""}}}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(&row - rows);
+    TempHandheld handheld(Plus(row.profile, {{"programs", GameProgram(0)}}));
+    for (const auto& [path, text] : row.there) handheld.Put(path, text);
+    EXPECT_EQ(Install(), WorkerDone);
+    EXPECT_EQ(handheld.Tree(), Installed(kVgaExeText, Merge(kVgaData, Merge(row.there, row.made))));
+  }
+}
+
+TEST_F(InstallRoads, TheMarkerIsAwaitedSixtyQuestionsTwoSecondsApart) {
+  for (const json& delay : {json(118), json(118.5), json(nullptr)}) {
+    SCOPED_TRACE(delay.dump());
+    TempHandheld handheld(json{{"programs", GameProgram(delay, "\\Windows")}});
+    const bool inTime = delay == json(118);
+    EXPECT_EQ(Install(), inTime ? WorkerDone : WorkerFailed);
+    EXPECT_EQ(WaitedMs(), inTime ? 118000u : 120000u);
+    // Without the marker in time "SP" is not asked (though written at 118.5 s): the
+    // shortcut comes from the Programs folder.
+    EXPECT_EQ(handheld.Tree().count("\\Windows\\Игры\\" + kRu), inTime ? 1u : 0u);
+    EXPECT_EQ(handheld.Tree().count(kPrograms + "\\Игры\\" + kRu), inTime ? 0u : 1u);
+  }
+}
+
+// A failed check changes nothing; a failure after it leaves what the steps before left.
+TEST_F(InstallRoads, FailuresLeaveWhatTheStepsBeforeThemLeft) {
+  const struct { json profile; int storage; std::int32_t status; Tree tree; } roads[] = {
+      {{{"screen", {{"width", 320}, {"height", 240}}}, {"main_memory", {{"total", 4194303}, {"reserved", 0}}}},
+       0, WorkerCheckFailed, With({})},
+      {json::object(), 1, WorkerCheckFailed, With({})},  // a card removed after it was chosen
+      {{{"faults", {{"process_refused", true}}}}, 0, WorkerFailed, Installed(kVgaExeText, kVgaData)},
+      // The data file cut short by the link going down is dropped whole.
+      {{{"faults", {{"disconnect_after_bytes", kConfigText.size() + kVgaExeText.size() + 3}}}}, 0, WorkerFailed,
+       Installed(kVgaExeText, {})}};
+  for (const auto& road : roads) {
+    SCOPED_TRACE(road.profile.dump());
+    TempHandheld handheld(Plus(road.profile, {{"programs", GameProgram(0, kPrograms)}}));
+    EXPECT_EQ(Install(road.storage), road.status);
+    EXPECT_EQ(handheld.Tree(), road.tree);
+    EXPECT_EQ(handheld.Registry(), road.status == WorkerFailed ? json({{kKey, {{"RP", Sz(kGameDir)}}}}) : json::object());
+  }
+}
+
+TEST_F(InstallRoads, ACardGoneBetweenTheCheckAndTheCopyLeavesOnlyTheGameFolders) {
+  TempHandheld handheld(json{{"programs", GameProgram(0)}});
+  handheld.Put(kGameDir + "Config.xml", "old");
+  handheld.WriteRegistry({{kKey, {{"KX", Dword(1)}}}});
+  g_DeviceLink.Connect();
+  g_DeviceLink.storageIndex = 1;
+  EXPECT_FALSE(g_DeviceLink.InstallGame());
+  EXPECT_EQ(handheld.Tree(), With({{"\\Program Files\\", ""}, {"\\Program Files\\Tamblor Games\\", ""}, {kGameDir, ""}}));
+  EXPECT_EQ(handheld.Registry(), json::object());
+}
+
+// A removal is done only when the device answered to its end. The link going down
+// after n of its session calls shows each step in its order: configuration, key, "RP",
+// two data files, executable, game folder, "SP" (8 calls), the six shortcuts, the key
+// closed, the key deleted.
+TEST_F(InstallRoads, RemovalIsDoneOnlyWhenTheDeviceAnsweredToItsEnd) {
+  const std::string shortcuts[] = {kRu, kEn, "Игры\\" + kRu, "Игры\\" + kEn, "Games\\" + kRu, "Games\\" + kEn};
+  const json registry = {{kKey, {{"RP", Sz(kCardDir)}, {"SP", Sz("\\Menu")}, {"KX", Dword(1)}}}};
+  for (int calls : {0, 8, 9, 10, 11, 12, 13, 14, 15, 16, -1}) {  // -1: the link holds
+    SCOPED_TRACE(calls);
+    TempHandheld handheld(kCard);
+    for (const std::string& name : shortcuts) handheld.Put("\\Menu\\" + name, "x");
+    handheld.Put("\\Menu\\Other.lnk", "kept");
+    for (const auto& [path, text] : Merge(kCardFolders, {{kCardDir + "QMRes_VGA.dat", "d"}})) handheld.Put(path, text);
+    for (const char* name : {"Config.xml", "QuellorMobile.exe"}) handheld.Put(kGameDir + name, name);
+    handheld.WriteRegistry(registry);
+    Tree left = With(handheld.Tree());
+    const bool done = calls < 0 || calls >= 16;
+    EXPECT_EQ(Uninstall(calls < 0 ? nullptr : &handheld, calls), done ? WorkerDone : WorkerCheckFailed);
+    if (calls != 0) {
+      for (const std::string& gone : {kGameDir, kGameDir + "Config.xml", kGameDir + "QuellorMobile.exe",
+                                      kCardDir + "QMRes_VGA.dat"}) {
+        left.erase(gone);
+      }
+    }
+    for (int i = 0; i < (calls < 0 ? 6 : std::clamp(calls - 8, 0, 6)); ++i) left.erase("\\Menu\\" + shortcuts[i]);
+    EXPECT_EQ(handheld.Tree(), left);
+    EXPECT_EQ(handheld.Registry(), done ? json::object() : registry);
+  }
+}
+
+TEST_F(InstallRoads, RemovalWithoutTheKeyTakesOnlyTheConfigurationAndIsDone) {
+  TempHandheld handheld;
+  handheld.Put(kGameDir + "Config.xml", kConfigText);
+  handheld.Put(kGameDir + "QuellorMobile.exe", kVgaExeText);
+  EXPECT_EQ(Uninstall(), WorkerDone);
+  EXPECT_EQ(handheld.Tree().count(kGameDir + "Config.xml"), 0u);
+  EXPECT_EQ(handheld.Tree().count(kGameDir + "QuellorMobile.exe"), 1u);
+}
+
+TEST_F(InstallRoads, InstallingOverAnEarlierInstallationWaitsForTheNewMarker) {
+  TempHandheld handheld(Plus(kCard, {{"programs", GameProgram(4, kPrograms)}}));
+  handheld.Put(kGameDir + "Config.xml", "old config");
+  handheld.Put(kGameDir + "QuellorMobile.exe", "old exe");
+  handheld.Put(kCardDir + "QMRes_VGA.dat", "old data");
+  handheld.Put(kPrograms + "\\Игры\\" + kRu, "old shortcut");
+  handheld.WriteRegistry({{kKey, {{"RP", Sz(kCardDir)}, {"SP", Sz(kPrograms)}, {"KX", Dword(1)}}}});
+  EXPECT_EQ(Install(0), WorkerDone);
+  EXPECT_EQ(WaitedMs(), 4000u);  // the old "KX" was gone before the first question
+  EXPECT_EQ(handheld.Tree(), Installed(kVgaExeText, Merge(kCardFolders, Merge(kVgaData, {{kPrograms + "\\Игры\\", ""},
+                                                                                         {kPrograms + "\\Игры\\" + kRu, kShortcut}}))));
+  EXPECT_EQ(handheld.Registry(), json({{kKey, {{"RP", Sz(kGameDir)}, {"KX", Dword(1)}, {"SP", Sz(kPrograms)}}}}));
+}
+
+TEST_F(InstallRoads, WithoutAConnectedDeviceBothWorkersReportTheCheckFailed) {
+  const json registry = {{kKey, {{"KX", Dword(1)}}}};
+  for (const json& profile : {json{{"connected", false}}, json{{"faults", {{"session_refused", true}}}}, json()}) {
+    SCOPED_TRACE(profile.dump());
+    TempHandheld handheld(profile.is_null() ? json::object() : profile);
+    if (profile.is_null()) ::unsetenv("RAPI_HANDHELD");
+    handheld.Put(kGameDir + "Config.xml", "kept");
+    handheld.WriteRegistry(registry);
+    EXPECT_EQ(Install(), WorkerCheckFailed);
+    EXPECT_EQ(Uninstall(), WorkerCheckFailed);
+    EXPECT_EQ(handheld.Tree().at(kGameDir + "Config.xml"), "kept");
+    EXPECT_EQ(handheld.Registry(), registry);
+  }
+}
+
+TEST_F(InstallRoads, TheWorkerRunsOnItsOwnThreadAndEndsWithItsStatus) {
+  TempHandheld handheld(json{{"programs", GameProgram(0)}});
+  g_DeviceLink.Connect();
+  g_InstallStatus = WorkerRunning;
+  HANDLE worker = CreateThread(nullptr, 0, InstallWorkerThread, nullptr, 0, nullptr);
+  ASSERT_NE(worker, nullptr);
+  CloseHandle(worker);  // only names the thread
+  const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (g_InstallStatus == WorkerRunning && std::chrono::steady_clock::now() < giveUp) std::this_thread::yield();
+  EXPECT_EQ(g_InstallStatus, WorkerDone);
+}
+
+}  // namespace
+}  // namespace devtest
