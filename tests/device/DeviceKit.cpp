@@ -59,15 +59,13 @@ std::string TempHandheld::HostPath(const std::string& devicePath) const {
 }
 
 void TempHandheld::Put(const std::string& devicePath, const std::string& content) const {
-  if (devicePath.back() == '\\') return MakeFolder(devicePath);
+  if (devicePath.back() == '\\') return static_cast<void>(fs::create_directories(HostPath(devicePath)));
   fs::path host = HostPath(devicePath);
   fs::create_directories(host.parent_path());
   WriteText(host.string(), content);
 }
 
 void TempHandheld::DropLinkAfterCalls(int calls) const { emu::Handheld::Attach(folder())->DropLinkAfterCalls(calls); }
-
-void TempHandheld::MakeFolder(const std::string& devicePath) const { fs::create_directories(HostPath(devicePath)); }
 
 Tree TempHandheld::Tree() const {
   devtest::Tree tree;
@@ -129,32 +127,12 @@ void ReleaseLink(CDeviceLink& link, bool keepDesktop) {
   link.connected = false;
 }
 
-RapiSession::RapiSession() {
-  CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-  if (FAILED(CoCreateInstance(CLSID_RAPI, nullptr, CLSCTX_INPROC_SERVER, IID_IRAPIDesktop,
-                              reinterpret_cast<LPVOID*>(&desktop)))) {
-    return;
-  }
-  if (FAILED(desktop->EnumDevices(&devices)) || devices->Next(&device) != S_OK) return;
-  if (FAILED(device->CreateSession(&session))) return;
-  started = session->CeRapiInit();
-}
-
-RapiSession::~RapiSession() {
-  if (session) session->Release();
-  if (device) device->Release();
-  if (devices) devices->Release();
-  if (desktop) desktop->Release();
-}
-
-bool RapiSession::WriteFile(const wchar_t* path, const std::string& bytes) {
-  HANDLE file = session->CeCreateFile(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
+bool Write(IRAPISession* session, const wchar_t* path, const std::string& bytes, DWORD creation) {
+  HANDLE file = session->CeCreateFile(path, GENERIC_WRITE, 0, nullptr, creation, FILE_ATTRIBUTE_NORMAL, nullptr);
   DWORD written = 0;
-  BOOL ok = session->CeWriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  return session->CeCloseHandle(file) && ok && written == bytes.size();
+  const bool ok = bytes.empty() || (session->CeWriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                                                         nullptr) && written == bytes.size());
+  return session->CeCloseHandle(file) && ok;
 }
-
-std::string Utf8(const std::wstring& text) { return layer::WideToUtf8(text); }
 
 }  // namespace devtest

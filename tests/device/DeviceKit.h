@@ -1,5 +1,5 @@
 // Emulated handhelds and PC payload folders made in temporary folders for one test,
-// and views of what a handheld holds afterwards.
+// links to them, and views of what a handheld holds afterwards.
 #pragma once
 
 #include <map>
@@ -22,8 +22,6 @@ class TempHandheld {
   // point at the folder.
   explicit TempHandheld(const json& profile = json::object());
   ~TempHandheld();
-  TempHandheld(const TempHandheld&) = delete;
-  TempHandheld& operator=(const TempHandheld&) = delete;
 
   const std::string& folder() const { return folder_.Path(); }
   void WriteProfile(const json& profile) const;
@@ -31,8 +29,7 @@ class TempHandheld {
   // registry.json as written by the layer; an empty object when there is none.
   json Registry() const;
   // Device paths are UTF-8 with "\" ("\\Program Files\\a.txt"); one ending in "\" is a folder.
-  void Put(const std::string& devicePath, const std::string& content) const;
-  void MakeFolder(const std::string& devicePath) const;
+  void Put(const std::string& devicePath, const std::string& content = "") const;
   std::string HostPath(const std::string& devicePath) const;
   // The link goes down after that many more session calls.
   void DropLinkAfterCalls(int calls) const;
@@ -66,7 +63,6 @@ inline const std::string kQvgaDataText = "qvga-data";
 Tree With(Tree entries);
 inline json Sz(const std::string& text) { return {{"type", "REG_SZ"}, {"value", text}}; }
 inline json Dword(int value) { return {{"type", "REG_DWORD"}, {"value", value}}; }
-
 // A game listed in the profile that writes KX (and SP when given) after the delay
 // (null: never).
 json GameProgram(const json& delaySeconds, const std::string& shortcutFolder = "");
@@ -74,21 +70,12 @@ json GameProgram(const json& delaySeconds, const std::string& shortcutFolder = "
 // Lets go of the enumerator, device, session and device record a link obtained, and of
 // its desktop unless it is the application's link, which keeps it.
 void ReleaseLink(CDeviceLink& link, bool keepDesktop = false);
-
-// A started session on the attached handheld, straight through the RAPI2 objects.
-struct RapiSession {
-  RapiSession();
-  ~RapiSession();
-  // Writes a device file whole; false when any step fails.
-  bool WriteFile(const wchar_t* path, const std::string& bytes);
-
-  IRAPIDesktop* desktop = nullptr;
-  IRAPIEnumDevices* devices = nullptr;
-  IRAPIDevice* device = nullptr;
-  IRAPISession* session = nullptr;
-  HRESULT started = E_FAIL;  // CeRapiInit's answer
+// A link made for one test and let go of at its end; its session reaches the device
+// straight through the RAPI2 calls.
+struct Link : CDeviceLink {
+  ~Link() { ReleaseLink(*this); }
 };
-
-std::string Utf8(const std::wstring& text);
+// Opens a device file, writes the bytes (if any) and closes it; false when any step fails.
+bool Write(IRAPISession* session, const wchar_t* path, const std::string& bytes, DWORD creation = CREATE_ALWAYS);
 
 }  // namespace devtest

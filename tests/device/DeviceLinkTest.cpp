@@ -10,11 +10,6 @@
 namespace devtest {
 namespace {
 
-// A link made for one test and let go of at its end.
-struct Link : CDeviceLink {
-  ~Link() { ReleaseLink(*this); }
-};
-
 json Device(int width, int height, std::uint64_t mainFree, std::uint64_t cardFree = 0,
             const std::string& card = "Storage Card") {
   json profile = {{"screen", {{"width", width}, {"height", height}}},
@@ -36,52 +31,34 @@ TEST(ScreenClass, FollowsTheScreenSizeAndDecidesTheSpaceNeeded) {
 }
 
 TEST(DeviceLinkConnect, ReadsTheDeviceAndStartsASessionOnlyWhenConnected) {
-  TempHandheld handheld(json{{"name", "Ipaq"}, {"os", {{"major", 4}, {"minor", 21}}}});
-  Link link;
-  link.Connect();
-  EXPECT_TRUE(link.connected);
-  EXPECT_FALSE(link.osVersion5);
-  EXPECT_EQ(link.GetDeviceName(), L"Ipaq");
-  link.EndSession();
-  EXPECT_FALSE(link.connected);
-  link.EndSession();  // not connected: no call through the session
-
-  for (const json& fault : {json{{"connected", false}}, json{{"faults", {{"session_refused", true}}}}}) {
-    json profile = fault;
-    profile["name"] = "Loox";
-    handheld.WriteProfile(profile);
-    link.Connect();
-    EXPECT_FALSE(link.connected) << fault;
-    EXPECT_TRUE(link.osVersion5) << fault;
-    EXPECT_EQ(link.GetDeviceName(), L"Loox") << fault;
-  }
-}
-
-TEST(DeviceLinkConnect, WithoutDeviceOrDesktopNothingIsConnected) {
-  {
-    ::unsetenv("RAPI_HANDHELD");
+  const struct { json profile; bool connected, os5; const wchar_t* name; } rows[] = {
+      {{{"name", "Ipaq"}, {"os", {{"major", 4}, {"minor", 21}}}}, true, false, L"Ipaq"},
+      {{{"name", "Loox"}, {"connected", false}}, false, true, L"Loox"},
+      {{{"name", "Mio"}, {"faults", {{"session_refused", true}}}}, false, true, L"Mio"},
+      {{{"faults", {{"no_desktop", true}}}}, false, false, L""}};
+  for (const auto& row : rows) {
+    TempHandheld handheld(row.profile);
     Link link;
     link.Connect();
+    EXPECT_EQ(link.connected, row.connected) << row.profile;
+    EXPECT_EQ(link.osVersion5, row.os5) << row.profile;
+    EXPECT_EQ(link.GetDeviceName(), row.name) << row.profile;
+    link.EndSession();
     EXPECT_FALSE(link.connected);
-    EXPECT_EQ(link.session, nullptr);
-    EXPECT_EQ(link.lastResult, S_FALSE);
-    EXPECT_EQ(link.ListStorage(), std::vector<std::wstring>{L""});
-    EXPECT_FALSE(link.CheckFreeSpace());
-    EXPECT_FALSE(link.IsGameInstalled());
-    EXPECT_FALSE(link.InstallGame());
-    EXPECT_FALSE(link.RemoveGame());
+    link.EndSession();  // not connected: no call through the session
   }
-  TempHandheld handheld(json{{"faults", {{"no_desktop", true}}}});
+  ::unsetenv("RAPI_HANDHELD");
   Link link;
-  EXPECT_FALSE(link.desktopReady);
-  EXPECT_EQ(link.lastResult, REGDB_E_CLASSNOTREG);
   link.Connect();
   EXPECT_FALSE(link.connected);
+  EXPECT_EQ(link.session, nullptr);
+  EXPECT_EQ(link.lastResult, S_FALSE);
+  EXPECT_EQ(link.ListStorage(), std::vector<std::wstring>{L""});
 }
 
 TEST(DeviceLinkStorage, ListsCardsInTheDevicesOrderAndOnlyCards) {
   TempHandheld handheld(json{{"cards", {{{"name", "SD Card"}}, {{"name", "CF Card"}}}}});
-  handheld.MakeFolder("\\My Documents");
+  handheld.Put("\\My Documents\\");
   Link link;
   link.Connect();
   EXPECT_EQ(link.ListStorage(), (std::vector<std::wstring>{L"", L"\\CF Card", L"\\SD Card"}));
