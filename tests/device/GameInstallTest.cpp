@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
-#include <thread>
 
 #include "installer/DeviceLink.h"
 #include "installer/InstallWorkers.h"
@@ -239,18 +237,6 @@ TEST_F(InstallRoads, WithoutAConnectedDeviceBothWorkersReportTheCheckFailed) {
     EXPECT_EQ(handheld.Tree().at(kGameDir + "Config.xml"), "kept");
     EXPECT_EQ(handheld.Registry(), registry);
   }
-}
-
-TEST_F(InstallRoads, TheWorkerRunsOnItsOwnThreadAndEndsWithItsStatus) {
-  TempHandheld handheld(json{{"programs", GameProgram(0)}});
-  g_DeviceLink.Connect();
-  g_InstallStatus = WorkerRunning;
-  HANDLE worker = CreateThread(nullptr, 0, InstallWorkerThread, nullptr, 0, nullptr);
-  ASSERT_NE(worker, nullptr);
-  CloseHandle(worker);  // only names the thread
-  const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-  while (g_InstallStatus == WorkerRunning && std::chrono::steady_clock::now() < giveUp) std::this_thread::yield();
-  EXPECT_EQ(g_InstallStatus, WorkerDone);
 }
 
 }  // namespace

@@ -138,54 +138,27 @@ TEST(EmulatedHandheld, FreeSpaceStaysExactThroughWritesTruncationOverwriteAndDel
   EXPECT_EQ(FreeBytes(next.session, L"\\Missing Card"), 800u);  // a root folder of main memory
 }
 
-TEST(EmulatedHandheld, FoldersFilesProcessesAndShortcutsBehaveAsOnTheDevice) {
-  TempHandheld handheld;
+TEST(EmulatedHandheld, FoldersFilesAndProgramsBehaveAsOnTheDevice) {
+  TempHandheld handheld(json{{"programs_folder", "\\Start\\Programs"}});
+  handheld.Put("\\Games\\x.exe", "x");
   Link link;
   link.Connect();
   IRAPISession* s = link.session;
-  ASSERT_TRUE(s->CeCreateDirectory(L"\\Games", nullptr));
   EXPECT_FALSE(s->CeCreateDirectory(L"\\No\\Parent", nullptr));
-  ASSERT_TRUE(Write(s, L"\\Games\\x.exe", "x"));
   EXPECT_FALSE(s->CeRemoveDirectory(L"\\Games"));  // not empty
   EXPECT_FALSE(s->CeDeleteFile(L"\\Games"));
   HANDLE open = s->CeCreateFile(L"\\Games\\x.exe", GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   EXPECT_FALSE(s->CeDeleteFile(L"\\Games\\x.exe"));  // open
   EXPECT_TRUE(s->CeCloseHandle(open));
   EXPECT_FALSE(s->CeCloseHandle(open));
-  PROCESS_INFORMATION process{};
-  for (const wchar_t* exe : {L"\\Games\\y.exe", L"\\Games"}) {
-    EXPECT_FALSE(s->CeCreateProcess(exe, nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, nullptr, &process));
+  const std::pair<const wchar_t*, BOOL> programs[] = {{L"\\Games\\y.exe", FALSE}, {L"\\Games", FALSE}, {L"\\GAMES\\x.exe", TRUE}};
+  for (const auto& [exe, starts] : programs) {  // only an existing file starts
+    EXPECT_EQ(s->CeCreateProcess(exe, nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, nullptr, nullptr), starts);
   }
-  ASSERT_TRUE(s->CeCreateProcess(L"\\GAMES\\x.exe", nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, nullptr,
-                                 &process));
-  EXPECT_TRUE(s->CeCloseHandle(process.hProcess));
-  EXPECT_TRUE(s->CeDeleteFile(L"\\Games\\x.exe"));
-  EXPECT_TRUE(s->CeRemoveDirectory(L"\\Games"));
-  // Shortcuts: the target's length, "#", the target; never over an existing file.
-  std::wstring target = L"\"\\tool.exe\"", shortcut = L"\\Tool.lnk";
-  ASSERT_NE(s->CeSHCreateShortcut(shortcut.data(), target.data()), 0u);
-  EXPECT_EQ(s->CeSHCreateShortcut(shortcut.data(), target.data()), 0u);
-  EXPECT_EQ(handheld.Tree(), With({{"\\Tool.lnk", "11#\"\\tool.exe\""}}));
-}
-
-TEST(EmulatedHandheld, CardsAreMarkedFoldersAndTheProgramsFolderNeedsRoomForItsEnd) {
-  TempHandheld handheld({{"cards", {{{"name", "SD"}}, {{"name", "CF"}}}}, {"programs_folder", "\\Start\\Programs"}});
-  handheld.Put("\\readme.txt", "r");
-  Link link;
-  link.Connect();
-  DWORD count = 0;
-  CE_FIND_DATA* found = nullptr;
-  ASSERT_TRUE(link.session->CeFindAllFiles(L"\\*.*", FAF_ATTRIBUTES | FAF_NAME, &count, &found));
-  std::vector<std::pair<std::wstring, DWORD>> entries;
-  for (DWORD i = 0; i < count; ++i) entries.emplace_back(found[i].cFileName, found[i].dwFileAttributes);
-  link.session->CeRapiFreeBuffer(found);
-  EXPECT_EQ(entries, (std::vector<std::pair<std::wstring, DWORD>>{
-                         {L"CF", 0x110}, {L"readme.txt", 0x20}, {L"SD", 0x110}, {L"Start", 0x10}}));
-  EXPECT_FALSE(link.session->CeRemoveDirectory(L"\\SD"));
   WCHAR path[16] = {L'#'};
-  EXPECT_EQ(link.session->CeGetSpecialFolderPath(CSIDL_PROGRAMS, 15, path), 0u);  // no room for the terminator
+  EXPECT_EQ(s->CeGetSpecialFolderPath(CSIDL_PROGRAMS, 15, path), 0u);  // no room for the terminator
   EXPECT_EQ(path[0], L'#');
-  EXPECT_EQ(link.session->CeGetSpecialFolderPath(CSIDL_PROGRAMS, 16, path), 15u);
+  EXPECT_EQ(s->CeGetSpecialFolderPath(CSIDL_PROGRAMS, 16, path), 15u);
   EXPECT_STREQ(path, L"\\Start\\Programs");
 }
 
@@ -195,10 +168,8 @@ TEST(EmulatedHandheld, RegistryIsWrittenWholeAndAFailedWriteChangesNothing) {
   Link link;
   link.Connect();
   HKEY key = nullptr;
-  DWORD disposition = 0;
-  ASSERT_EQ(link.session->CeRegCreateKeyEx(HKEY_CURRENT_USER, L"software\\a", 0, nullptr, 0, 0, nullptr, &key,
-                                           &disposition), ERROR_SUCCESS);
-  EXPECT_EQ(disposition, REG_OPENED_EXISTING_KEY);
+  ASSERT_EQ(link.session->CeRegCreateKeyEx(HKEY_CURRENT_USER, L"software\\a", 0, nullptr, 0, 0, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
   const std::wstring text = L"new";
   auto set = [&] {
     return link.session->CeRegSetValueEx(key, L"NAME", 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
@@ -258,24 +229,14 @@ TEST(EmulatedHandheld, ProfileProblemsMeanNoDevice) {
   EXPECT_EQ(link.desktop, nullptr);
 }
 
-TEST(EmulatedHandheld, SessionCallsNeedAConnectedDeviceAndACopyCutShortIsDroppedWhole) {
+TEST(EmulatedHandheld, SessionCallsNeedAStartedSessionOnAConnectedDevice) {
   TempHandheld handheld(json{{"connected", false}});
   Link link;
   link.Connect();
   ASSERT_NE(link.session, nullptr);
-  EXPECT_FALSE(link.session->CeCreateDirectory(L"\\x", nullptr));  // never started
-  EXPECT_EQ(link.session->CeGetSystemMetrics(SM_CXSCREEN), 0);
-  handheld.WriteProfile({{"faults", {{"disconnect_after_bytes", 10}}}});
-  link.Connect();
-  ASSERT_TRUE(link.connected);
-  ASSERT_TRUE(Write(link.session, L"\\a", "123456"));
-  EXPECT_FALSE(Write(link.session, L"\\b", "abcdef"));
-  RAPI_DEVICESTATUS status = RAPI_DEVICE_CONNECTED;
-  ASSERT_EQ(link.device->GetConnectStat(&status), S_OK);
-  EXPECT_EQ(status, RAPI_DEVICE_DISCONNECTED);
   EXPECT_FALSE(link.session->CeCreateDirectory(L"\\x", nullptr));
-  EXPECT_EQ(link.session->CeRapiUninit(), S_OK);
-  EXPECT_EQ(handheld.Tree(), With({{"\\a", "123456"}}));
+  EXPECT_EQ(link.session->CeGetSystemMetrics(SM_CXSCREEN), 0);
+  EXPECT_EQ(handheld.Tree(), With({}));
 }
 
 }  // namespace
