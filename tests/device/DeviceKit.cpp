@@ -4,7 +4,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "platform/rapi2/handheld.h"
 #include "platform/win32/strings.h"
@@ -15,16 +14,15 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// Through a rename, as an editor would save it, so the layer sees a new file.
 void WriteText(const std::string& path, const std::string& text) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << text;
+  std::ofstream(path + ".new", std::ios::binary) << text;
+  fs::rename(path + ".new", path);
 }
 
 std::string ReadText(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 }  // namespace
@@ -36,16 +34,9 @@ TempHandheld::TempHandheld(const json& profile) {
 
 TempHandheld::~TempHandheld() { ::unsetenv("RAPI_HANDHELD"); }
 
-void TempHandheld::WriteProfile(const json& profile) const {
-  // Through a rename, as an editor would save it, so the layer sees a new file.
-  WriteText(folder() + "/profile.json.new", profile.dump(2));
-  fs::rename(folder() + "/profile.json.new", folder() + "/profile.json");
-}
+void TempHandheld::WriteProfile(const json& profile) const { WriteText(folder() + "/profile.json", profile.dump(2)); }
 
-void TempHandheld::WriteRegistry(const json& registry) const {
-  WriteText(folder() + "/registry.json.new", registry.dump(2));
-  fs::rename(folder() + "/registry.json.new", folder() + "/registry.json");
-}
+void TempHandheld::WriteRegistry(const json& registry) const { WriteText(folder() + "/registry.json", registry.dump(2)); }
 
 json TempHandheld::Registry() const {
   if (!fs::exists(folder() + "/registry.json")) return json::object();
@@ -109,21 +100,18 @@ json GameProgram(const json& delaySeconds, const std::string& shortcutFolder) {
 }
 
 void ReleaseLink(CDeviceLink& link, bool keepDesktop) {
-  if (link.session) link.session->Release();
-  if (link.device) link.device->Release();
-  if (link.enumDevices) link.enumDevices->Release();
-  if (link.desktop && !keepDesktop) {
-    link.desktop->Release();
-    link.desktop = nullptr;
-    link.desktopReady = false;
+  IUnknown* held[] = {link.session, link.device, link.enumDevices, keepDesktop ? nullptr : link.desktop};
+  for (IUnknown* object : held) {
+    if (object) object->Release();
   }
+  if (!keepDesktop) link.desktop = nullptr;
+  link.desktopReady = link.desktop != nullptr;
   SysFreeString(link.deviceInfo.bstrName);
   SysFreeString(link.deviceInfo.bstrPlatform);
   link.session = nullptr;
   link.device = nullptr;
   link.enumDevices = nullptr;
-  link.deviceInfo.bstrName = nullptr;
-  link.deviceInfo.bstrPlatform = nullptr;
+  link.deviceInfo = {};
   link.connected = false;
 }
 

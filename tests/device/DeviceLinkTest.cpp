@@ -43,9 +43,11 @@ TEST(DeviceLinkConnect, ReadsTheDeviceAndStartsASessionOnlyWhenConnected) {
     EXPECT_EQ(link.connected, row.connected) << row.profile;
     EXPECT_EQ(link.osVersion5, row.os5) << row.profile;
     EXPECT_EQ(link.GetDeviceName(), row.name) << row.profile;
+    if (link.session) {
+      EXPECT_EQ(link.session->CeCreateDirectory(L"\\x", nullptr), row.connected) << row.profile;
+    }
     link.EndSession();
     EXPECT_FALSE(link.connected);
-    link.EndSession();  // not connected: no call through the session
   }
   ::unsetenv("RAPI_HANDHELD");
   Link link;
