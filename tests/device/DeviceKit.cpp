@@ -58,18 +58,15 @@ void TempHandheld::Put(const std::string& devicePath, const std::string& content
 
 void TempHandheld::DropLinkAfterCalls(int calls) const { emu::Handheld::Attach(folder())->DropLinkAfterCalls(calls); }
 
-Tree TempHandheld::Tree() const {
-  devtest::Tree tree;
-  const fs::path root = folder() + "/fs";
+Tree TempHandheld::Tree() const { return FolderTree(folder() + "/fs"); }
+
+Tree FolderTree(const std::string& root) {
+  Tree tree;
   if (!fs::exists(root)) return tree;
   for (const auto& entry : fs::recursive_directory_iterator(root)) {
     std::string path = "\\" + fs::relative(entry.path(), root).string();
     for (char& c : path) c = c == '/' ? '\\' : c;
-    if (entry.is_directory()) {
-      tree[path + "\\"] = "";
-    } else {
-      tree[path] = ReadText(entry.path());
-    }
+    tree[entry.is_directory() ? path + "\\" : path] = entry.is_directory() ? "" : ReadText(entry.path());
   }
   return tree;
 }

@@ -59,6 +59,8 @@ inline const std::string kGenericExeText = "generic-exe";
 inline const std::string kVgaDataText = "vga-data";
 inline const std::string kQvgaDataText = "qvga-data";
 
+// Every folder and file under a host folder, not following links, named as on a device.
+Tree FolderTree(const std::string& root);
 // The folders of a fresh default handheld plus the given entries.
 Tree With(Tree entries);
 inline json Sz(const std::string& text) { return {{"type", "REG_SZ"}, {"value", text}}; }
