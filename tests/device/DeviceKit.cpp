@@ -36,22 +36,17 @@ TempHandheld::~TempHandheld() { ::unsetenv("RAPI_HANDHELD"); }
 
 void TempHandheld::WriteProfile(const json& profile) const { WriteText(folder() + "/profile.json", profile.dump(2)); }
 
-void TempHandheld::WriteRegistry(const json& registry) const { WriteText(folder() + "/registry.json", registry.dump(2)); }
+void TempHandheld::WriteRegistry(const json& keys) const { WriteText(folder() + "/registry.json", keys.dump(2)); }
 
 json TempHandheld::Registry() const {
   if (!fs::exists(folder() + "/registry.json")) return json::object();
   return json::parse(ReadText(folder() + "/registry.json"));
 }
 
-std::string TempHandheld::HostPath(const std::string& devicePath) const {
-  std::string host = folder() + "/fs";
-  for (char c : devicePath) host += c == '\\' ? '/' : c;
-  return host;
-}
-
 void TempHandheld::Put(const std::string& devicePath, const std::string& content) const {
-  if (devicePath.back() == '\\') return static_cast<void>(fs::create_directories(HostPath(devicePath)));
-  fs::path host = HostPath(devicePath);
+  fs::path host = folder() + "/fs";
+  for (char c : devicePath) host += c == '\\' ? '/' : c;
+  if (devicePath.back() == '\\') return static_cast<void>(fs::create_directories(host));
   fs::create_directories(host.parent_path());
   WriteText(host.string(), content);
 }

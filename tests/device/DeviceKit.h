@@ -30,7 +30,6 @@ class TempHandheld {
   json Registry() const;
   // Device paths are UTF-8 with "\" ("\\Program Files\\a.txt"); one ending in "\" is a folder.
   void Put(const std::string& devicePath, const std::string& content = "") const;
-  std::string HostPath(const std::string& devicePath) const;
   // The link goes down after that many more session calls.
   void DropLinkAfterCalls(int calls) const;
   devtest::Tree Tree() const;

@@ -10,24 +10,21 @@
 namespace devtest {
 namespace {
 
-json Device(int width, int height, std::uint64_t mainFree, std::uint64_t cardFree = 0,
-            const std::string& card = "Storage Card") {
+json Device(int width, int height, std::uint64_t mainFree, std::uint64_t cardFree = 0, std::string card = "SD") {
   json profile = {{"screen", {{"width", width}, {"height", height}}},
                   {"main_memory", {{"total", mainFree}, {"reserved", 0}}}};
   if (cardFree) profile["cards"] = {{{"name", card}, {"total", cardFree}}};
   return profile;
 }
 
-// Each boundary on both sides: the rules are tested in order, VGA first.
+// Each boundary on both sides: the rules are tested in order, VGA first. The space each
+// class needs is pinned by the free-space check below.
 TEST(ScreenClass, FollowsTheScreenSizeAndDecidesTheSpaceNeeded) {
   const struct { int width, height; ScreenClass expected; } screens[] = {
       {640, 480, ScreenVga},  {639, 480, ScreenQvga},  {640, 479, ScreenQvga},  {480, 640, ScreenVga},
       {479, 640, ScreenQvga}, {480, 639, ScreenQvga},  {800, 480, ScreenVga},   {320, 240, ScreenQvga},
       {319, 240, ScreenOther}, {320, 239, ScreenOther}, {240, 320, ScreenOther}, {-640, -480, ScreenOther}};
   for (const auto& s : screens) EXPECT_EQ(ClassifyScreen(s.width, s.height), s.expected) << s.width << "x" << s.height;
-  EXPECT_EQ(SpaceNeeded(ScreenVga), 5242880u);
-  EXPECT_EQ(SpaceNeeded(ScreenQvga), 3145728u);
-  EXPECT_EQ(SpaceNeeded(ScreenOther), 8388608u);
 }
 
 TEST(DeviceLinkConnect, ReadsTheDeviceAndStartsASessionOnlyWhenConnected) {
@@ -35,9 +32,10 @@ TEST(DeviceLinkConnect, ReadsTheDeviceAndStartsASessionOnlyWhenConnected) {
       {{{"name", "Ipaq"}, {"os", {{"major", 4}, {"minor", 21}}}}, true, false, L"Ipaq"},
       {{{"name", "Loox"}, {"connected", false}}, false, true, L"Loox"},
       {{{"name", "Mio"}, {"faults", {{"session_refused", true}}}}, false, true, L"Mio"},
-      {{{"faults", {{"no_desktop", true}}}}, false, false, L""}};
+      {{{"faults", {{"no_desktop", true}}}}, false, false, L""}, {nullptr, false, false, L""}};  // null: none
   for (const auto& row : rows) {
-    TempHandheld handheld(row.profile);
+    TempHandheld handheld(row.profile.is_null() ? json::object() : row.profile);
+    if (row.profile.is_null()) ::unsetenv("RAPI_HANDHELD");
     Link link;
     link.Connect();
     EXPECT_EQ(link.connected, row.connected) << row.profile;
@@ -45,17 +43,12 @@ TEST(DeviceLinkConnect, ReadsTheDeviceAndStartsASessionOnlyWhenConnected) {
     EXPECT_EQ(link.GetDeviceName(), row.name) << row.profile;
     if (link.session) {
       EXPECT_EQ(link.session->CeCreateDirectory(L"\\x", nullptr), row.connected) << row.profile;
+    } else {
+      EXPECT_EQ(link.ListStorage(), std::vector<std::wstring>{L""});
     }
     link.EndSession();
     EXPECT_FALSE(link.connected);
   }
-  ::unsetenv("RAPI_HANDHELD");
-  Link link;
-  link.Connect();
-  EXPECT_FALSE(link.connected);
-  EXPECT_EQ(link.session, nullptr);
-  EXPECT_EQ(link.lastResult, S_FALSE);
-  EXPECT_EQ(link.ListStorage(), std::vector<std::wstring>{L""});
 }
 
 TEST(DeviceLinkStorage, ListsCardsInTheDevicesOrderAndOnlyCards) {
@@ -90,10 +83,6 @@ TEST(DeviceLinkFreeSpace, EachLocationNeedsTheBuildsSpaceAndMainMemoryItsReserve
     link.storageIndex = c.storage;
     EXPECT_EQ(link.CheckFreeSpace(), c.room) << c.profile << " at " << c.storage;
   }
-  handheld.WriteProfile(Device(320, 240, 4194305));
-  handheld.Put("\\x", "ab");  // files on the device count against the room
-  link.storageIndex = 0;
-  EXPECT_FALSE(link.CheckFreeSpace());
 }
 
 TEST(DeviceLinkMarker, OnlyANonZeroDwordKxCounts) {

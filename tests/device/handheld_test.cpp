@@ -39,7 +39,6 @@ TEST(EmulatedHandheld, PathsNeverLeaveTheHandheldFolder) {
     EXPECT_FALSE(link.session->CeCreateDirectory((path + L"d").c_str(), nullptr));
   }
   EXPECT_EQ(FolderTree(handheld.folder()).at("\\outside.txt"), "secret");
-  EXPECT_FALSE(fs::exists(handheld.folder() + "/outside.txtd"));
 }
 
 // Links of every kind, as a hand-edited handheld folder might hold them: the device
@@ -61,32 +60,19 @@ TEST(EmulatedHandheld, NoLinkLeadsADevicePathOutOfTheFolder) {
     const std::string link = handheld.folder() + "/" + row.link, target = outside.Path() + row.target;
     std::string(row.kind).find("hard") == 0 ? fs::create_hard_link(target, link) : fs::create_symlink(target, link);
     testing::internal::CaptureStderr();
-    {
-      Link device;
-      device.Connect();
-      ASSERT_EQ(device.connected, !refused);
-      if (!refused) {
-        Write(device.session, row.path, "in place", OPEN_EXISTING);
-        Write(device.session, row.path, "replaced");
-        device.session->CeDeleteFile(row.path);
-      }
+    Link device;
+    device.Connect();
+    ASSERT_EQ(device.connected, !refused);
+    if (!refused) {
+      Write(device.session, row.path, "in place", OPEN_EXISTING);
+      Write(device.session, row.path, "replaced");
+      device.session->CeDeleteFile(row.path);
     }
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
               refused ? "rapi2: " + link + ": not a real folder (a link or a file), so every write would land elsewhere\n"
                       : "");
     EXPECT_EQ(FolderTree(outside.Path()), Tree({{"\\secret.txt", "secret"}}));
   }
-}
-
-TEST(EmulatedHandheld, NamesCompareWithoutRegardToCase) {
-  TempHandheld handheld;
-  Link link;
-  link.Connect();
-  ASSERT_TRUE(link.session->CeCreateDirectory(L"\\Игры", nullptr));
-  EXPECT_FALSE(link.session->CeCreateDirectory(L"\\иГРЫ", nullptr));
-  ASSERT_TRUE(Write(link.session, L"\\ИГРЫ\\Saga.TXT", "one"));
-  ASSERT_TRUE(Write(link.session, L"\\игры\\saga.txt", "two"));  // replaces, keeps the first spelling
-  EXPECT_EQ(handheld.Tree(), With({{"\\Игры\\", ""}, {"\\Игры\\Saga.TXT", "two"}}));
 }
 
 // Free space is what the volume holds minus what its files hold, through every kind of
@@ -107,7 +93,8 @@ TEST(EmulatedHandheld, FreeSpaceStaysExactThroughWritesTruncationOverwriteAndDel
       {"replaced, room first", [&] { return Write(s, L"\\a.bin", std::string(600, 'c')); }, true, 0, 500},
       {"overwritten smaller", [&] { return Write(s, L"\\A.bin", std::string(100, 'd')); }, true, 500, 500},
       {"truncated", [&] { return Write(s, L"\\b.bin", "", TRUNCATE_EXISTING); }, true, 750, 500},
-      {"grown in place", [&] { return Write(s, L"\\preloaded.bin", std::string(60, 'q'), OPEN_EXISTING); }, true, 740, 500},
+      {"grown in place", [&] { return Write(s, L"\\preloaded.bin", std::string(60, 'q'), OPEN_EXISTING); }, true, 740,
+       500},
       {"deleted", [&] { return s->CeDeleteFile(L"\\a.bin") != 0; }, true, 840, 500},
       {"shortcut", [&] { return s->CeSHCreateShortcut(shortcut.data(), target.data()) != 0; }, true, 836, 500},
       {"card filled", [&] { return Write(s, L"\\Storage Card\\c.bin", std::string(500, 'c')); }, true, 836, 0}};
@@ -128,20 +115,23 @@ TEST(EmulatedHandheld, FreeSpaceStaysExactThroughWritesTruncationOverwriteAndDel
 
 TEST(EmulatedHandheld, FoldersFilesAndProgramsBehaveAsOnTheDevice) {
   TempHandheld handheld(json{{"programs_folder", "\\Start\\Programs"}});
-  handheld.Put("\\Games\\x.exe", "x");
+  handheld.Put("\\Игры\\x.exe", "x");
   Link link;
   link.Connect();
   IRAPISession* s = link.session;
   EXPECT_FALSE(s->CeCreateDirectory(L"\\No\\Parent", nullptr));
-  EXPECT_FALSE(s->CeRemoveDirectory(L"\\Games"));  // not empty
-  HANDLE open = s->CeCreateFile(L"\\Games\\x.exe", GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  EXPECT_FALSE(s->CeDeleteFile(L"\\Games\\x.exe"));  // open
+  EXPECT_FALSE(s->CeCreateDirectory(L"\\иГРЫ", nullptr));  // names compare without regard to case
+  EXPECT_FALSE(s->CeRemoveDirectory(L"\\Игры"));  // not empty
+  HANDLE open = s->CeCreateFile(L"\\Игры\\x.exe", GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  EXPECT_FALSE(s->CeDeleteFile(L"\\Игры\\x.exe"));  // open
   EXPECT_TRUE(s->CeCloseHandle(open));
-  EXPECT_FALSE(s->CeCloseHandle(open));
-  const std::pair<const wchar_t*, BOOL> programs[] = {{L"\\Games\\y.exe", FALSE}, {L"\\Games", FALSE}, {L"\\GAMES\\x.exe", TRUE}};
+  const std::pair<const wchar_t*, BOOL> programs[] = {{L"\\Игры\\y.exe", FALSE}, {L"\\Игры", FALSE},
+                                                      {L"\\ИГРЫ\\X.exe", TRUE}};
   for (const auto& [exe, starts] : programs) {  // only an existing file starts
     EXPECT_EQ(s->CeCreateProcess(exe, nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, nullptr, nullptr), starts);
   }
+  ASSERT_TRUE(Write(s, L"\\игры\\X.EXE", "two"));  // replaces, keeps the first spelling
+  EXPECT_EQ(handheld.Tree(), Tree({{"\\Start\\", ""}, {"\\Start\\Programs\\", ""}, {"\\Игры\\", ""}, {"\\Игры\\x.exe", "two"}}));
   WCHAR path[16] = {L'#'};
   EXPECT_EQ(s->CeGetSpecialFolderPath(CSIDL_PROGRAMS, 15, path), 0u);  // no room for the terminator
   EXPECT_EQ(path[0], L'#');
@@ -189,7 +179,6 @@ TEST(EmulatedHandheld, ProfileProblemsMeanNoDevice) {
     return link.device != nullptr;
   };
   TempHandheld handheld;
-  EXPECT_TRUE(attached());
   const std::pair<std::string, std::string> problems[] = {
       {"", ""},  // no profile: nothing attached, nothing to say
       {"{ \"name\": ", "profile.json: not valid JSON"},
