@@ -79,11 +79,6 @@ TempPayload::TempPayload() {
 
 TempPayload::~TempPayload() { fs::current_path(previous_); }
 
-Tree With(Tree entries) {
-  entries.insert({{"\\Windows\\", ""}, {"\\Windows\\Start Menu\\", ""}, {"\\Windows\\Start Menu\\Programs\\", ""}});
-  return entries;
-}
-
 json GameProgram(const json& delaySeconds, const std::string& shortcutFolder) {
   json values = {{"KX", Dword(1)}};
   if (!shortcutFolder.empty()) values["SP"] = Sz(shortcutFolder);

@@ -61,7 +61,10 @@ inline const std::string kQvgaDataText = "qvga-data";
 // Every folder and file under a host folder, not following links, named as on a device.
 Tree FolderTree(const std::string& root);
 // The folders of a fresh default handheld plus the given entries.
-Tree With(Tree entries);
+inline Tree With(Tree entries) {
+  entries.insert({{"\\Windows\\", ""}, {"\\Windows\\Start Menu\\", ""}, {"\\Windows\\Start Menu\\Programs\\", ""}});
+  return entries;
+}
 inline json Sz(const std::string& text) { return {{"type", "REG_SZ"}, {"value", text}}; }
 inline json Dword(int value) { return {{"type", "REG_DWORD"}, {"value", value}}; }
 // A game listed in the profile that writes KX (and SP when given) after the delay
