@@ -352,7 +352,9 @@ DWORD Handheld::CreateFile(const WCHAR* path, DWORD access, DWORD creation, std:
     file.names = entry.names;
     file.writable = writable;
     struct stat st {};
-    if (entry.exists && ::lstat(entry.host.c_str(), &st) != 0) return FromErrno(errno);
+    // A name the device cannot see (a link put there by hand) is never replaced.
+    const bool onHost = ::lstat(entry.host.c_str(), &st) == 0;
+    if (onHost != entry.exists) return entry.exists ? FromErrno(errno) : ERROR_ACCESS_DENIED;
     const int flags = O_CLOEXEC | O_NOFOLLOW;
     if (!writable) {
       // Reading never changes a file's content; a missing one is made empty.
