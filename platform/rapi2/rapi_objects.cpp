@@ -326,7 +326,7 @@ class Session final : public ComObject<IRAPISession, IID_IRAPISession> {
     if (!Ready()) return 0;
     std::wstring path;
     if (!Check(handheld_->SpecialFolder(folder, &path))) return 0;
-    if (buffer == nullptr || bufferLength <= path.size()) return FALSE;
+    if (buffer == nullptr || bufferLength <= path.size()) return 0;
     std::wmemcpy(buffer, path.data(), path.size());
     buffer[path.size()] = L'\0';
     return static_cast<DWORD>(path.size());
