@@ -46,7 +46,8 @@ class CDeviceLink {
   void EndSession();
   // Installs the game at storageIndex and waits for its marker; true when it appeared.
   bool InstallGame();
-  // Removes an installation; true whenever a device is connected.
+  // Removes an installation; true when the device answered to the end (a missing key
+  // included), false when not connected or the device went away part way.
   bool RemoveGame();
 
   std::int32_t storageIndex;

@@ -203,6 +203,9 @@ bool CDeviceLink::RemoveGame() {
     }
     session->CeRegCloseKey(key);
   }
-  session->CeRegDeleteKey(HKEY_CURRENT_USER, game::kRegistryKey);
-  return true;
+  // The key goes last: once the device has answered its deletion (gone, or not there)
+  // the game no longer counts as installed. Any other answer means the removal did not
+  // reach the device, e.g. the link went down after the scene connected.
+  const LONG deleted = session->CeRegDeleteKey(HKEY_CURRENT_USER, game::kRegistryKey);
+  return deleted == ERROR_SUCCESS || deleted == ERROR_FILE_NOT_FOUND;
 }

@@ -109,8 +109,13 @@ std::optional<Profile> ReadProfileOf(const std::string& folder) {
   std::string error;
   if (!in || !S_ISREG(st.st_mode)) error = "cannot be read";
   if (error.empty() && ParseProfile(text.str(), &profile, &error)) {
-    ClearReport(folder);
-    return profile;
+    const std::string rootProblem = RootFolderProblem(folder);
+    if (rootProblem.empty()) {
+      ClearReport(folder);
+      return profile;
+    }
+    ReportOnce(folder, rootProblem);
+    return std::nullopt;
   }
   ReportOnce(folder, path + ": " + error);
   return std::nullopt;
@@ -153,9 +158,15 @@ bool Handheld::Reload() {
     ReportOnce(folder_, folder_ + "/registry.json: " + error);
     return false;
   }
+  // The root is made here and must be a real folder: never one reached through a link.
+  const std::string root = folder_ + "/fs";
+  struct stat st {};
+  if (::mkdir(root.c_str(), 0755) != 0 && errno != EEXIST) return false;
+  if (::lstat(root.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
   profile_ = std::move(*profile);
   registry_ = std::move(registry);
   PrepareFolders();
+  CountUsed();
   linkDropped_ = false;
   present_ = true;
   return true;
@@ -164,7 +175,6 @@ bool Handheld::Reload() {
 void Handheld::PrepareFolders() {
   std::vector<std::wstring> cards;
   for (const auto& card : profile_.cards) cards.push_back(card.name);
-  ::mkdir((folder_ + "/fs").c_str(), 0755);
   files_ = std::make_unique<DeviceFiles>(folder_ + "/fs", cards);
   std::vector<std::vector<std::wstring>> wanted;
   for (const auto& card : cards) wanted.push_back({card});
@@ -211,12 +221,49 @@ bool Handheld::Persist(const RegistryStore& changed) {
   return true;
 }
 
-std::uint64_t Handheld::FreeBytes(int volume) const {
+void Handheld::CountUsed() {
+  used_.assign(profile_.cards.size() + 1, 0);
+  for (int volume = -1; volume < static_cast<int>(profile_.cards.size()); ++volume) {
+    Used(volume) = files_->UsedBytes(volume);
+  }
+  // A file being replaced counts as empty until its new content takes its name.
+  for (const auto& [id, file] : open_) {
+    if (file.replacing && !file.lost) Release(files_->VolumeOf(file.names), file.replaced);
+  }
+}
+
+void Handheld::Release(int volume, std::uint64_t bytes) {
+  std::uint64_t& used = Used(volume);
+  used = used > bytes ? used - bytes : 0;
+}
+
+std::uint64_t Handheld::FreeBytes(int volume) {
   const Volume& v = volume < 0 ? profile_.mainMemory : profile_.cards[static_cast<size_t>(volume)];
   if (v.total <= v.reserved) return 0;
   std::uint64_t room = v.total - v.reserved;
-  std::uint64_t used = files_->UsedBytes(volume);
+  std::uint64_t used = Used(volume);
   return room > used ? room - used : 0;
+}
+
+Handheld::OpenFile* Handheld::FindOpen(std::uint32_t id) {
+  for (auto& [openId, open] : open_) {
+    if (openId == id) return &open;
+  }
+  return nullptr;
+}
+
+void Handheld::GiveUp(OpenFile& file, std::uint64_t counted) {
+  const int volume = files_->VolumeOf(file.names);
+  if (!file.temp.empty()) {
+    ::unlink(file.temp.c_str());
+    if (file.replacing) Used(volume) += file.replaced;  // the old content stays
+  } else {
+    struct stat open {}, now {};
+    ::fstat(file.fd, &open);
+    if (::lstat(file.host.c_str(), &now) == 0 && now.st_ino == open.st_ino) ::unlink(file.host.c_str());
+  }
+  Release(volume, counted);
+  file.lost = true;
 }
 
 bool Handheld::IsOpen(const std::string& host) const {
@@ -241,7 +288,11 @@ bool Handheld::Present() {
 bool Handheld::Connected() {
   std::lock_guard<std::mutex> lock(mutex_);
   Sync();
-  return present_ && profile_.connected && !linkDropped_;
+  if (callsBeforeDrop_ && (*callsBeforeDrop_)-- == 0) {
+    callsBeforeDrop_.reset();
+    linkDropped_ = true;
+  }
+  return LinkUp();
 }
 
 void Handheld::DropLink() {
@@ -249,130 +300,159 @@ void Handheld::DropLink() {
   linkDropped_ = true;
 }
 
+void Handheld::DropLinkAfterCalls(int calls) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  callsBeforeDrop_ = calls;
+}
+
+template <class Operation>
+DWORD Handheld::OnDevice(Operation&& operation) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  Sync();
+  if (!present_) return ERROR_DEVICE_NOT_CONNECTED;
+  return operation();
+}
+
+template <class Operation>
+DWORD Handheld::AtPath(const WCHAR* path, bool rootAllowed, Operation&& operation) {
+  return OnDevice([&]() -> DWORD {
+    auto names = path ? SplitDevicePath(path) : std::nullopt;
+    HostEntry entry;
+    if (!names || (!rootAllowed && names->empty()) || !files_->Resolve(*names, &entry)) return ERROR_PATH_NOT_FOUND;
+    return operation(entry);
+  });
+}
+
 // ---------------------------------------------------------------------------- files
 
 DWORD Handheld::CreateFile(const WCHAR* path, DWORD access, DWORD creation, std::uint32_t* id) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  Sync();
-  if (!present_) return ERROR_DEVICE_NOT_CONNECTED;
-  auto names = path ? SplitDevicePath(path) : std::nullopt;
-  HostEntry entry;
-  if (!names || names->empty() || !files_->Resolve(*names, &entry)) return ERROR_PATH_NOT_FOUND;
-  if (entry.exists && entry.isDir) return ERROR_ACCESS_DENIED;
-  if (entry.exists && IsOpen(entry.host)) return ERROR_SHARING_VIOLATION;
-  const bool writable = (access & GENERIC_WRITE) != 0;
-  int flags = O_CLOEXEC | O_NOFOLLOW | (writable ? O_WRONLY : O_RDONLY);
-  switch (creation) {
-    case CREATE_NEW:
-      if (entry.exists) return ERROR_FILE_EXISTS;
-      flags |= O_CREAT | O_EXCL;
-      break;
-    case CREATE_ALWAYS: flags |= O_CREAT | O_TRUNC; break;
-    case OPEN_ALWAYS: flags |= O_CREAT; break;
-    case OPEN_EXISTING:
-      if (!entry.exists) return ERROR_FILE_NOT_FOUND;
-      break;
-    case TRUNCATE_EXISTING:
-      if (!entry.exists) return ERROR_FILE_NOT_FOUND;
-      if (!writable) return ERROR_ACCESS_DENIED;
-      flags |= O_TRUNC;
-      break;
-    default: return ERROR_INVALID_PARAMETER;
-  }
-  if (!writable) flags &= ~O_TRUNC;
-  int fd = ::open(entry.host.c_str(), flags, 0644);
-  if (fd < 0) return FromErrno(errno);
-  OpenFile file;
-  file.fd = fd;
-  file.host = entry.host;
-  file.names = entry.names;
-  file.writable = writable;
-  *id = nextFileId_++;
-  open_.emplace_back(*id, file);
-  return 0;
+  return AtPath(path, false, [&](const HostEntry& entry) -> DWORD {
+    if (entry.exists && entry.isDir) return ERROR_ACCESS_DENIED;
+    if (IsOpen(entry.host)) return ERROR_SHARING_VIOLATION;
+    const bool writable = (access & GENERIC_WRITE) != 0;
+    bool empty = true;  // the file starts empty
+    switch (creation) {
+      case CREATE_NEW:
+        if (entry.exists) return ERROR_FILE_EXISTS;
+        break;
+      case CREATE_ALWAYS: break;
+      case OPEN_ALWAYS: empty = !entry.exists; break;
+      case OPEN_EXISTING:
+        if (!entry.exists) return ERROR_FILE_NOT_FOUND;
+        empty = false;
+        break;
+      case TRUNCATE_EXISTING:
+        if (!entry.exists) return ERROR_FILE_NOT_FOUND;
+        if (!writable) return ERROR_ACCESS_DENIED;
+        break;
+      default: return ERROR_INVALID_PARAMETER;
+    }
+    OpenFile file;
+    file.host = entry.host;
+    file.names = entry.names;
+    file.writable = writable;
+    struct stat st {};
+    // A name the device cannot see (a link put there by hand) is never replaced.
+    const bool onHost = ::lstat(entry.host.c_str(), &st) == 0;
+    if (onHost != entry.exists) return entry.exists ? FromErrno(errno) : ERROR_ACCESS_DENIED;
+    const int flags = O_CLOEXEC | O_NOFOLLOW;
+    if (!writable) {
+      // Reading never changes a file's content; a missing one is made empty.
+      file.fd = ::open(entry.host.c_str(), flags | O_RDONLY | (entry.exists ? 0 : O_CREAT | O_EXCL), 0644);
+    } else if (!empty) {
+      // Written in place: a file with a second name would change under that name too.
+      if (st.st_nlink > 1) return ERROR_ACCESS_DENIED;
+      file.fd = ::open(entry.host.c_str(), flags | O_WRONLY);
+    } else {
+      file.temp = entry.host.substr(0, entry.host.rfind('/') + 1) + "~" + std::to_string(nextFileId_) + ":new";
+      ::unlink(file.temp.c_str());
+      file.fd = ::open(file.temp.c_str(), flags | O_WRONLY | O_CREAT | O_EXCL, 0644);
+      file.replacing = entry.exists;
+      file.replaced = entry.exists ? static_cast<std::uint64_t>(st.st_size) : 0;
+    }
+    if (file.fd < 0) return FromErrno(errno);
+    if (file.replacing) Release(files_->VolumeOf(file.names), file.replaced);
+    *id = nextFileId_++;
+    open_.emplace_back(*id, file);
+    return 0;
+  });
 }
 
 DWORD Handheld::WriteFile(std::uint32_t id, const void* data, DWORD size) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  Sync();
-  if (!present_) return ERROR_DEVICE_NOT_CONNECTED;
-  OpenFile* file = nullptr;
-  for (auto& [openId, open] : open_) {
-    if (openId == id) file = &open;
-  }
-  if (file == nullptr || file->lost) return ERROR_INVALID_HANDLE;
-  if (!file->writable) return ERROR_ACCESS_DENIED;
-  if (size == 0) return 0;
-  if (data == nullptr) return ERROR_INVALID_PARAMETER;
-  struct stat st {};
-  ::fstat(file->fd, &st);
-  const std::uint64_t end = file->position + size;
-  const std::uint64_t current = static_cast<std::uint64_t>(st.st_size);
-  const std::uint64_t growth = end > current ? end - current : 0;
-  if (growth > FreeBytes(files_->VolumeOf(file->names)) ||
-      !WriteAll(file->fd, static_cast<const char*>(data), size, static_cast<off_t>(file->position))) {
-    // No room: the device gives the whole file up rather than keep a partial one.
-    struct stat now {};
-    if (::lstat(file->host.c_str(), &now) == 0 && now.st_ino == st.st_ino) ::unlink(file->host.c_str());
-    file->lost = true;
-    return ERROR_DISK_FULL;
-  }
-  file->position = end;
-  return 0;
+  return OnDevice([&]() -> DWORD {
+    OpenFile* file = FindOpen(id);
+    if (file == nullptr || file->lost) return ERROR_INVALID_HANDLE;
+    if (!file->writable) return ERROR_ACCESS_DENIED;
+    if (size == 0) return 0;
+    if (data == nullptr) return ERROR_INVALID_PARAMETER;
+    struct stat st {};
+    ::fstat(file->fd, &st);
+    const std::uint64_t end = file->position + size;
+    const std::uint64_t current = static_cast<std::uint64_t>(st.st_size);
+    const std::uint64_t growth = end > current ? end - current : 0;
+    const int volume = files_->VolumeOf(file->names);
+    if (growth > FreeBytes(volume) ||
+        !WriteAll(file->fd, static_cast<const char*>(data), size, static_cast<off_t>(file->position))) {
+      GiveUp(*file, current);
+      return ERROR_DISK_FULL;
+    }
+    Used(volume) += growth;
+    file->position = end;
+    return 0;
+  });
 }
 
 DWORD Handheld::CloseFile(std::uint32_t id) {
   std::lock_guard<std::mutex> lock(mutex_);
   for (auto it = open_.begin(); it != open_.end(); ++it) {
-    if (it->first == id) {
-      ::close(it->second.fd);
-      open_.erase(it);
-      return 0;
+    if (it->first != id) continue;
+    OpenFile& file = it->second;
+    // A new content takes the file's name only over a working link: a copy cut short
+    // by the link going down is dropped whole.
+    if (!file.lost && !file.temp.empty() && (!LinkUp() || ::rename(file.temp.c_str(), file.host.c_str()) != 0)) {
+      struct stat st {};
+      ::fstat(file.fd, &st);
+      GiveUp(file, static_cast<std::uint64_t>(st.st_size));
     }
+    ::close(file.fd);
+    open_.erase(it);
+    return 0;
   }
   return ERROR_INVALID_HANDLE;
 }
 
 DWORD Handheld::CreateDirectory(const WCHAR* path) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  Sync();
-  if (!present_) return ERROR_DEVICE_NOT_CONNECTED;
-  auto names = path ? SplitDevicePath(path) : std::nullopt;
-  HostEntry entry;
-  if (!names || !files_->Resolve(*names, &entry)) return ERROR_PATH_NOT_FOUND;
-  if (entry.exists) return ERROR_ALREADY_EXISTS;
-  return ::mkdir(entry.host.c_str(), 0755) == 0 ? 0 : FromErrno(errno);
+  return AtPath(path, true, [&](const HostEntry& entry) -> DWORD {
+    if (entry.exists) return ERROR_ALREADY_EXISTS;
+    return ::mkdir(entry.host.c_str(), 0755) == 0 ? 0 : FromErrno(errno);
+  });
 }
 
 DWORD Handheld::RemoveDirectory(const WCHAR* path) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  Sync();
-  if (!present_) return ERROR_DEVICE_NOT_CONNECTED;
-  auto names = path ? SplitDevicePath(path) : std::nullopt;
-  HostEntry entry;
-  if (!names || !files_->Resolve(*names, &entry)) return ERROR_PATH_NOT_FOUND;
-  if (!entry.exists) return ERROR_FILE_NOT_FOUND;
-  if (names->empty() || files_->IsCardRoot(*names) || !entry.isDir) return ERROR_ACCESS_DENIED;
-  return ::rmdir(entry.host.c_str()) == 0 ? 0 : FromErrno(errno);
+  return AtPath(path, true, [&](const HostEntry& entry) -> DWORD {
+    if (!entry.exists) return ERROR_FILE_NOT_FOUND;
+    if (entry.names.empty() || files_->IsCardRoot(entry.names) || !entry.isDir) return ERROR_ACCESS_DENIED;
+    return ::rmdir(entry.host.c_str()) == 0 ? 0 : FromErrno(errno);
+  });
 }
 
 DWORD Handheld::DeleteFile(const WCHAR* path) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  Sync();
-  if (!present_) return ERROR_DEVICE_NOT_CONNECTED;
-  auto names = path ? SplitDevicePath(path) : std::nullopt;
-  HostEntry entry;
-  if (!names || names->empty() || !files_->Resolve(*names, &entry)) return ERROR_PATH_NOT_FOUND;
-  if (!entry.exists) return ERROR_FILE_NOT_FOUND;
-  if (entry.isDir) return ERROR_ACCESS_DENIED;
-  if (IsOpen(entry.host)) return ERROR_SHARING_VIOLATION;
-  return ::unlink(entry.host.c_str()) == 0 ? 0 : FromErrno(errno);
+  return AtPath(path, false, [&](const HostEntry& entry) -> DWORD {
+    if (!entry.exists) return ERROR_FILE_NOT_FOUND;
+    if (entry.isDir) return ERROR_ACCESS_DENIED;
+    if (IsOpen(entry.host)) return ERROR_SHARING_VIOLATION;
+    struct stat st {};
+    if (::lstat(entry.host.c_str(), &st) != 0 || ::unlink(entry.host.c_str()) != 0) return FromErrno(errno);
+    Release(files_->VolumeOf(entry.names), static_cast<std::uint64_t>(st.st_size));
+    return 0;
+  });
 }
 
 DWORD Handheld::FindAll(const WCHAR* pattern, DWORD flags, std::vector<CE_FIND_DATA>* found) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  Sync();
-  if (!present_) return ERROR_DEVICE_NOT_CONNECTED;
+  return OnDevice([&]() -> DWORD { return ListMatches(pattern, flags, found); });
+}
+
+DWORD Handheld::ListMatches(const WCHAR* pattern, DWORD flags, std::vector<CE_FIND_DATA>* found) {
   found->clear();
   auto search = pattern ? SplitFindPattern(pattern) : std::nullopt;
   HostEntry folder;
@@ -405,74 +485,66 @@ DWORD Handheld::FindAll(const WCHAR* pattern, DWORD flags, std::vector<CE_FIND_D
 }
 
 DWORD Handheld::DiskFree(const WCHAR* folder, std::uint64_t* freeBytes, std::uint64_t* totalBytes) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  Sync();
-  if (!present_) return ERROR_DEVICE_NOT_CONNECTED;
-  auto names = folder ? SplitDevicePath(folder) : std::nullopt;
-  if (!names) return ERROR_PATH_NOT_FOUND;
-  // Any folder of a volume tells that volume's figures; the volume itself must be there.
-  int volume = files_->VolumeOf(*names);
-  if (!files_->VolumeRoot(volume)) return ERROR_PATH_NOT_FOUND;
-  *freeBytes = FreeBytes(volume);
-  *totalBytes = volume < 0 ? profile_.mainMemory.total : profile_.cards[static_cast<size_t>(volume)].total;
-  return 0;
+  return OnDevice([&]() -> DWORD {
+    auto names = folder ? SplitDevicePath(folder) : std::nullopt;
+    if (!names) return ERROR_PATH_NOT_FOUND;
+    // Any folder of a volume tells that volume's figures; the volume itself must be there.
+    int volume = files_->VolumeOf(*names);
+    if (!files_->VolumeRoot(volume)) return ERROR_PATH_NOT_FOUND;
+    *freeBytes = FreeBytes(volume);
+    *totalBytes = volume < 0 ? profile_.mainMemory.total : profile_.cards[static_cast<size_t>(volume)].total;
+    return 0;
+  });
 }
 
 DWORD Handheld::CreateShortcut(const WCHAR* shortcut, const WCHAR* target) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  Sync();
-  if (!present_) return ERROR_DEVICE_NOT_CONNECTED;
-  if (profile_.shortcutRefused) return ERROR_ACCESS_DENIED;
-  if (shortcut == nullptr || target == nullptr) return ERROR_INVALID_PARAMETER;
-  auto names = SplitDevicePath(shortcut);
-  HostEntry entry;
-  if (!names || names->empty() || !files_->Resolve(*names, &entry)) return ERROR_PATH_NOT_FOUND;
-  if (entry.exists) return ERROR_ALREADY_EXISTS;
-  // The device keeps a shortcut as the target's length, "#", then the target.
-  std::wstring targetText(target);
-  std::string text = std::to_string(targetText.size()) + "#" + layer::WideToUtf8(targetText);
-  if (text.size() > FreeBytes(files_->VolumeOf(*names))) return ERROR_DISK_FULL;
-  int fd = ::open(entry.host.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-  if (fd < 0) return FromErrno(errno);
-  bool ok = WriteAll(fd, text.data(), text.size(), 0);
-  ok = ::close(fd) == 0 && ok;
-  if (!ok) {
-    ::unlink(entry.host.c_str());
-    return ERROR_DISK_FULL;
-  }
-  return 0;
+  if (target == nullptr) return ERROR_INVALID_PARAMETER;
+  return AtPath(shortcut, false, [&](const HostEntry& entry) -> DWORD {
+    if (profile_.shortcutRefused) return ERROR_ACCESS_DENIED;
+    if (entry.exists) return ERROR_ALREADY_EXISTS;
+    // The device keeps a shortcut as the target's length, "#", then the target.
+    std::wstring targetText(target);
+    std::string text = std::to_string(targetText.size()) + "#" + layer::WideToUtf8(targetText);
+    const int volume = files_->VolumeOf(entry.names);
+    if (text.size() > FreeBytes(volume)) return ERROR_DISK_FULL;
+    int fd = ::open(entry.host.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd < 0) return FromErrno(errno);
+    bool ok = WriteAll(fd, text.data(), text.size(), 0);
+    ok = ::close(fd) == 0 && ok;
+    if (!ok) {
+      ::unlink(entry.host.c_str());
+      return ERROR_DISK_FULL;
+    }
+    Used(volume) += text.size();
+    return 0;
+  });
 }
 
 // ------------------------------------------------------------------ programs, shell
 
 DWORD Handheld::StartProcess(const WCHAR* path) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  Sync();
-  if (!present_) return ERROR_DEVICE_NOT_CONNECTED;
-  if (profile_.processRefused) return ERROR_ACCESS_DENIED;
-  auto names = path ? SplitDevicePath(path) : std::nullopt;
-  HostEntry entry;
-  if (!names || !files_->Resolve(*names, &entry)) return ERROR_PATH_NOT_FOUND;
-  if (!entry.exists || entry.isDir) return ERROR_FILE_NOT_FOUND;
-  const std::wstring started = FoldCase(JoinDevicePath(*names));
-  for (const auto& program : profile_.programs) {
-    auto programNames = SplitDevicePath(program.path);
-    if (!programNames || FoldCase(JoinDevicePath(*programNames)) != started) continue;
-    if (!program.delaySeconds) continue;  // this program never writes its values
-    auto delayMs = static_cast<std::uint64_t>(std::llround(*program.delaySeconds * 1000.0));
-    pending_.push_back(PendingRun{layer::NowMs() + delayMs, program.writes});
-  }
-  return 0;
+  return AtPath(path, true, [&](const HostEntry& entry) -> DWORD {
+    if (profile_.processRefused) return ERROR_ACCESS_DENIED;
+    if (!entry.exists || entry.isDir) return ERROR_FILE_NOT_FOUND;
+    const std::wstring started = FoldCase(JoinDevicePath(entry.names));
+    for (const auto& program : profile_.programs) {
+      auto programNames = SplitDevicePath(program.path);
+      if (!programNames || FoldCase(JoinDevicePath(*programNames)) != started) continue;
+      if (!program.delaySeconds) continue;  // this program never writes its values
+      auto delayMs = static_cast<std::uint64_t>(std::llround(*program.delaySeconds * 1000.0));
+      pending_.push_back(PendingRun{layer::NowMs() + delayMs, program.writes});
+    }
+    return 0;
+  });
 }
 
 DWORD Handheld::SpecialFolder(int csidl, std::wstring* path) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  Sync();
-  if (!present_) return ERROR_DEVICE_NOT_CONNECTED;
-  if (csidl != CSIDL_PROGRAMS) return ERROR_INVALID_PARAMETER;
-  if (!profile_.programsFolder) return ERROR_FILE_NOT_FOUND;
-  *path = *profile_.programsFolder;
-  return 0;
+  return OnDevice([&]() -> DWORD {
+    if (csidl != CSIDL_PROGRAMS) return ERROR_INVALID_PARAMETER;
+    if (!profile_.programsFolder) return ERROR_FILE_NOT_FOUND;
+    *path = *profile_.programsFolder;
+    return 0;
+  });
 }
 
 int Handheld::SystemMetric(int index) {
@@ -492,46 +564,42 @@ bool Handheld::KeyExists(const std::wstring& key) {
 }
 
 DWORD Handheld::CreateKey(const std::wstring& key, bool* created) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  Sync();
-  if (!present_) return ERROR_DEVICE_NOT_CONNECTED;
-  std::vector<std::wstring> names;
-  if (!SplitKeyPath(key, &names) || names.empty()) return ERROR_INVALID_PARAMETER;
-  *created = !registry_.KeyExists(key);
-  if (!*created) return 0;
-  RegistryStore changed = registry_;
-  changed.CreateKey(key);
-  return Persist(changed) ? 0 : ERROR_WRITE_FAULT;
+  return OnDevice([&]() -> DWORD {
+    std::vector<std::wstring> names;
+    if (!SplitKeyPath(key, &names) || names.empty()) return ERROR_INVALID_PARAMETER;
+    *created = !registry_.KeyExists(key);
+    if (!*created) return 0;
+    RegistryStore changed = registry_;
+    changed.CreateKey(key);
+    return Persist(changed) ? 0 : ERROR_WRITE_FAULT;
+  });
 }
 
 DWORD Handheld::QueryValue(const std::wstring& key, const std::wstring& name, RegValue* value) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  Sync();
-  if (!present_) return ERROR_DEVICE_NOT_CONNECTED;
-  if (!registry_.KeyExists(key)) return ERROR_KEY_DELETED;
-  const RegValue* found = registry_.FindValue(key, name);
-  if (found == nullptr) return ERROR_FILE_NOT_FOUND;
-  *value = *found;
-  return 0;
+  return OnDevice([&]() -> DWORD {
+    if (!registry_.KeyExists(key)) return ERROR_KEY_DELETED;
+    const RegValue* found = registry_.FindValue(key, name);
+    if (found == nullptr) return ERROR_FILE_NOT_FOUND;
+    *value = *found;
+    return 0;
+  });
 }
 
 DWORD Handheld::SetValue(const std::wstring& key, const RegValue& value) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  Sync();
-  if (!present_) return ERROR_DEVICE_NOT_CONNECTED;
-  if (!registry_.KeyExists(key)) return ERROR_KEY_DELETED;
-  RegistryStore changed = registry_;
-  changed.SetValue(key, value);
-  return Persist(changed) ? 0 : ERROR_WRITE_FAULT;
+  return OnDevice([&]() -> DWORD {
+    if (!registry_.KeyExists(key)) return ERROR_KEY_DELETED;
+    RegistryStore changed = registry_;
+    changed.SetValue(key, value);
+    return Persist(changed) ? 0 : ERROR_WRITE_FAULT;
+  });
 }
 
 DWORD Handheld::DeleteKey(const std::wstring& key) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  Sync();
-  if (!present_) return ERROR_DEVICE_NOT_CONNECTED;
-  RegistryStore changed = registry_;
-  if (!changed.DeleteKey(key)) return ERROR_FILE_NOT_FOUND;
-  return Persist(changed) ? 0 : ERROR_WRITE_FAULT;
+  return OnDevice([&]() -> DWORD {
+    RegistryStore changed = registry_;
+    if (!changed.DeleteKey(key)) return ERROR_FILE_NOT_FOUND;
+    return Persist(changed) ? 0 : ERROR_WRITE_FAULT;
+  });
 }
 
 }  // namespace emu

@@ -1,7 +1,7 @@
 // An emulated handheld: a folder holding profile.json (its facts and faults),
 // registry.json (HKEY_CURRENT_USER) and fs/ (its file system). RAPI_HANDHELD names the
 // attached one. Each operation is what the device does for one RAPI2 session call; the
-// result is 0 or the error code that CeGetLastError reports.
+// result is 0 or the error code that says why it failed.
 //
 // One object stands for one folder for the whole process, so a program started on the
 // device keeps its pending registry writes across sessions. Operations are serialised.
@@ -27,8 +27,8 @@ namespace emu {
 std::string AttachedFolder();
 
 // Reads a handheld folder's profile. No profile.json: nothing, silently. A profile
-// that cannot be read: nothing, and one line on stderr (not repeated while the reason
-// stays the same).
+// that cannot be read, or an fs/ that is not a real folder: nothing, and one line on
+// stderr (not repeated while the reason stays the same).
 std::optional<Profile> ReadProfileOf(const std::string& folder);
 
 class Handheld {
@@ -46,11 +46,17 @@ class Handheld {
   bool Connected();
   // The link went down mid-session (disconnect_after_bytes).
   void DropLink();
+  // The link goes down after that many more connection checks, i.e. session calls
+  // (a fault for tests: the device going away part way through an operation).
+  void DropLinkAfterCalls(int calls);
 
   // Files. File ids name open files for WriteFile and CloseFile.
   DWORD CreateFile(const WCHAR* path, DWORD access, DWORD creation, std::uint32_t* id);
+  // A file opened to start empty (created or truncated) is written beside its name and
+  // takes the name only when it is closed over a working link, so neither a hard link
+  // nor a copy cut short can leave another file rewritten or a half file behind.
   // Writes at the file's position; a write for which the volume has no room fails and
-  // takes the whole file away, so no partial file is left.
+  // gives the file up (a new content is dropped, a file written in place is taken away).
   DWORD WriteFile(std::uint32_t id, const void* data, DWORD size);
   DWORD CloseFile(std::uint32_t id);
   DWORD CreateDirectory(const WCHAR* path);
@@ -77,9 +83,12 @@ class Handheld {
   struct OpenFile {
     int fd = -1;
     std::string host;
-    std::vector<std::wstring> names;  // its volume is looked up at each write: cards come and go
+    std::string temp;                 // where the new content is written; empty: in place
+    std::vector<std::wstring> names;  // its volume is looked up at each use: cards come and go
     bool writable = false;
-    bool lost = false;  // taken away by a failed write
+    bool lost = false;      // given up by a failed write
+    bool replacing = false; // an existing file takes the new content at close
+    std::uint64_t replaced = 0;  // that file's bytes, counted free while it is replaced
     std::uint64_t position = 0;
   };
   struct PendingRun {
@@ -102,7 +111,23 @@ class Handheld {
   void ApplyDueRuns();
   void PrepareFolders();
   bool Persist(const RegistryStore& changed);
-  std::uint64_t FreeBytes(int volume) const;
+  // The opening steps of every device call: serialise, catch up, require the device;
+  // AtPath also resolves a device path (the root only where rootAllowed).
+  template <class Operation>
+  DWORD OnDevice(Operation&& operation);
+  template <class Operation>
+  DWORD AtPath(const WCHAR* path, bool rootAllowed, Operation&& operation);
+  bool LinkUp() const { return present_ && profile_.connected && !linkDropped_; }
+  // Used bytes per volume are counted once when the handheld is (re)read, then kept
+  // up to date by every write, truncation and deletion.
+  void CountUsed();
+  std::uint64_t& Used(int volume) { return used_[static_cast<size_t>(volume + 1)]; }
+  void Release(int volume, std::uint64_t bytes);
+  std::uint64_t FreeBytes(int volume);
+  OpenFile* FindOpen(std::uint32_t id);
+  DWORD ListMatches(const WCHAR* pattern, DWORD flags, std::vector<CE_FIND_DATA>* found);
+  // Gives an open file up; counted is what the volume's count holds for it now.
+  void GiveUp(OpenFile& file, std::uint64_t counted);
   bool IsOpen(const std::string& host) const;
   static FileStamp Stamp(const std::string& path);
 
@@ -110,11 +135,13 @@ class Handheld {
   std::mutex mutex_;
   bool present_ = false;
   bool linkDropped_ = false;
+  std::optional<int> callsBeforeDrop_;
   Profile profile_;
   FileStamp profileStamp_;
   RegistryStore registry_;
   FileStamp registryStamp_;
   std::unique_ptr<DeviceFiles> files_;
+  std::vector<std::uint64_t> used_;  // main memory, then each card
   std::vector<PendingRun> pending_;
   std::vector<std::pair<std::uint32_t, OpenFile>> open_;
   std::uint32_t nextFileId_ = 1;

@@ -27,6 +27,13 @@ std::vector<std::string> ReadFolder(const std::string& folder) {
 
 }  // namespace
 
+std::string RootFolderProblem(const std::string& handheldFolder) {
+  const std::string root = handheldFolder + "/fs";
+  struct stat st {};
+  if (::lstat(root.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return "";
+  return root + ": not a real folder (a link or a file), so every write would land elsewhere";
+}
+
 DeviceFiles::DeviceFiles(std::string fsRoot, std::vector<std::wstring> cardNames)
     : root_(std::move(fsRoot)), cards_(std::move(cardNames)) {}
 

@@ -28,6 +28,10 @@ struct ListedEntry {
   struct stat info {};
 };
 
+// Why a handheld folder's fs/ cannot be the device's root: it must be a real folder
+// inside the handheld folder (or not there yet, to be made). Empty when it can.
+std::string RootFolderProblem(const std::string& handheldFolder);
+
 class DeviceFiles {
  public:
   DeviceFiles(std::string fsRoot, std::vector<std::wstring> cardNames);

@@ -4,8 +4,7 @@
 //
 // Result conventions follow the platform: interface-level calls return an HRESULT;
 // session calls return what the device's own function does (a BOOL or count with zero
-// for failure, the invalid handle value, or a registry error code), and
-// CeGetLastError tells why the latest call failed.
+// for failure, the invalid handle value, or a registry error code).
 //
 // Text data of registry values (REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ) is passed as
 // WCHAR arrays holding UTF-16 units; data sizes are the bytes those arrays take in
@@ -30,7 +29,6 @@ class IRAPISession : public IUnknown {
   // A session must be started before any other call and can be ended and started again.
   virtual HRESULT CeRapiInit() = 0;
   virtual HRESULT CeRapiUninit() = 0;
-  virtual DWORD CeGetLastError() = 0;
   // Frees arrays the session handed out (CeFindAllFiles).
   virtual HRESULT CeRapiFreeBuffer(LPVOID buffer) = 0;
 

@@ -88,8 +88,6 @@ class Session final : public ComObject<IRAPISession, IID_IRAPISession> {
     return S_OK;
   }
 
-  DWORD CeGetLastError() override { return lastError_; }
-
   HRESULT CeRapiFreeBuffer(LPVOID buffer) override {
     Buffers& buffers = GivenBuffers();
     std::lock_guard<std::mutex> lock(buffers.mutex);
@@ -112,16 +110,16 @@ class Session final : public ComObject<IRAPISession, IID_IRAPISession> {
     if (written) *written = 0;
     if (!Ready()) return FALSE;
     auto it = handles_.find(reinterpret_cast<std::uintptr_t>(file));
-    if (it == handles_.end() || it->second.kind != Handle::kFile) return Fail(ERROR_INVALID_HANDLE);
+    if (it == handles_.end() || it->second.kind != Handle::kFile) return FALSE;
     std::optional<std::uint64_t> limit = handheld_->CurrentProfile().disconnectAfterBytes;
     DWORD allowed = toWrite;
     if (limit && *limit - bytesWritten_ < toWrite) allowed = static_cast<DWORD>(*limit - bytesWritten_);
-    // The link goes down part way: what got through before stays on the device.
+    // The link goes down part way; the device drops the file's new content at close.
     if (allowed > 0 && !Check(handheld_->WriteFile(it->second.id, buffer, allowed))) return FALSE;
     bytesWritten_ += allowed;
     if (written) *written = allowed;
     if (limit && bytesWritten_ >= *limit) handheld_->DropLink();
-    if (allowed < toWrite) return Fail(ERROR_DEVICE_NOT_CONNECTED);
+    if (allowed < toWrite) return FALSE;
     if (toWrite == 0 && !Check(handheld_->WriteFile(it->second.id, buffer, 0))) return FALSE;
     return TRUE;
   }
@@ -130,7 +128,7 @@ class Session final : public ComObject<IRAPISession, IID_IRAPISession> {
     std::lock_guard<std::mutex> lock(mutex_);
     if (!Ready()) return FALSE;
     auto it = handles_.find(reinterpret_cast<std::uintptr_t>(object));
-    if (it == handles_.end()) return Fail(ERROR_INVALID_HANDLE);
+    if (it == handles_.end()) return FALSE;
     if (it->second.kind == Handle::kFile) handheld_->CloseFile(it->second.id);
     handles_.erase(it);
     return TRUE;
@@ -141,7 +139,7 @@ class Session final : public ComObject<IRAPISession, IID_IRAPISession> {
     if (count) *count = 0;
     if (found) *found = nullptr;
     if (!Ready()) return FALSE;
-    if (count == nullptr || found == nullptr) return Fail(ERROR_INVALID_PARAMETER);
+    if (count == nullptr || found == nullptr) return FALSE;
     std::vector<CE_FIND_DATA> entries;
     if (!Check(handheld_->FindAll(pattern, flags, &entries))) return FALSE;
     if (!entries.empty()) {
@@ -170,7 +168,7 @@ class Session final : public ComObject<IRAPISession, IID_IRAPISession> {
                        LPVOID, LPWSTR, LPSTARTUPINFOW, LPPROCESS_INFORMATION information) override {
     std::lock_guard<std::mutex> lock(mutex_);
     if (!Ready()) return FALSE;
-    if (application == nullptr) return Fail(ERROR_INVALID_PARAMETER);
+    if (application == nullptr) return FALSE;
     if (!Check(handheld_->StartProcess(application))) return FALSE;
     ++processCount_;
     HANDLE process = NewHandle(Handle{Handle::kProcess, processCount_});
@@ -328,7 +326,7 @@ class Session final : public ComObject<IRAPISession, IID_IRAPISession> {
     if (!Ready()) return 0;
     std::wstring path;
     if (!Check(handheld_->SpecialFolder(folder, &path))) return 0;
-    if (buffer == nullptr || bufferLength <= path.size()) return Fail(ERROR_INSUFFICIENT_BUFFER);
+    if (buffer == nullptr || bufferLength <= path.size()) return 0;
     std::wmemcpy(buffer, path.data(), path.size());
     buffer[path.size()] = L'\0';
     return static_cast<DWORD>(path.size());
@@ -345,19 +343,9 @@ class Session final : public ComObject<IRAPISession, IID_IRAPISession> {
   };
 
   // Every call but start-up needs a started session on a connected device.
-  bool Ready() {
-    if (!started_) return Fail(ERROR_INVALID_HANDLE);
-    if (!handheld_->Connected()) return Fail(ERROR_DEVICE_NOT_CONNECTED);
-    return true;
-  }
-  BOOL Fail(DWORD error) {
-    lastError_ = error;
-    return FALSE;
-  }
-  bool Check(DWORD error) {
-    lastError_ = error;
-    return error == 0;
-  }
+  bool Ready() { return started_ && handheld_->Connected(); }
+  // The device's answer to one call: 0 or why it failed.
+  static bool Check(DWORD error) { return error == 0; }
   BOOL Call(const std::function<DWORD()>& operation) {
     std::lock_guard<std::mutex> lock(mutex_);
     if (!Ready()) return FALSE;
@@ -397,7 +385,6 @@ class Session final : public ComObject<IRAPISession, IID_IRAPISession> {
   std::mutex mutex_;
   bool started_ = false;
   std::uint64_t bytesWritten_ = 0;
-  std::atomic<DWORD> lastError_{0};
   std::uintptr_t nextValue_ = 0x1000;
   std::uint32_t processCount_ = 0;
   std::map<std::uintptr_t, Handle> handles_;

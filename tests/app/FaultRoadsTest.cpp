@@ -45,17 +45,16 @@ class FaultRoads : public ::testing::Test {
 
 const json kOnlyTheDataFolder = {{kGameKey, {{"RP", Sz(kGameFolder)}}}};
 
-TEST_F(FaultRoads, TheLinkLostInTheMiddleOfTheDataFileFailsAndLeavesWhatGotThrough) {
-  const std::string data = PayloadFile("QMRes_VGA.dat");
-  const std::size_t throughOfData = data.size() / 2;
+// The handheld drops a file whose copy the link cut short: no half file is left.
+TEST_F(FaultRoads, TheLinkLostInTheMiddleOfTheDataFileFailsAndLeavesNoHalfFile) {
+  const std::size_t throughOfData = PayloadFile("QMRes_VGA.dat").size() / 2;
   ChangeProfile([&](json& profile) {
     profile["faults"]["disconnect_after_bytes"] =
         PayloadFile("Config.xml").size() + PayloadFile("QuellorMobileVGA.exe").size() + throughOfData;
   });
   RunInChild([&] {
     InstallExpecting(WorkerFailed);
-    EXPECT_EQ(handheld.Tree(), WithTheGameFolder(PayloadFile("QuellorMobileVGA.exe"),
-                                                 {{kGameFolder + "QMRes_VGA.dat", Shown(data.substr(0, throughOfData))}}));
+    EXPECT_EQ(handheld.Tree(), WithTheGameFolder(PayloadFile("QuellorMobileVGA.exe")));
     EXPECT_EQ(handheld.Registry(), kOnlyTheDataFolder);
   });
 }

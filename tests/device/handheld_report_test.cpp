@@ -1,9 +1,10 @@
 // handheldview's report of a handheld folder.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <sstream>
 
-#include "tests/device/HandheldTestKit.h"
+#include "tests/device/DeviceKit.h"
 #include "tools/handheldview/HandheldReport.h"
 
 namespace devtest {
@@ -16,8 +17,7 @@ TEST(HandheldReport, ShowsFilesRegistryAndFreeSpacePerVolume) {
                              {"faults", {{"process_refused", true}}}});
   handheld.Put("\\Program Files\\Игры\\a.txt", "12345");
   handheld.Put("\\SD\\b.bin", "xy");
-  handheld.WriteRegistry({{"Software\\Q", {{"RP", {{"type", "REG_SZ"}, {"value", "\\SD\\"}}},
-                                           {"KX", {{"type", "REG_DWORD"}, {"value", 255}}}}}});
+  handheld.WriteRegistry({{"Software\\Q", {{"RP", Sz("\\SD\\")}, {"KX", Dword(255)}}}});
   std::ostringstream out;
   std::string error;
   ASSERT_TRUE(WriteHandheldReport(handheld.folder(), out, &error)) << error;
@@ -31,6 +31,10 @@ TEST(HandheldReport, ShowsFilesRegistryAndFreeSpacePerVolume) {
     EXPECT_NE(report.find(expected), std::string::npos) << expected << "\n--- report:\n" << report;
   }
 
+  std::filesystem::rename(handheld.folder() + "/fs", handheld.folder() + "/elsewhere");
+  std::filesystem::create_directory_symlink(handheld.folder() + "/elsewhere", handheld.folder() + "/fs");
+  EXPECT_FALSE(WriteHandheldReport(handheld.folder(), out, &error));  // never walks through a link
+  EXPECT_NE(error.find("/fs: not a real folder"), std::string::npos) << error;
   handheld.WriteProfile(json{{"screen", {{"width", "wide"}}}});
   EXPECT_FALSE(WriteHandheldReport(handheld.folder(), out, &error));
   EXPECT_NE(error.find("screen.width"), std::string::npos) << error;

@@ -94,6 +94,11 @@ bool WriteHandheldReport(const std::string& folder, std::ostream& out, std::stri
     *error = folder + "/profile.json: " + *error;
     return false;
   }
+  // Never walk a tree reached through a link: the layer refuses such a handheld too.
+  if (std::string problem = emu::RootFolderProblem(folder); !problem.empty()) {
+    *error = problem;
+    return false;
+  }
   emu::RegistryStore registry;
   if (!registry.Load(folder + "/registry.json", error)) {
     *error = folder + "/registry.json: " + *error;

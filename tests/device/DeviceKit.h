@@ -1,5 +1,5 @@
 // Emulated handhelds and PC payload folders made in temporary folders for one test,
-// and views of what a handheld holds afterwards.
+// links to them, and views of what a handheld holds afterwards.
 #pragma once
 
 #include <map>
@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include "installer/DeviceLink.h"
+#include "tests/support/TempFolder.h"
 
 namespace devtest {
 
@@ -21,22 +22,20 @@ class TempHandheld {
   // point at the folder.
   explicit TempHandheld(const json& profile = json::object());
   ~TempHandheld();
-  TempHandheld(const TempHandheld&) = delete;
-  TempHandheld& operator=(const TempHandheld&) = delete;
 
-  const std::string& folder() const { return folder_; }
+  const std::string& folder() const { return folder_.Path(); }
   void WriteProfile(const json& profile) const;
   void WriteRegistry(const json& registry) const;
   // registry.json as written by the layer; an empty object when there is none.
   json Registry() const;
-  // Device paths are UTF-8 with "\" ("\\Program Files\\a.txt").
-  void Put(const std::string& devicePath, const std::string& content) const;
-  void MakeFolder(const std::string& devicePath) const;
-  std::string HostPath(const std::string& devicePath) const;
+  // Device paths are UTF-8 with "\" ("\\Program Files\\a.txt"); one ending in "\" is a folder.
+  void Put(const std::string& devicePath, const std::string& content = "") const;
+  // The link goes down after that many more session calls.
+  void DropLinkAfterCalls(int calls) const;
   devtest::Tree Tree() const;
 
  private:
-  std::string folder_;
+  testsupport::TempFolder folder_{"handheld"};
 };
 
 // A PC folder holding the payload "Inst\..." with a distinct text in every file; it
@@ -45,10 +44,9 @@ class TempPayload {
  public:
   TempPayload();
   ~TempPayload();
-  const std::string& folder() const { return folder_; }
 
  private:
-  std::string folder_;
+  testsupport::TempFolder folder_{"payload"};
   std::string previous_;
 };
 
@@ -60,11 +58,15 @@ inline const std::string kGenericExeText = "generic-exe";
 inline const std::string kVgaDataText = "vga-data";
 inline const std::string kQvgaDataText = "qvga-data";
 
+// Every folder and file under a host folder, not following links, named as on a device.
+Tree FolderTree(const std::string& root);
 // The folders of a fresh default handheld plus the given entries.
-Tree With(Tree entries);
+inline Tree With(Tree entries) {
+  entries.insert({{"\\Windows\\", ""}, {"\\Windows\\Start Menu\\", ""}, {"\\Windows\\Start Menu\\Programs\\", ""}});
+  return entries;
+}
 inline json Sz(const std::string& text) { return {{"type", "REG_SZ"}, {"value", text}}; }
 inline json Dword(int value) { return {{"type", "REG_DWORD"}, {"value", value}}; }
-
 // A game listed in the profile that writes KX (and SP when given) after the delay
 // (null: never).
 json GameProgram(const json& delaySeconds, const std::string& shortcutFolder = "");
@@ -72,21 +74,12 @@ json GameProgram(const json& delaySeconds, const std::string& shortcutFolder = "
 // Lets go of the enumerator, device, session and device record a link obtained, and of
 // its desktop unless it is the application's link, which keeps it.
 void ReleaseLink(CDeviceLink& link, bool keepDesktop = false);
-
-// A started session on the attached handheld, straight through the RAPI2 objects.
-struct RapiSession {
-  RapiSession();
-  ~RapiSession();
-  // Writes a device file whole; false when any step fails.
-  bool WriteFile(const wchar_t* path, const std::string& bytes);
-
-  IRAPIDesktop* desktop = nullptr;
-  IRAPIEnumDevices* devices = nullptr;
-  IRAPIDevice* device = nullptr;
-  IRAPISession* session = nullptr;
-  HRESULT started = E_FAIL;  // CeRapiInit's answer
+// A link made for one test and let go of at its end; its session reaches the device
+// straight through the RAPI2 calls.
+struct Link : CDeviceLink {
+  ~Link() { ReleaseLink(*this); }
 };
-
-std::string Utf8(const std::wstring& text);
+// Opens a device file, writes the bytes (if any) and closes it; false when any step fails.
+bool Write(IRAPISession* session, const wchar_t* path, const std::string& bytes, DWORD creation = CREATE_ALWAYS);
 
 }  // namespace devtest
