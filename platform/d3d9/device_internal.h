@@ -94,7 +94,6 @@ class Device final : public IDirect3DDevice9, public SdlEventSink {
   bool MakeBackBuffer(UINT width, UINT height);
   void ResetRenderStates(const D3DPRESENT_PARAMETERS& parameters);
   void OnWindowDestroyed(HWND window);
-  void CaptureFrame();
 
   IDirect3D9* parent_;
   HWND window_;
