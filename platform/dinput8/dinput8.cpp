@@ -100,7 +100,9 @@ class Keyboard final : public InputDevice {
   void Fill(void* data) override {
     const layer::InputState& input = layer::InputState::Instance();
     auto* bytes = static_cast<std::uint8_t*>(data);
-    for (int dik = 0; dik < 256; ++dik) bytes[dik] = keys_[dik].Read(input.Key(static_cast<std::uint8_t>(dik))) ? 0x80 : 0;
+    for (int dik = 0; dik < 256; ++dik) {
+      bytes[dik] = keys_[dik].Read(input.Key(static_cast<std::uint8_t>(dik))) ? 0x80 : 0;
+    }
   }
 
   layer::SwitchReader keys_[256];
