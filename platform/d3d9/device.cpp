@@ -20,11 +20,6 @@ Direct3DSwitches& Switches() {
   return switches;
 }
 
-CapturedFrame& LastFrame() {
-  static CapturedFrame frame;
-  return frame;
-}
-
 HRESULT CompletePresentParameters(HWND window, D3DPRESENT_PARAMETERS& parameters) {
   WindowObject* object = FindWindowObject(window);
   if (object == nullptr || object->sdl == nullptr) return D3DERR_INVALIDCALL;
@@ -259,26 +254,13 @@ HRESULT Device::EndScene() {
   return D3D_OK;
 }
 
-void Device::CaptureFrame() {
-  CapturedFrame& frame = LastFrame();
-  frame.width = parameters_.BackBufferWidth;
-  frame.height = parameters_.BackBufferHeight;
-  frame.argb.assign(static_cast<std::size_t>(frame.width) * frame.height, 0);
-  if (SDL_RenderReadPixels(renderer_, nullptr, SDL_PIXELFORMAT_ARGB8888, frame.argb.data(),
-                           static_cast<int>(frame.width * 4)) != 0) {
-    frame.argb.clear();
-    frame.width = frame.height = 0;
-    return;
-  }
-  // The back buffer has no alpha channel worth keeping (X8R8G8B8).
-  for (std::uint32_t& pixel : frame.argb) pixel |= 0xFF000000u;
-}
-
 HRESULT Device::Present(const RECT*, const RECT*, HWND, const void*) {
   PumpSdlEvents();
   if (renderer_ == nullptr || inScene_) return D3DERR_INVALIDCALL;
   if (stage_ != DeviceStage::Usable) return D3DERR_DEVICELOST;
-  if (Switches().captureFrames) CaptureFrame();
+  if (Switches().beforePresent) {
+    Switches().beforePresent(renderer_, parameters_.BackBufferWidth, parameters_.BackBufferHeight);
+  }
   SDL_SetRenderTarget(renderer_, nullptr);
   SDL_SetRenderDrawBlendMode(renderer_, SDL_BLENDMODE_NONE);
   SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);

@@ -29,6 +29,9 @@ class Texture final : public IDirect3DTexture9 {
 
   Device* Owner() const { return device_; }
   SDL_Texture* Sdl() const { return sdl_; }
+  // No pixel below full alpha in what was last uploaded: such a texture drawn at full
+  // alpha covers what lies under it, and needs no blending.
+  bool Opaque() const { return opaque_; }
   // Makes the SDL texture from the pixels; a default-pool texture then lets its copy go,
   // a managed one keeps it for the next reset.
   bool Upload(SDL_Renderer* renderer);
@@ -42,6 +45,7 @@ class Texture final : public IDirect3DTexture9 {
   D3DPOOL pool_;
   std::vector<std::uint32_t> pixels_;
   SDL_Texture* sdl_ = nullptr;
+  bool opaque_ = false;
   std::atomic<ULONG> references_{1};
 };
 
@@ -94,7 +98,6 @@ class Device final : public IDirect3DDevice9, public SdlEventSink {
   bool MakeBackBuffer(UINT width, UINT height);
   void ResetRenderStates(const D3DPRESENT_PARAMETERS& parameters);
   void OnWindowDestroyed(HWND window);
-  void CaptureFrame();
 
   IDirect3D9* parent_;
   HWND window_;

@@ -1,12 +1,13 @@
-// Test kit switches of Direct3D and the frame it last presented (internal).
+// Test kit switches of Direct3D (internal).
 #pragma once
 
-#include <cstdint>
+#include <functional>
 #include <set>
 #include <utility>
-#include <vector>
 
 #include "platform/win32/types.h"
+
+struct SDL_Renderer;
 
 namespace layer {
 
@@ -16,17 +17,12 @@ struct Direct3DSwitches {
   unsigned lostAnswers = 1;                        // TestCooperativeLevel says lost this often
   unsigned failingResets = 0;                      // the next Resets refused
   bool failSprite = false;                         // D3DXCreateSprite fails
-  bool captureFrames = false;                      // Present keeps a copy of the frame
+  // Present calls it with the finished back buffer as the render target, before it
+  // is shown (the test kit's frame capture).
+  std::function<void(SDL_Renderer* renderer, UINT width, UINT height)> beforePresent;
 };
 
-struct CapturedFrame {
-  UINT width = 0;
-  UINT height = 0;
-  std::vector<std::uint32_t> argb;  // rows top to bottom, 0xFFRRGGBB
-};
-
-// Both are used on the UI thread only.
+// Used on the UI thread only.
 Direct3DSwitches& Switches();
-CapturedFrame& LastFrame();
 
 }  // namespace layer

@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "platform/d3d9/device_internal.h"
 #include "platform/d3d9/texture_factory.h"
 
@@ -31,6 +33,8 @@ bool Texture::Upload(SDL_Renderer* renderer) {
     DropSdl();
     return false;
   }
+  // Decided from the very pixels the renderer now holds, so it stays true to them.
+  opaque_ = std::all_of(pixels_.begin(), pixels_.end(), [](std::uint32_t argb) { return argb >= 0xFF000000u; });
   SDL_SetTextureBlendMode(sdl_, SDL_BLENDMODE_BLEND);
   // The sprite samples with linear filtering, as D3DX's does.
   SDL_SetTextureScaleMode(sdl_, SDL_ScaleModeLinear);

@@ -100,7 +100,10 @@ HRESULT Sprite::Draw(IDirect3DTexture9* texture, const RECT* sourceRect, const D
   // Split along the top-left to bottom-right diagonal: SDL's software renderer then
   // recognises an unturned quad as a rectangle and copies it texel for texel.
   static const int kQuad[6] = {0, 1, 3, 0, 3, 2};
-  device_->DrawTriangles(ours, corners, 4, kQuad, 6, (flags_ & D3DXSPRITE_ALPHABLEND) != 0);
+  // An opaque texture at full alpha gives the same pixels blended or not; copying them
+  // is much cheaper (the full-screen background).
+  const bool covers = ours->Opaque() && (color >> 24) == 0xFF;
+  device_->DrawTriangles(ours, corners, 4, kQuad, 6, (flags_ & D3DXSPRITE_ALPHABLEND) != 0 && !covers);
   return D3D_OK;
 }
 

@@ -85,12 +85,27 @@ class InputDevice : public IDirectInputDevice8W {
   bool acquired_ = false;
 };
 
+// Keys and buttons are read through a layer::SwitchReader each, so that a press and
+// release between two polls is seen by both of them.
 class Keyboard final : public InputDevice {
  public:
   explicit Keyboard(IDirectInput8W* parent) : InputDevice(parent, &c_dfDIKeyboard) {}
 
  private:
-  void Fill(void* data) override { layer::InputState::Instance().FillKeys(static_cast<std::uint8_t*>(data)); }
+  void OnAcquire() override {
+    const layer::InputState& input = layer::InputState::Instance();
+    for (int dik = 0; dik < 256; ++dik) keys_[dik].Sync(input.Key(static_cast<std::uint8_t>(dik)));
+  }
+
+  void Fill(void* data) override {
+    const layer::InputState& input = layer::InputState::Instance();
+    auto* bytes = static_cast<std::uint8_t*>(data);
+    for (int dik = 0; dik < 256; ++dik) {
+      bytes[dik] = keys_[dik].Read(input.Key(static_cast<std::uint8_t>(dik))) ? 0x80 : 0;
+    }
+  }
+
+  layer::SwitchReader keys_[256];
 };
 
 // Motion and wheel are reported as the change since this device's previous poll (or
@@ -103,6 +118,7 @@ class Mouse final : public InputDevice {
   void OnAcquire() override {
     layer::PumpSdlEvents();
     last_ = layer::InputState::Instance().GetMouse();
+    for (int i = 0; i < 4; ++i) buttons_[i].Sync(last_.buttons[i]);
   }
 
   void Fill(void* data) override {
@@ -111,12 +127,13 @@ class Mouse final : public InputDevice {
     state.lX = static_cast<LONG>(now.motionX - last_.motionX);
     state.lY = static_cast<LONG>(now.motionY - last_.motionY);
     state.lZ = static_cast<LONG>(std::llround(now.wheel) - std::llround(last_.wheel));
-    std::memcpy(state.rgbButtons, now.buttons, sizeof(state.rgbButtons));
+    for (int i = 0; i < 4; ++i) state.rgbButtons[i] = buttons_[i].Read(now.buttons[i]) ? 0x80 : 0;
     std::memcpy(data, &state, sizeof(state));
     last_ = now;
   }
 
   layer::InputState::Mouse last_;
+  layer::SwitchReader buttons_[4];
 };
 
 class DirectInput final : public IDirectInput8W {

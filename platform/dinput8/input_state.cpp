@@ -15,6 +15,12 @@ int ButtonIndex(Uint8 sdlButton) {
   }
 }
 
+void Turn(Switch& which, bool down) {
+  if (which.down == down) return;
+  which.down = down;
+  ++which.changes;
+}
+
 }  // namespace
 
 InputState& InputState::Instance() {
@@ -27,19 +33,26 @@ InputState::InputState() {
     // Keys already held when input starts count as down.
     int count = 0;
     const Uint8* held = SDL_GetKeyboardState(&count);
-    for (int i = 0; i < count && i < SDL_NUM_SCANCODES; ++i) keyDown_[i] = held[i] != 0;
+    for (int i = 0; i < count && i < SDL_NUM_SCANCODES; ++i) SetKey(i, held[i] != 0);
   }
   AddSdlEventSink(this);
+}
+
+void InputState::SetKey(int scancode, bool down) {
+  if (scancode < 0 || scancode >= SDL_NUM_SCANCODES || scancodeDown_[scancode] == down) return;
+  scancodeDown_[scancode] = down;
+  const std::uint8_t dik = DikFromScancode(scancode);
+  if (dik == 0) return;
+  heldPerKey_[dik] = static_cast<std::uint8_t>(heldPerKey_[dik] + (down ? 1 : -1));
+  Turn(keys_[dik], heldPerKey_[dik] != 0);
 }
 
 void InputState::OnSdlEvent(const SDL_Event& event) {
   switch (event.type) {
     case SDL_KEYDOWN:
-    case SDL_KEYUP: {
-      int scancode = event.key.keysym.scancode;
-      if (scancode >= 0 && scancode < SDL_NUM_SCANCODES) keyDown_[scancode] = event.type == SDL_KEYDOWN;
+    case SDL_KEYUP:
+      SetKey(event.key.keysym.scancode, event.type == SDL_KEYDOWN);
       break;
-    }
     case SDL_MOUSEMOTION:
       mouse_.motionX += event.motion.xrel;
       mouse_.motionY += event.motion.yrel;
@@ -47,7 +60,7 @@ void InputState::OnSdlEvent(const SDL_Event& event) {
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP: {
       int index = ButtonIndex(event.button.button);
-      if (index >= 0) mouse_.buttons[index] = event.type == SDL_MOUSEBUTTONDOWN ? 0x80 : 0;
+      if (index >= 0) Turn(mouse_.buttons[index], event.type == SDL_MOUSEBUTTONDOWN);
       break;
     }
     case SDL_MOUSEWHEEL: {
@@ -60,18 +73,9 @@ void InputState::OnSdlEvent(const SDL_Event& event) {
   }
 }
 
-void InputState::FillKeys(std::uint8_t keys[256]) const {
-  for (int i = 0; i < 256; ++i) keys[i] = 0;
-  for (int scancode = 0; scancode < SDL_NUM_SCANCODES; ++scancode) {
-    if (!keyDown_[scancode]) continue;
-    std::uint8_t dik = DikFromScancode(scancode);
-    if (dik != 0) keys[dik] = 0x80;
-  }
-}
-
 void InputState::ReleaseAll() {
-  keyDown_.fill(false);
-  for (std::uint8_t& button : mouse_.buttons) button = 0;
+  for (int scancode = 0; scancode < SDL_NUM_SCANCODES; ++scancode) SetKey(scancode, false);
+  for (Switch& button : mouse_.buttons) Turn(button, false);
 }
 
 }  // namespace layer

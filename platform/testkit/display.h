@@ -23,8 +23,10 @@ struct Frame {
 
 // While on, every Present keeps a copy of the frame it shows.
 void CaptureFrames(bool on);
-// The last frame presented while capturing (empty before the first).
+// The last frame presented while capturing (empty before the first and after
+// ForgetLastFrame).
 Frame LastFrame();
+void ForgetLastFrame();
 // Writes the last captured frame as an 8-bit RGB PNG; false when there is none or the
 // file cannot be written.
 bool WriteLastFramePng(const std::string& path);

@@ -2,6 +2,7 @@
 
 #include "platform/d3d9/direct3d_switches.h"
 #include "platform/dinput8/input_state.h"
+#include "platform/testkit/display.h"
 #include "platform/win32/cursor_internal.h"
 #include "platform/win32/sdl_video.h"
 #include "platform/win32/system_metrics_internal.h"
@@ -17,7 +18,7 @@ void ResetLayer() {
   layer::OverrideScreenSize(0, 0);
   layer::OverrideCleanBoot(0);
   layer::Switches() = layer::Direct3DSwitches{};
-  layer::LastFrame() = layer::CapturedFrame{};
+  ForgetLastFrame();
 }
 
 }  // namespace testkit

@@ -15,4 +15,10 @@ void SleepMs(std::uint64_t ms);
 // Fills *out and returns true when the test kit has fixed the local time.
 bool FixedLocalTime(SYSTEMTIME* out);
 
+// Hooks for the test kit: virtual time (starting where real time stands), moving it
+// forward, and a fixed local time (nullptr: the real one again).
+void UseVirtualTime(bool on);
+void AdvanceVirtualTime(std::uint64_t ms);
+void FixLocalTime(const SYSTEMTIME* time);
+
 }  // namespace layer

@@ -13,7 +13,7 @@
 #include <thread>
 #include <utility>
 
-#include "platform/testkit/files.h"
+#include "platform/win32/files_internal.h"
 #include "platform/win32/strings.h"
 
 namespace {
@@ -251,7 +251,7 @@ DWORD GetModuleFileNameW(HMODULE, LPWSTR buffer, DWORD size) {
 }
 
 // The test kit's switch lives here, beside the state it sets.
-void testkit::StallReadsOf(const std::string& hostPath) {
+void layer::StallReadsOf(const std::string& hostPath) {
   struct stat st {};
   std::lock_guard<std::mutex> lock(g_stallMutex);
   g_stalling = !hostPath.empty() && ::stat(hostPath.c_str(), &st) == 0;

@@ -14,87 +14,48 @@
 #include "engine/Texture.h"
 #include "engine/Window.h"
 #include "tests/frames/FrameKit.h"
+#include "tests/support/PictureWriters.h"
 
 namespace frames_test {
 namespace {
 
-constexpr std::uint32_t kBlack = 0xFF000000u, kRed = 0xFFFF0000u, kGreen = 0xFF00FF00u,
-                        kMagenta = 0xFFFF00FFu, kWhite = 0xFFFFFFFFu;
+constexpr std::uint32_t kBlack = 0xFF000000u, kRed = 0xFFFF0000u, kGreen = 0xFF00FF00u, kWhite = 0xFFFFFFFFu;
 
 // The picture, 40x30: a green band over the top 5 rows; below it red, then opaque
 // magenta (the colour key makes it a hole), then white at alpha 128.
 constexpr int kPictureX = 100, kPictureY = 60, kPictureWidth = 40, kPictureHeight = 30;
 constexpr int kBand = 5, kRedEnd = 14, kHoleEnd = 26;
-std::uint32_t PicturePixel(unsigned x, unsigned y) {
-  if (y < kBand) return kGreen;
-  if (x < kRedEnd) return kRed;
-  if (x < kHoleEnd) return kMagenta;
-  return 0x80FFFFFFu;
+std::vector<std::uint8_t> PicturePng() {
+  pictures_test::Pixels pixels;
+  for (int y = 0; y < kPictureHeight; ++y)
+    for (int x = 0; x < kPictureWidth; ++x)
+      pixels.push_back(y < kBand ? kGreen : x < kRedEnd ? kRed : x < kHoleEnd ? 0xFFFF00FFu : 0x80FFFFFFu);
+  return pictures_test::WritePngRgba(kPictureWidth, kPictureHeight, pixels);
 }
 
 // Glyphs: A is 5x9 with its top-left pixel transparent (so a turned or mirrored glyph
-// shows), B a solid 3x9; both white, so the text colour is what lands. Spacing 1.
+// shows), B a solid 3x9, drawn opaque; both white, so the text colour is what lands.
+// Spacing 1.
 constexpr int kGlyphHeight = 9, kSpacing = 1;
 int GlyphWidth(wchar_t c) { return c == L'A' ? 5 : 3; }
-int TextWidth(const std::wstring& text) {
-  int width = 0;
-  for (wchar_t c : text) width += GlyphWidth(c) + kSpacing;
-  return width;
+std::vector<std::uint8_t> GlyphPng(wchar_t c) {
+  pictures_test::Pixels pixels(static_cast<std::size_t>(GlyphWidth(c)) * kGlyphHeight, kWhite);
+  if (c == L'A') pixels[0] = 0x00FFFFFFu;
+  return pictures_test::WritePngRgba(static_cast<std::uint32_t>(GlyphWidth(c)), kGlyphHeight, pixels);
 }
 
 // The label: centred in its rectangle, red. The button: centred, yellow.
 const std::wstring kLabelText = L"ABBA", kButtonText = L"AB";
-constexpr int kLabelX = 200, kLabelY = 200, kLabelWidth = 240, kLabelHeight = 20;
-constexpr int kButtonX = 220, kButtonY = 300, kButtonWidth = 200, kButtonHeight = 20;
-constexpr RGB kLabelColour{255, 0, 0}, kButtonColour{255, 255, 0};
+constexpr int kLabelX = 200, kLabelY = 200, kLabelWidth = 240, kButtonX = 220, kButtonY = 300, kButtonWidth = 200;
 
-class SmallScene : public CTScene {
- public:
-  explicit SmallScene(CTResourceFile& pack) : pack_(pack) {}
-
-  void Initialize() override {
-    AddComponent(&image_);
-    AddComponent(&label_);
-    AddComponent(&button_);
-    CTScene::Initialize();
-    picture_.LoadFromResource(pack_.GetByName(L"/Picture"));
-    image_.SetTexture(&picture_);
-    image_.SetPosition(kPictureX, kPictureY);
-    font_.Init(kSpacing);
-    font_.Load(&pack_, L"/Font");
-    label_.Setup(&font_, 1.0f, 255, kLabelColour, CTCLabel::Center, kLabelText);
-    label_.SetRect(kLabelX, kLabelY, kLabelWidth, kLabelHeight);
-    button_.Setup(kButtonText, &font_, 1.0f, CTCLabel::Center, kButtonColour, CTCLabel::None, RGB{}, 0.0f);
-    button_.SetRect(kButtonX, kButtonY, kButtonWidth, kButtonHeight);
-  }
-
-  const CTCBlinkButton& Button() const { return button_; }
-
- private:
-  CTResourceFile& pack_;
-  CTTexture picture_;
-  CTCImage image_;
-  CTFont font_;
-  CTCLabel label_;
-  CTCBlinkButton button_;
-};
-
-std::vector<std::pair<std::string, std::vector<std::uint8_t>>> ScenePackEntries() {
-  auto glyph = [](wchar_t c) {
-    return Png(static_cast<unsigned>(GlyphWidth(c)), kGlyphHeight, [c](unsigned x, unsigned y) {
-      return c == L'A' && x == 0 && y == 0 ? 0x00FFFFFFu : kWhite;
-    });
-  };
-  return {{"/Picture", Png(kPictureWidth, kPictureHeight, PicturePixel)},
-          {"/Font0041", glyph(L'A')},
-          {"/Font0042", glyph(L'B')}};
-}
-
-// Where each glyph of a text lands with the pen at (penX, penY), in one colour.
-void PaintText(ExpectedFrame& frame, int penX, int penY, const std::wstring& text, std::uint32_t argb, int tolerance) {
-  for (wchar_t c : text) {
-    frame.Fill(penX, penY, GlyphWidth(c), kGlyphHeight, argb, tolerance);
-    if (c == L'A') frame.Set(penX, penY, kBlack);
+// Where each glyph of a text, centred in a rectangle at (x, y), lands in one colour.
+void PaintText(ExpectedFrame& frame, int x, int y, int width, const std::wstring& text, std::uint32_t argb,
+               int tolerance) {
+  int textWidth = 0;
+  for (wchar_t c : text) textWidth += GlyphWidth(c) + kSpacing;
+  for (int penX = x + (width - textWidth) / 2; wchar_t c : text) {
+    frame.Fill(penX, y, GlyphWidth(c), kGlyphHeight, argb, tolerance);
+    if (c == L'A') frame.Fill(penX, y, 1, 1, kBlack);
     penX += GlyphWidth(c) + kSpacing;
   }
 }
@@ -106,69 +67,69 @@ ExpectedFrame Expected(std::uint8_t buttonAlpha) {
   frame.Fill(kPictureX, kPictureY + kBand, kRedEnd, kPictureHeight - kBand, kRed);
   // Between kRedEnd and kHoleEnd the background shows through.
   frame.Fill(kPictureX + kHoleEnd, kPictureY + kBand, kPictureWidth - kHoleEnd, kPictureHeight - kBand, 0xFF808080u, 1);
-  PaintText(frame, kLabelX + (kLabelWidth - TextWidth(kLabelText)) / 2, kLabelY, kLabelText, kRed, 0);
+  PaintText(frame, kLabelX, kLabelY, kLabelWidth, kLabelText, kRed, 0);
   // Yellow at alpha a over black is (a, a, 0).
   const std::uint32_t button = 0xFF000000u | (std::uint32_t{buttonAlpha} << 16) | (std::uint32_t{buttonAlpha} << 8);
-  PaintText(frame, kButtonX + (kButtonWidth - TextWidth(kButtonText)) / 2, kButtonY, kButtonText, button,
-            buttonAlpha == 255 ? 0 : 1);
+  PaintText(frame, kButtonX, kButtonY, kButtonWidth, kButtonText, button, buttonAlpha == 255 ? 0 : 1);
   return frame;
 }
 
-class WholeFrame : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_TRUE(EnsureDevice());
-    testkit::CaptureFrames(true);
-    scene_.Initialize();
-    scene_.Enter();
-    scene_.Resume();
-  }
-  void TearDown() override {
-    scene_.Pause();
-    scene_.Leave();
-    ReleaseAllTextures();
-    ReleaseAllFonts();
-    testkit::CaptureFrames(false);
-  }
-
+TEST(WholeFrame, EveryPixelIsThePictureAGlyphOrTheBackgroundAtRestAndWhileAButtonPulses) {
+  ASSERT_TRUE(EnsureDevice());
+  testkit::CaptureFrames(true);
+  PackOnDisk pack{{{"/Picture", PicturePng()}, {"/Font0041", GlyphPng(L'A')}, {"/Font0042", GlyphPng(L'B')}}};
+  CTTexture picture;
+  CTCImage image;
+  CTFont font;
+  CTCLabel label;
+  CTCBlinkButton button;
+  CTScene scene;
+  for (CTComponent* component : std::initializer_list<CTComponent*>{&image, &label, &button}) scene.AddComponent(component);
+  scene.Initialize();
+  picture.LoadFromResource(pack.GetByName(L"/Picture"));
+  image.SetTexture(&picture);
+  image.SetPosition(kPictureX, kPictureY);
+  font.Init(kSpacing);
+  font.Load(&pack, L"/Font");
+  label.Setup(&font, 1.0f, 255, RGB{255, 0, 0}, CTCLabel::Center, kLabelText);
+  label.SetRect(kLabelX, kLabelY, kLabelWidth, 20);
+  button.Setup(kButtonText, &font, 1.0f, CTCLabel::Center, RGB{255, 255, 0}, CTCLabel::None, RGB{}, 0.0f);
+  button.SetRect(kButtonX, kButtonY, kButtonWidth, 20);
+  scene.Enter();
+  scene.Resume();
   // One iteration of the main loop's drawing: update, begin, draw, end and present.
-  testkit::Frame Frame() {
-    scene_.Update();
-    const bool begun = BeginFrame();
-    EXPECT_TRUE(begun);
-    if (begun) scene_.Draw();
-    EXPECT_TRUE(EndFrame(begun));
+  auto frame = [&scene] {
+    scene.Update();
+    EXPECT_TRUE(BeginFrame());
+    scene.Draw();
+    EXPECT_TRUE(EndFrame(true));
     return testkit::LastFrame();
-  }
+  };
 
-  PackOnDisk pack_{ScenePackEntries()};
-  SmallScene scene_{pack_};
-};
-
-TEST_F(WholeFrame, AtRestEveryPixelIsThePictureAGlyphOrTheBackground) {
-  EXPECT_TRUE(Expected(255).Matches(Frame()));
+  EXPECT_TRUE(Expected(255).Matches(frame()));
   // The next frame draws the device textures made for the first one.
-  EXPECT_TRUE(Expected(255).Matches(Frame()));
+  EXPECT_TRUE(Expected(255).Matches(frame()));
   // A scene switch releases every texture and glyph; they come back the same.
   ReleaseAllTextures();
   ReleaseAllFonts();
-  EXPECT_TRUE(Expected(255).Matches(Frame()));
-}
+  EXPECT_TRUE(Expected(255).Matches(frame()));
 
-TEST_F(WholeFrame, AHoveredButtonPulsesWhileTheRestOfTheFrameStays) {
-  Frame();
-  scene_.OnEvent(CTEventMouseIn(DIMOUSESTATE{}, kButtonX + 5, kButtonY + 5));
-  ASSERT_TRUE(scene_.Button().IsHovered());
+  scene.OnEvent(CTEventMouseIn(DIMOUSESTATE{}, kButtonX + 5, kButtonY + 5));
   // Each frame moves the pulse 15 phases before drawing: five frames reach phase 75,
-  // alpha 255 - 75.
-  for (int i = 0; i < 5; ++i) Frame();
-  ASSERT_EQ(scene_.Button().GetPhase(), 75);
+  // alpha 255 - 75; past the transparent middle the text comes back: phase 300, alpha
+  // 300 - 256.
+  for (int i = 0; i < 5; ++i) frame();
+  EXPECT_EQ(button.GetPhase(), 75);
   EXPECT_TRUE(Expected(180).Matches(testkit::LastFrame()));
-  // Past the transparent middle the text comes back: phase 300, alpha 300 - 256.
-  for (int i = 0; i < 15; ++i) Frame();
-  ASSERT_EQ(scene_.Button().GetPhase(), 300);
+  for (int i = 0; i < 15; ++i) frame();
+  EXPECT_EQ(button.GetPhase(), 300);
   EXPECT_TRUE(Expected(44).Matches(testkit::LastFrame()));
-  scene_.OnEvent(CTEventMouseOut(DIMOUSESTATE{}, 0, 0));
+
+  scene.Pause();
+  scene.Leave();
+  ReleaseAllTextures();
+  ReleaseAllFonts();
+  testkit::CaptureFrames(false);
 }
 
 }  // namespace

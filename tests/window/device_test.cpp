@@ -1,0 +1,70 @@
+// A lost device and the engine's recovery: lost (as often as the device says so), then
+// not reset (Reset waits for default-pool textures to go, and may be refused), then
+// ready; managed textures keep their pixels.
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "engine/Window.h"
+#include "platform/d3d9/texture_factory.h"
+#include "platform/testkit/direct3d.h"
+#include "platform/testkit/display.h"
+#include "tests/window/WindowKit.h"
+
+namespace {
+
+TEST_F(WindowTest, EngineRestoresOnceResetIsPossibleAndManagedPixelsSurvive) {
+  OpenInstallerWindow();
+  testkit::CaptureFrames(true);
+  const std::vector<std::uint32_t> pixels(8 * 8, 0xFF2040C0);
+  IDirect3DTexture9 *picture = nullptr, *glyph = nullptr;
+  ASSERT_EQ(layer::CreateTextureFromPixels(g_Device, 8, 8, pixels.data(), D3DPOOL_MANAGED, &picture), D3D_OK);
+  ASSERT_EQ(layer::CreateTextureFromPixels(g_Device, 8, 8, pixels.data(), D3DPOOL_DEFAULT, &glyph), D3D_OK);
+  // Draws the picture at the origin through the engine's frame; the pixel in its middle.
+  auto drawAndSample = [picture] {
+    EXPECT_TRUE(BeginFrame());
+    GetSprite()->Draw(picture, nullptr, nullptr, nullptr, 0xFFFFFFFF);
+    EXPECT_TRUE(EndFrame(true));
+    return testkit::LastFrame().At(4, 4);
+  };
+  EXPECT_EQ(drawAndSample(), 0xFF2040C0u);
+  testkit::SetLostAnswers(2);
+  testkit::FailResets(1);
+  // SDL lost the render targets (testkit::LoseDevice: the whole renderer); the engine
+  // learns of it at presentation.
+  SDL_Event event{};
+  event.type = SDL_RENDER_TARGETS_RESET;
+  SDL_PushEvent(&event);
+  EXPECT_FALSE(PumpMessages());
+  EXPECT_FALSE(IsDeviceLost());
+  ASSERT_TRUE(BeginFrame());
+  EXPECT_FALSE(EndFrame(true));
+  EXPECT_TRUE(IsDeviceLost());
+  EXPECT_EQ(GetSprite(), nullptr);
+
+  const unsigned presents = testkit::PresentCount(g_Device);
+  EXPECT_FALSE(BeginFrame());
+  EXPECT_TRUE(EndFrame(false)) << "already lost: nothing presented, nothing to report";
+  EXPECT_EQ(testkit::PresentCount(g_Device), presents);
+
+  for (testkit::Stage after : {testkit::Stage::Lost, testkit::Stage::Lost, testkit::Stage::NotReset,
+                               testkit::Stage::NotReset}) {
+    EXPECT_FALSE(RestoreDevice());  // lost twice, then Reset refused: a default-pool texture lives
+    EXPECT_EQ(testkit::DeviceStage(g_Device), after);
+  }
+  glyph->Release();
+  EXPECT_FALSE(RestoreDevice()) << "the reset is refused once";
+  EXPECT_EQ(testkit::DeviceStage(g_Device), testkit::Stage::NotReset);
+  EXPECT_FALSE(RestoreDevice());  // Reset succeeds
+  EXPECT_EQ(testkit::DeviceStage(g_Device), testkit::Stage::Usable);
+  EXPECT_TRUE(RestoreDevice());  // ready
+  ASSERT_NE(GetSprite(), nullptr) << "a new sprite";
+  EXPECT_FALSE(IsDeviceLost());
+  EXPECT_FALSE(RestoreDevice()) << "nothing to restore";
+  EXPECT_EQ(drawAndSample(), 0xFF2040C0u);
+  EXPECT_EQ(testkit::PresentCount(g_Device), presents + 1);
+  picture->Release();
+}
+
+}  // namespace
