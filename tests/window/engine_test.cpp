@@ -16,6 +16,7 @@
 #include "platform/testkit/display.h"
 #include "platform/testkit/input.h"
 #include "platform/testkit/windows.h"
+#include "platform/win32/strings.h"
 #include "tests/window/window_kit.h"
 
 namespace {
@@ -243,24 +244,28 @@ TEST_F(MainLoopTest, SceneSwitchClosesAnOpenOverlay) {
   EXPECT_EQ(Only({"S1.Pause", "S1.Leave", "P.Pause", "P.Leave", "O.Enter", "O.Resume", "S2.Enter", "S2.Resume"}), expected);
 }
 
-TEST_F(MainLoopTest, UnregisteredIdsAreLoggedAndEndTheLoop) {
+using MainLoopDeathTest = MainLoopTest;
+
+// An id under which nothing is registered is an engine ERROR: logged, on stderr, and
+// the program ends with the failure exit code rather than as a success.
+TEST_F(MainLoopDeathTest, AnUnregisteredIdIsAnErrorThatEndsTheProgram) {
   LogReader log;
   log.Open();
-  RunEngine(SplashScene);
-  EXPECT_TRUE(journal.empty());
-  EXPECT_TRUE(log.Holds(L"ERROR    First scene 1 is not registered"));
-
-  first.onUpdate = [](ScriptedScene& self, int update) { self.next = update == 1 ? SceneId{42} : SceneId{NoScene}; };
-  Run(first);
-  EXPECT_EQ(Only({"S1."}), (Journal{"S1.Enter", "S1.Resume", "S1.Update", "S1.Draw", "S1.Pause", "S1.Leave"}));
-  EXPECT_TRUE(log.Holds(L"ERROR    Next scene 42 is not registered"));
-
-  first.onUpdate = nullptr;
-  first.updates = slot.updates = 0;
-  slot.onUpdate = [](ScriptedScene& self, int update) { self.next = update == 1 ? SceneId{7} : SceneId{NoScene}; };
-  RunEngine(SplashScene);
-  EXPECT_EQ(first.updates, 2);
-  EXPECT_TRUE(log.Holds(L"ERROR    Overlay scene 7 is not registered"));
+  RegisterScene(&first);
+  const struct {
+    SceneId run;
+    ScriptedScene* asking;
+    SceneId answer;
+    std::wstring message;
+  } cases[] = {{MenuScene, nullptr, NoScene, L"First scene 2 is not registered"},
+               {SplashScene, &first, 42, L"Next scene 42 is not registered"},
+               {SplashScene, &slot, 7, L"Overlay scene 7 is not registered"}};
+  for (const auto& c : cases) {
+    if (c.asking) c.asking->onUpdate = [answer = c.answer](ScriptedScene& self, int) { self.next = answer; };
+    EXPECT_EXIT(RunEngine(c.run), ::testing::ExitedWithCode(3), layer::WideToUtf8(c.message));
+    EXPECT_TRUE(log.Holds(L"ERROR    " + c.message));
+    if (c.asking) c.asking->onUpdate = nullptr;
+  }
 }
 
 TEST_F(MainLoopTest, LaterRegistrationUnderAnIdWins) {
@@ -305,7 +310,8 @@ TEST_F(InitializeEngineTest, OpensLogWindowAndFillsSlotZero) {
   EXPECT_LT(log.Text().find(L"INFO     Window Created"), log.Text().find(L"INFO     Engine Initialization Done"));
   EXPECT_EQ(g_Scenes.at(NoScene), &g_EmptyScene);
   EXPECT_EQ(g_Overlays.at(NoScene), &g_EmptyScene);
-  EXPECT_EQ(g_EmptyScene.GetId() + g_EmptyScene.GetNextScene(), NoScene);
+  EXPECT_EQ(g_EmptyScene.GetId(), NoScene);
+  EXPECT_EQ(g_EmptyScene.GetNextScene(), NoScene);
   testkit::WindowFacts facts = testkit::DescribeWindow(g_Window);
   EXPECT_EQ(facts.title, L"Quellor");
   EXPECT_EQ(facts.clientWidth, 640);
