@@ -82,6 +82,10 @@ TEST_F(FontDeathTest, ACodeDefinedTwiceOrAGlyphThatCannotBeMadeEndsTheProgram) {
   EXPECT_EQ(log.Count(L"ERROR    Can't find symbol metrics"), 1);
   EXPECT_EXIT((g_Device = nullptr, Draw(again, L"B")), EndedWithFailure,
               "Can't load symbol");  // the picture reads, its texture can't be made
+  auto noMemory = [](std::size_t, std::size_t) -> void* { return nullptr; };
+  EXPECT_EXIT((g_FontTableAllocator = noMemory, again.Init(0)), ::testing::ExitedWithCode(3),
+              "Can't allocate symbol table");
+  EXPECT_EQ(log.Count(L"ERROR    Can't allocate symbol table"), 1);
 }
 
 TEST_F(FontTest, ThePenAdvancesByTheScaledGlyphWidthPlusSpacing) {
