@@ -46,7 +46,8 @@ class SceneTest : public testing::Test {
 TEST_F(SceneTest, ForwardsInListOrderAndDrawsOnlyVisibleComponents) {
   CTScene empty;
   empty.Update();
-  EXPECT_EQ(empty.GetId() + empty.GetNextScene(), NoScene);
+  EXPECT_EQ(empty.GetId(), NoScene);
+  EXPECT_EQ(empty.GetNextScene(), NoScene);
   b.Hide();
   scene.Initialize();
   scene.Enter();
