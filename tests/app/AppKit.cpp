@@ -18,17 +18,6 @@ namespace apptest {
 
 namespace fs = std::filesystem;
 
-TempFolder::TempFolder(const char* prefix) {
-  std::string pattern = (fs::temp_directory_path() / (std::string(prefix) + "-XXXXXX")).string();
-  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  path_ = pattern;
-}
-
-TempFolder::~TempFolder() {
-  std::error_code ignored;
-  fs::remove_all(path_, ignored);
-}
-
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::stringstream bytes;
@@ -114,7 +103,7 @@ DeviceTree WithTheGameFolder(const std::string& executable, const DeviceTree& mo
 
 ProgramCopy::ProgramCopy() {
   for (const char* item : {"Config.xml", "Common.pak", "Local.pak", "Splash.png", "Inst"}) {
-    fs::copy(DistFolder() + "/" + item, folder_.path() + "/" + item, fs::copy_options::recursive);
+    fs::copy(DistFolder() + "/" + item, folder_.Path() + "/" + item, fs::copy_options::recursive);
   }
 }
 
@@ -123,7 +112,7 @@ void ProgramCopy::StallPayload(const std::string& name) const {
   if (::mkfifo(PayloadPath(name).c_str(), 0644) != 0) throw std::runtime_error("mkfifo failed");
 }
 
-bool ProgramCopy::MakeCurrent() const { return ::chdir(folder_.path().c_str()) == 0; }
+bool ProgramCopy::MakeCurrent() const { return ::chdir(folder_.Path().c_str()) == 0; }
 
 std::vector<std::string> ReadLogs(const std::string& root) {
   std::vector<fs::path> files;

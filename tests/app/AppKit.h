@@ -1,5 +1,5 @@
-// What the installer's end-to-end tests stand on: temporary folders, an emulated
-// handheld made from the sample one and a view of what it holds, a copy of the
+// What the installer's end-to-end tests stand on: an emulated handheld made from
+// the sample one and a view of what it holds, a copy of the
 // program's folder, the program's log, and runs of the built program as a child.
 #pragma once
 
@@ -9,22 +9,13 @@
 
 #include <nlohmann/json.hpp>
 
+#include "tests/support/TempFolder.h"
+
 namespace apptest {
 
 using nlohmann::json;
 
-// A fresh folder under the system's temporary folder, removed with everything in it.
-class TempFolder {
- public:
-  explicit TempFolder(const char* prefix);
-  ~TempFolder();
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
+using testsupport::TempFolder;
 
 // Where the build put the program and its sample distribution.
 inline std::string DistFolder() { return QUELLOR_DIST_DIR; }
@@ -48,7 +39,7 @@ class TempHandheld {
   explicit TempHandheld(Start start = Start::SampleDevice);
   ~TempHandheld();
 
-  const std::string& folder() const { return folder_.path(); }
+  const std::string& folder() const { return folder_.Path(); }
   json Profile() const;
   void WriteProfile(const json& profile) const { WriteWhole(folder() + "/profile.json", profile.dump(2)); }
   void Attach() const { WriteProfile(Profile()); }
@@ -91,7 +82,7 @@ inline json Dword(int value) { return {{"type", "REG_DWORD"}, {"value", value}};
 class ProgramCopy {
  public:
   ProgramCopy();
-  std::string PayloadPath(const std::string& name) const { return folder_.path() + "/Inst/" + name; }
+  std::string PayloadPath(const std::string& name) const { return folder_.Path() + "/Inst/" + name; }
   // The payload file becomes a pipe nobody writes to: reading it waits for good, as a
   // copy from a medium that stopped answering does.
   void StallPayload(const std::string& name) const;

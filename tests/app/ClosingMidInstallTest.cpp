@@ -17,8 +17,8 @@ namespace {
 
 TEST(ClosingMidInstall, TheProgramEndsCleanlyWhileTheWorkerIsStillCopying) {
   TempFolder logs("logs");
-  const std::string output = logs.path() + "/child.txt";
-  ::setenv("ALLUSERS", (logs.path() + "/logs").c_str(), 1);
+  const std::string output = logs.Path() + "/child.txt";
+  ::setenv("ALLUSERS", (logs.Path() + "/logs").c_str(), 1);
   TempHandheld handheld;
   // The worker stops for good at the data file, after the configuration and the
   // executable: it is copying whenever the window closes, whatever the timing.

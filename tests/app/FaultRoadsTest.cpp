@@ -19,7 +19,7 @@ namespace {
 
 class FaultRoads : public ::testing::Test {
  protected:
-  void SetUp() override { ::setenv("ALLUSERS", logs.path().c_str(), 1); }
+  void SetUp() override { ::setenv("ALLUSERS", logs.Path().c_str(), 1); }
   void TearDown() override { ::unsetenv("ALLUSERS"); }
 
   // Installs on main memory through the menu and the choice of location, and expects

@@ -52,7 +52,7 @@ void ExpectDimmedToHalf(const testkit::Frame& dimmed, const testkit::Frame& lit)
 class Journeys : public ::testing::Test {
  protected:
   // Each run writes its log here rather than into the home folder.
-  void SetUp() override { ::setenv("ALLUSERS", logs.path().c_str(), 1); }
+  void SetUp() override { ::setenv("ALLUSERS", logs.Path().c_str(), 1); }
   void TearDown() override { ::unsetenv("ALLUSERS"); }
 
   TempFolder logs{"logs"};
@@ -184,8 +184,8 @@ TEST_F(Journeys, InstallingOnTheCardThenRemovingAfterConfirmationLeavesNoGame) {
 TEST_F(Journeys, TheInfoPageAndTheMenuOpenTheMakersWebPageAndLeadBack) {
   TempHandheld handheld;
   TempFolder shell("shell");
-  const std::string opened = shell.path() + "/opened";
-  const std::string opener = shell.path() + "/opener";
+  const std::string opened = shell.Path() + "/opened";
+  const std::string opener = shell.Path() + "/opener";
   std::ofstream(opener) << "#!/bin/sh\necho \"$1\" >> '" << opened << "'\n";
   ::chmod(opener.c_str(), 0755);
   RunInChild([&] {
