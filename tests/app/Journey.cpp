@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <tuple>
 
 #include "engine/Config.h"
 #include "engine/Engine.h"
@@ -193,11 +194,18 @@ void InstallOn(Journey& journey, int location) {
 
 void ExpectResult(Journey& journey, bool install, std::int32_t status) {
   const CTCLabel& label = install ? g_SceneInstall.GetResultLabel() : g_SceneUninstall.GetResultLabel();
+  const CTCLabel& head = install ? g_SceneInstall.GetResultHeadLabel() : g_SceneUninstall.GetResultHeadLabel();
+  const CTCLabel& foot = install ? g_SceneInstall.GetFootLabel() : g_SceneUninstall.GetFootLabel();
   journey.WaitUntil("the worker's result", [&label] { return label.IsVisible() != 0; })
       .WaitFrames(2)  // one frame drawn with the result lines, and the pointer still
-      .Do("the result", [&label, install, status] {
+      .Do("the result", [&label, &head, &foot, install, status] {
+        const wchar_t* section = install ? L"Install" : L"Uninstall";
         EXPECT_EQ(install ? g_InstallStatus : g_UninstallStatus, status);
-        EXPECT_EQ(layer::WideToUtf8(label.GetText()), Text(install ? L"Install" : L"Uninstall", status));
+        EXPECT_EQ(layer::WideToUtf8(label.GetText()), Text(section, status));
+        // The heading above it and the line under it, which tells how to go back.
+        EXPECT_EQ(std::tuple(layer::WideToUtf8(head.GetText()), head.IsVisible()), std::tuple(Text(section, 3), 1));
+        EXPECT_EQ(std::tuple(layer::WideToUtf8(foot.GetText()), foot.IsVisible()),
+                  std::tuple(Text(section, install ? 7 : 6), 1));
         // Black ink on the light backdrop where the line is drawn.
         const testkit::Frame frame = LastFrame();
         bool inked = false;

@@ -10,6 +10,7 @@
 #include <fstream>
 
 #include "engine/Window.h"
+#include "installer/DeviceLink.h"
 #include "installer/InstallWorkers.h"
 #include "installer/SceneMenu.h"
 #include "installer/ScenePath.h"
@@ -28,6 +29,11 @@ std::string InstallButtonText() { return layer::WideToUtf8(g_SceneMenu.GetInstal
 std::string DeviceLineText() { return layer::WideToUtf8(g_SceneMenu.GetDeviceLabel().GetText()); }
 std::string LocationText(int i) { return layer::WideToUtf8(g_ScenePath.GetLocationButton(i).GetLabel().GetText()); }
 bool InstallButtonEnabled() { return g_SceneMenu.GetInstallButton().GetMode() != CTCBlinkButton::Disabled; }
+
+// The condition, also recording the iteration in which it is first seen true.
+std::function<bool()> Seen(int& at, std::function<bool()> condition) {
+  return [&at, condition] { return condition() && (at = IterationCount()) != 0; };
+}
 
 // The install button shows the same text disabled (in `dimmed`) and enabled with the
 // pointer away (in `lit`): disabled, its ink is drawn at alpha 127 of 255 over the
@@ -64,10 +70,6 @@ TEST_F(Journeys, TheSplashFadesItsPicturesAClickOrAKeyCutsAHoldShortThenTheMenuF
     Journey journey("splash");
     testkit::Frame held;
     int pressedAt = 0, secondAt = 0, gameFadeStartsAt = 0, menuAt = 0;
-    // Records the iteration in which a condition is first seen.
-    auto seen = [](int& at, std::function<bool()> condition) {
-      return [&at, condition] { return condition() && (at = IterationCount()) != 0; };
-    };
     auto held1 = [] { return g_SceneSplash.GetPictureIndex() == 1 && g_SceneSplash.GetPhase() == CSceneSplash::Hold; };
     journey.WaitUntil("first picture held", [] { return g_SceneSplash.GetPhase() == CSceneSplash::Hold; })
         .WaitFrames(2)
@@ -82,15 +84,15 @@ TEST_F(Journeys, TheSplashFadesItsPicturesAClickOrAKeyCutsAHoldShortThenTheMenuF
         .Do("fading out", [&] {
           EXPECT_LT(MeanBrightness(LastFrame(), {0, 0, 640, 480}), MeanBrightness(held, {0, 0, 640, 480}) * 0.85);
         })
-        .WaitUntil("second picture", seen(secondAt, [] { return g_SceneSplash.GetPictureIndex() == 1; }))
+        .WaitUntil("second picture", Seen(secondAt, [] { return g_SceneSplash.GetPictureIndex() == 1; }))
         .Do("after a fade-out of 50 frames and one to switch", [&] { EXPECT_EQ(secondAt - pressedAt, 52); })
         .WaitUntil("second picture held", held1)
         .Key(SDL_SCANCODE_RETURN)
         .Do("a key cuts the hold short too", [] { EXPECT_EQ(g_SceneSplash.GetPhase(), CSceneSplash::FadeOut); })
         .WaitUntil("the game's picture",
-                   seen(gameFadeStartsAt, [] { return g_SceneSplash.GetStage() == CSceneSplash::GamePicture; }))
+                   Seen(gameFadeStartsAt, [] { return g_SceneSplash.GetStage() == CSceneSplash::GamePicture; }))
         .Key(SDL_SCANCODE_ESCAPE)  // does not shorten the game picture's fade-in
-        .WaitUntil("the menu", seen(menuAt, [] { return CurrentScene() == MenuScene; }))
+        .WaitUntil("the menu", Seen(menuAt, [] { return CurrentScene() == MenuScene; }))
         .Do("the game's picture fades in and is never held", [&] { EXPECT_EQ(menuAt - gameFadeStartsAt, 53); })
         .Click(kMenuExit);
     EXPECT_EQ(journey.Run(), 0);
@@ -110,14 +112,6 @@ TEST_F(Journeys, InstallingOnMainMemoryPutsTheVgaBuildRegistryAndShortcutOnTheHa
             })
         .Click(kMenuInstall)
         .WaitForScene(PathScene)
-        .Do("main memory and the card",
-            [] {
-              EXPECT_EQ(LocationText(0), "\\ " + Text(L"Path", 1));
-              EXPECT_EQ(LocationText(1), "\\Storage Card " + Text(L"Path", 2));
-              for (int i = 0; i < CScenePath::kLocationButtons; ++i) {
-                EXPECT_EQ(g_ScenePath.GetLocationButton(i).IsVisible() != 0, i < 2) << "location " << i;
-              }
-            })
         .Click(Location(2))  // an empty row: its hidden button stands for nothing
         .WaitFrames(3)
         .Do("still choosing", [] { EXPECT_EQ(CurrentScene(), PathScene); })
@@ -223,38 +217,37 @@ TEST_F(Journeys, TheInfoPageAndTheMenuOpenTheMakersWebPageAndLeadBack) {
   });
 }
 
-TEST_F(Journeys, AHandheldPluggedInOrPulledOutShowsInTheMenuWithin120Frames) {
+// The menu looks again every 120th frame after it was entered: the handheld shows in
+// the iteration after the 120th Update, and is seen gone after the 240th.
+TEST_F(Journeys, AHandheldPluggedInOrPulledOutShowsInTheMenuAtEvery120thFrame) {
   TempHandheld handheld(TempHandheld::Start::NothingAttached);
   RunInChild([&] {
     Journey journey("plug in, pull out");
     testkit::Frame without;
-    int changedAt = 0;
-    SkipSplash(journey);
-    journey.MovePointer(kRest)
-        .WaitFrames(2)
+    int menuAt = 0, shownAt = 0, goneAt = 0;
+    SkipSplash(journey);  // its last step sees the menu first
+    journey
         .Do("no handheld",
             [&] {
+              menuAt = IterationCount() - 1;
               without = LastFrame();
               EXPECT_EQ(DeviceLineText(), Text(L"Device", 1));
               EXPECT_FALSE(InstallButtonEnabled());
               handheld.Attach();
-              changedAt = IterationCount();
             })
-        .WaitUntil("the handheld", InstallButtonEnabled)
-        .Do("", [&] { EXPECT_LE(IterationCount() - changedAt, 121); })
-        .WaitFrames(2)
+        .WaitUntil("the handheld", Seen(shownAt, InstallButtonEnabled))
         .Do("the handheld shows",
             [&] {
+              EXPECT_EQ(shownAt - menuAt, 119);
               EXPECT_EQ(DeviceLineText(), Text(L"Device", 3) + "Pocket PC");
               EXPECT_FALSE(SameRegion(without, LastFrame(), kDeviceLineRect));
               ExpectDimmedToHalf(without, LastFrame());
               handheld.PullOut();
-              changedAt = IterationCount();
             })
-        .WaitUntil("no handheld again", [] { return !InstallButtonEnabled(); })
+        .WaitUntil("no handheld again", Seen(goneAt, [] { return !InstallButtonEnabled(); }))
         .Do("",
             [&] {
-              EXPECT_LE(IterationCount() - changedAt, 121);
+              EXPECT_EQ(goneAt - menuAt, 239);
               EXPECT_EQ(DeviceLineText(), Text(L"Device", 1));
             })
         .Click(kMenuExit);
@@ -262,22 +255,84 @@ TEST_F(Journeys, AHandheldPluggedInOrPulledOutShowsInTheMenuWithin120Frames) {
   });
 }
 
-TEST_F(Journeys, AHandheldPulledOutBeforeTheChoiceOffersMainMemoryAloneAndTheInstallationReportsIt) {
-  TempHandheld handheld;
-  RunInChild([&] {
-    Journey journey("pulled out");
-    SkipSplash(journey);
-    journey.Do("pull the cable before the menu looks again", [&] { handheld.PullOut(); })
-        .Click(kMenuInstall)
-        .WaitForScene(PathScene)
-        .Do("main memory alone", [] { EXPECT_FALSE(g_ScenePath.GetLocationButton(1).IsVisible()); })
-        .Click(Location(0))
-        .WaitForScene(InstallScene);
-    ExpectResult(journey, true, WorkerCheckFailed);
-    journey.Key(SDL_SCANCODE_SPACE).WaitForScene(MenuScene).Click(kMenuExit);
-    EXPECT_EQ(journey.Run(), 0);
-    EXPECT_EQ(handheld.Tree().count(kGameFolder), 0u);
-  });
+TEST_F(Journeys, WithoutTheConnectionServiceOrOnAHandheldOlderThan5TheMenuSaysSoAndInstallsNothing) {
+  for (const bool serviceMissing : {true, false}) {
+    SCOPED_TRACE(serviceMissing ? "no connection service" : "version 4");
+    TempHandheld handheld;
+    json profile = handheld.Profile();
+    profile["os"]["major"] = 4;
+    if (!serviceMissing) handheld.WriteProfile(profile);
+    RunInChild([&] {
+      if (serviceMissing) g_DeviceLink.desktopReady = false;
+      Journey journey("the menu's state");
+      SkipSplash(journey);
+      journey
+          .Do("the state line",
+              [&] {
+                EXPECT_EQ(DeviceLineText(), Text(L"Device", serviceMissing ? 0 : 2));
+                EXPECT_EQ(InstallButtonText(), Text(L"MainMenu", 0));
+                EXPECT_FALSE(InstallButtonEnabled());
+              })
+          .Click(kMenuInstall)
+          .WaitFrames(3)
+          .Do("the menu stays", [] { EXPECT_EQ(CurrentScene(), MenuScene); })
+          .Click(kMenuExit);
+      EXPECT_EQ(journey.Run(), 0);
+    });
+  }
+}
+
+// Main memory and the cards, one button each, five at most: with five cards the fifth
+// is not offered and its row is the way back. A failed installation shows its text.
+TEST_F(Journeys, TheChoiceOffersAtMostFiveLocationsAndAFailedInstallationShowsItsResult) {
+  const struct {
+    const char* name;
+    std::function<void(json&)> change;
+    bool pullOutAtMenu;
+    std::vector<std::string> offered;  // main memory (empty) or a card's folder
+    std::int32_t status;  // WorkerRunning: no installation, back to the menu
+  } rows[] = {
+      {"five cards",
+       [](json& profile) {
+         for (int i = 2; i <= 5; ++i) profile["cards"].push_back({{"name", "Card " + std::to_string(i)}, {"total", 1000}, {"reserved", 0}});
+       },
+       false, {"", "\\Card 2", "\\Card 3", "\\Card 4", "\\Card 5"}, WorkerRunning},  // listed by name
+      {"pulled out before the choice", nullptr, true, {""}, WorkerCheckFailed},
+      {"a game the handheld refuses to start", [](json& profile) { profile["faults"]["process_refused"] = true; },
+       false, {"", "\\Storage Card"}, WorkerFailed},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    TempHandheld handheld;
+    json profile = handheld.Profile();
+    if (row.change) row.change(profile);
+    handheld.WriteProfile(profile);
+    RunInChild([&] {
+      Journey journey(row.name);
+      SkipSplash(journey);
+      journey.Do("", [&] { if (row.pullOutAtMenu) handheld.PullOut(); })
+          .Click(kMenuInstall)
+          .WaitForScene(PathScene)
+          .Do("the locations offered", [&] {
+            for (int i = 0; i < CScenePath::kLocationButtons; ++i) {
+              const bool offered = i < static_cast<int>(row.offered.size());
+              EXPECT_EQ(g_ScenePath.GetLocationButton(i).IsVisible() != 0, offered) << "location " << i;
+              if (!offered) continue;
+              const std::string& folder = row.offered[i];
+              EXPECT_EQ(LocationText(i), folder.empty() ? "\\ " + Text(L"Path", 1) : folder + " " + Text(L"Path", 2));
+            }
+          });
+      if (row.status == WorkerRunning) {
+        journey.Click(Location(5)).WaitForScene(MenuScene);
+      } else {
+        journey.Click(Location(0)).WaitForScene(InstallScene);
+        ExpectResult(journey, true, row.status);
+        journey.Key(SDL_SCANCODE_SPACE).WaitForScene(MenuScene);
+      }
+      journey.Click(kMenuExit);
+      EXPECT_EQ(journey.Run(), 0);
+    });
+  }
 }
 
 }  // namespace
