@@ -56,51 +56,6 @@ std::string TempHandheld::HostPath(const std::string& devicePath) const {
   return host;
 }
 
-void TempHandheld::Put(const std::string& devicePath, const std::string& bytes) const {
-  fs::create_directories(fs::path(HostPath(devicePath)).parent_path());
-  WriteWhole(HostPath(devicePath), bytes);
-}
-
-DeviceTree TempHandheld::Tree() const {
-  DeviceTree tree;
-  const fs::path root = folder() + "/fs";
-  for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root)) {
-    std::string devicePath;
-    for (const fs::path& part : fs::relative(entry.path(), root)) devicePath += "\\" + part.string();
-    tree[entry.is_directory() ? devicePath + "\\" : devicePath] =
-        entry.is_directory() ? "" : Shown(ReadFile(entry.path().string()));
-  }
-  return tree;
-}
-
-std::string Shown(const std::string& bytes) {
-  if (bytes.size() <= 64) return bytes;
-  std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
-  for (unsigned char c : bytes) hash = (hash ^ c) * 1099511628211ull;
-  char digest[17];
-  std::snprintf(digest, sizeof digest, "%016llx", static_cast<unsigned long long>(hash));
-  return "<" + std::to_string(bytes.size()) + " bytes, " + digest + ">";
-}
-
-std::string ShortcutContent() {
-  const std::string target = "\"" + kGameFolder + "QuellorMobile.exe\"";
-  return std::to_string(target.size()) + "#" + target;
-}
-
-DeviceTree WithTheGameFolder(const std::string& executable, const DeviceTree& more) {
-  DeviceTree tree = {{"\\Windows\\", ""},
-                     {"\\Windows\\Start Menu\\", ""},
-                     {kPrograms + "\\", ""},
-                     {"\\Storage Card\\", ""},
-                     {"\\Program Files\\", ""},
-                     {"\\Program Files\\Tamblor Games\\", ""},
-                     {kGameFolder, ""},
-                     {kGameFolder + "Config.xml", Shown(PayloadFile("Config.xml"))},
-                     {kGameFolder + "QuellorMobile.exe", Shown(executable)}};
-  tree.insert(more.begin(), more.end());
-  return tree;
-}
-
 ProgramCopy::ProgramCopy() {
   for (const char* item : {"Config.xml", "Common.pak", "Local.pak", "Splash.png", "Inst"}) {
     fs::copy(DistFolder() + "/" + item, folder_.Path() + "/" + item, fs::copy_options::recursive);

@@ -26,9 +26,6 @@ void WriteWhole(const std::string& path, const std::string& bytes);
 // A file of the sample payload ("QMRes_VGA.dat").
 inline std::string PayloadFile(const std::string& name) { return ReadFile(DistFolder() + "/Inst/" + name); }
 
-// Every folder ("\Program Files\") and file ("\Program Files\a.txt" -> Shown(content)).
-using DeviceTree = std::map<std::string, std::string>;
-
 // An emulated handheld in a temporary folder; RAPI_HANDHELD names it while it lives.
 // It starts as the sample distribution's default handheld (a VGA Pocket PC with one
 // storage card whose game writes "KX" and "SP" 3 seconds after it starts), or with no
@@ -46,34 +43,18 @@ class TempHandheld {
   void PullOut() const;
   // registry.json as the layer wrote it; an empty object when there is none.
   json Registry() const;
-  void WriteRegistry(const json& keys) const { WriteWhole(folder() + "/registry.json", keys.dump(2)); }
   // A device path ("\\Program Files\\a.txt") as a host path inside fs/.
   std::string HostPath(const std::string& devicePath) const;
   std::string Read(const std::string& devicePath) const { return ReadFile(HostPath(devicePath)); }
-  // Puts a file as if an earlier run had left it, making its folders.
-  void Put(const std::string& devicePath, const std::string& bytes) const;
-  DeviceTree Tree() const;
 
  private:
   TempFolder folder_{"handheld"};
 };
 
-// A file's content as a tree shows it: short texts as they are, anything longer by its
-// size and a digest, so that a large payload file differs visibly but briefly.
-std::string Shown(const std::string& bytes);
-
 inline const std::string kGameFolder = "\\Program Files\\Tamblor Games\\Quellor\\";
 inline const std::string kGameKey = "Software\\TamblorGames\\Quellor";
 inline const std::string kPrograms = "\\Windows\\Start Menu\\Programs";
 inline const std::string kShortcut = kPrograms + "\\Игры\\Сага Квеллора.lnk";
-// What the handheld's shortcut file holds for the game on main memory.
-std::string ShortcutContent();
-
-// The fresh sample handheld with the game's folders holding the sample configuration
-// and this executable (the first two copies of an installation on main memory), and
-// the given entries.
-DeviceTree WithTheGameFolder(const std::string& executable, const DeviceTree& more = {});
-
 inline json Sz(const std::string& text) { return {{"type", "REG_SZ"}, {"value", text}}; }
 inline json Dword(int value) { return {{"type", "REG_DWORD"}, {"value", value}}; }
 

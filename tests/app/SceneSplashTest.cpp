@@ -1,5 +1,6 @@
 // The splash scene on its own, frame by frame: the alpha of every frame of its fades and
-// holds, which configuration records it shows, and that input outside a hold does nothing.
+// holds, which configuration records it shows, and which input cuts a hold short.
+#include <iterator>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -37,10 +38,10 @@ std::vector<int> SpecifiedAlphas(int startPictures) {
 
 TEST(SceneSplash, StartRecordsFadeInHoldAndFadeOutToTheFrameEndRecordsAndUnknownIdsShowNothingNew) {
   TempFolder folder("splash");
-  const auto small = pictures_test::WritePnm("P6", 8, 4, 255, std::vector<std::uint32_t>(8 * 4 * 3, 200));
-  const auto large = pictures_test::WritePnm("P6", 16, 16, 255, std::vector<std::uint32_t>(16 * 16 * 3, 90));
-  WriteWhole(folder.File("small.ppm"), std::string(small.begin(), small.end()));
-  WriteWhole(folder.File("large.ppm"), std::string(large.begin(), large.end()));
+  for (const auto& [name, side] : {std::pair{"small.ppm", 4u}, {"large.ppm", 16u}}) {
+    const auto bytes = pictures_test::WritePnm("P6", 2 * side, side, 255, std::vector<std::uint32_t>(6 * side * side, 99));
+    WriteWhole(folder.File(name), std::string(bytes.begin(), bytes.end()));
+  }
   RunInChild([&] {
     // The "end" picture between the two start pictures is never shown; "Nobody" is no
     // picture of the pack, so the small one stays.
@@ -53,7 +54,8 @@ TEST(SceneSplash, StartRecordsFadeInHoldAndFadeOutToTheFrameEndRecordsAndUnknown
     splash.Enter();
     splash.Resume();
     std::vector<int> alphas;
-    std::vector<std::string> shown;
+    using Shown = std::tuple<int, int, float, float>;  // stage, picture, image size
+    std::vector<Shown> shown;
     const DIMOUSESTATE up{};
     while (splash.GetNextScene() == NoScene && alphas.size() < 2000) {
       if (splash.GetPhase() != CSceneSplash::Hold) {
@@ -63,17 +65,27 @@ TEST(SceneSplash, StartRecordsFadeInHoldAndFadeOutToTheFrameEndRecordsAndUnknown
       splash.Update();
       splash.Draw();
       alphas.push_back(image.GetAlpha());
-      const std::string now = std::to_string(splash.GetStage()) + "." + std::to_string(splash.GetPictureIndex()) + " " +
-                              std::to_string(static_cast<int>(image.GetWidth())) + "x" +
-                              std::to_string(static_cast<int>(image.GetHeight()));
+      const Shown now{splash.GetStage(), splash.GetPictureIndex(), image.GetWidth(), image.GetHeight()};
       if (shown.empty() || shown.back() != now) shown.push_back(now);
     }
     EXPECT_EQ(alphas, SpecifiedAlphas(2));
     // Finishing sets the stage back to the start pictures.
-    EXPECT_EQ(shown, (std::vector<std::string>{"1.0 8x4", "1.1 8x4", "2.1 8x4", "1.1 8x4"}));
+    EXPECT_EQ(shown, (std::vector<Shown>{{1, 0, 8.0f, 4.0f}, {1, 1, 8.0f, 4.0f}, {2, 1, 8.0f, 4.0f}, {1, 1, 8.0f, 4.0f}}));
     EXPECT_EQ(std::tuple(image.GetX(), image.GetY()), std::tuple((g_ClientWidth - 8) * 0.5f, (g_ClientHeight - 4) * 0.5f));
     EXPECT_EQ(image.GetTexture()->GetSourceKind(), CTTexture::SourceKind::File);
     EXPECT_EQ(splash.GetNextScene(), MenuScene);
+
+    // In a hold, a press of a mouse button or a key starts the fade-out at the next
+    // frame; a release, a movement or a typed character does not.
+    const CTEvent inputs[] = {CTEventMouseUp(up, 1, 1, 0), CTEventMouseMove(up, 2, 2), CTEventKeyRelease(57, 0),
+                              CTEventSymbol(0, u'a'), CTEventMouseDown(up, 1, 1, 1), CTEventKeyPress(28, 0)};
+    for (std::size_t i = 0; i < std::size(inputs); ++i) {
+      splash.Enter();
+      while (splash.GetPhase() != CSceneSplash::Hold) splash.Update();
+      splash.OnEvent(inputs[i]);
+      splash.Update();
+      EXPECT_EQ(splash.GetPhase(), i < 4 ? CSceneSplash::Hold : CSceneSplash::FadeOut) << i;
+    }
   });
 }
 
