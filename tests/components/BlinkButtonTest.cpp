@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 #include "engine/BlinkButton.h"
@@ -97,29 +98,31 @@ TEST_F(BlinkButton, DisabledIgnoresEventsFreezesAndEnableDecidesByWhatItLastSaw)
   EXPECT_EQ(button.GetPhase(), 0);
 }
 
+// The phase steps by 15 while hovered and wraps at 512 keeping the remainder; the alpha
+// falls from 255 at phase 0 to 0 at 255 and 256, and is back at 255 at 511.
 TEST_F(BlinkButton, PulseRunsWhileHoveredAndFinishesAtRestAfterTheLeave) {
-  button.Hide();  // hidden buttons pulse too
+  for (auto [phase, alpha] : {std::pair{255, 0}, {256, 0}, {511, 255}}) EXPECT_EQ(CTCBlinkButton::PhaseAlpha(phase), alpha);
+  button.Hide();
   Updates(3);
   EXPECT_EQ(button.GetPhase(), 0);  // at rest, pointer outside
   MoveTo(20);
-  std::vector<int> alphas;
-  for (int i = 0; i < 36; ++i) {
-    Updates(1);
-    alphas.push_back(CTCBlinkButton::PhaseAlpha(button.GetPhase()));
+  Updates(1);
+  EXPECT_EQ(button.GetPhase(), 15);  // hidden buttons pulse too
+  button.Show();
+  const struct { int updates, phase, alpha; } pulse[] = {
+      {17, 255, 0}, {18, 270, 14}, {34, 510, 254}, {35, 13, 242}, {36, 28, 227}, {512, 0, 255}};  // 512 x 15 ends at 512 exactly
+  for (int done = 1; const auto& row : pulse) {
+    Updates(row.updates - std::exchange(done, row.updates));
+    EXPECT_EQ(button.GetPhase(), row.phase) << row.updates;
+    EXPECT_EQ(DrawnAlpha(), row.alpha) << row.updates;
   }
-  EXPECT_EQ(alphas[0], 240);
-  EXPECT_EQ(alphas[16], 0);    // phase 255
-  EXPECT_EQ(alphas[17], 14);   // phase 270
-  EXPECT_EQ(alphas[33], 254);  // phase 510
-  EXPECT_EQ(button.GetPhase(), 28);  // 525 wrapped to 13, then 28
-  Updates(18);
-  MoveTo(100);  // leaves at phase 298
+  Updates(20);
+  MoveTo(100);  // leaves at phase 300: the pulse runs on to 510, then rests at 0
   Updates(14);
-  EXPECT_EQ(button.GetPhase(), 508);
+  EXPECT_EQ(button.GetPhase(), 510);
   Updates(1);
   EXPECT_EQ(button.GetPhase(), 0);
   Updates(2);
-  button.Show();
   EXPECT_EQ(DrawnAlpha(), 255);
 }
 

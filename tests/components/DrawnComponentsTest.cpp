@@ -27,8 +27,8 @@ class Drawn : public testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(components_test::EnsureDevice());
-    pack.Add(L"/Font0041", components_test::SolidPicture(10, 8, 0xFFFFFF));
-    pack.Add(L"/Font0042", components_test::SolidPicture(10, 8, 0xFFFFFF));
+    pack.Add(L"/Font0041", components_test::WhitePicture(10, 8));
+    pack.Add(L"/Font0042", components_test::WhitePicture(10, 8));
     font.Init(2);
     font.Load(&pack, L"/Font");
   }
@@ -93,7 +93,7 @@ TEST_F(Drawn, EffectsDrawFaintCopiesUnderTheText) {
 }
 
 TEST_F(Drawn, PicturesTakeTheirImageSizeAndStretchWithTheirAlpha) {
-  const std::vector<std::uint8_t> bytes = components_test::SolidPicture(8, 4, 0xFFFFFF);
+  const std::vector<std::uint8_t> bytes = components_test::WhitePicture(8, 4);
   CTTexture texture;
   texture.LoadFromMemory(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
   CTCImage plain, stretched;
