@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -136,11 +137,8 @@ TEST(BlinkButtonLifeCycle, InitializeRecreatesTheLabelWhichFollowsTheButton) {
   button.Draw();  // hidden: not even the state check
   button.Initialize();
   const CTCLabel& label = button.GetLabel();
-  EXPECT_EQ(label.GetFont(), nullptr);
-  EXPECT_EQ(label.GetText(), L"");
-  EXPECT_EQ(label.GetAlignment(), CTCLabel::Center);
-  EXPECT_EQ(label.GetWidth(), 3.0f);
-  EXPECT_EQ(label.IsVisible(), 0);
+  EXPECT_EQ(std::tuple(label.GetFont(), label.GetText(), int(label.GetAlignment()), label.GetWidth(), int(label.IsVisible())),
+            std::tuple(nullptr, L"", int(CTCLabel::Center), 3.0f, 0));
   EXPECT_EQ(button.GetMode(), CTCBlinkButton::Disabled);
   button.Setup(L"Go", &font, 2.0f, CTCLabel::Right, RGB{1, 2, 3}, CTCLabel::Shadow, RGB{4, 5, 6}, 1.5f);
   EXPECT_TRUE(button.Resume());
@@ -148,10 +146,8 @@ TEST(BlinkButtonLifeCycle, InitializeRecreatesTheLabelWhichFollowsTheButton) {
   EXPECT_EQ(log.Warnings(L"Resume in loaded state"), 1);  // the label was not resumed twice
   button.Show();
   button.Draw();  // hands colour and effect to the label
-  EXPECT_EQ(label.GetColour(), (RGB{1, 2, 3}));
-  EXPECT_EQ(label.GetEffect(), CTCLabel::Shadow);
-  EXPECT_EQ(label.GetEffectColour(), (RGB{4, 5, 6}));
-  EXPECT_EQ(label.GetText(), L"Go");
+  EXPECT_EQ(std::tuple(label.GetColour(), int(label.GetEffect()), label.GetEffectColour(), label.GetText()),
+            std::tuple(RGB{1, 2, 3}, int(CTCLabel::Shadow), RGB{4, 5, 6}, L"Go"));
   button.Shutdown();
   EXPECT_EQ(label.GetState(), CTComponent::Paused);
   EXPECT_DEATH(button.Draw(), "TComponent draw in incorrect state");
