@@ -67,8 +67,7 @@ TEST_F(BlinkButton, ClicksWhenAnyMouseButtonGoesDownAndUpOverIt) {
   button.SetClickHandler(RecordAndDisable);  // its change is undone after it returns
   Down(20, 2);
   Up(20, 2);
-  EXPECT_EQ(g_clicks.size(), 2u);
-  EXPECT_EQ(button.GetMode(), CTCBlinkButton::Hover);
+  EXPECT_EQ(std::tuple(g_clicks.size(), button.GetMode()), std::tuple(2u, CTCBlinkButton::Hover));
 }
 
 TEST_F(BlinkButton, DisabledIgnoresEventsFreezesAndEnableDecidesByWhatItLastSaw) {
