@@ -1,4 +1,4 @@
-// The roads on which the built program ends before its main loop, run as a child
+// WinMain's roads that end the built program before its main loop, run as a child
 // process from a folder other than its own.
 #include <filesystem>
 #include <fstream>
