@@ -27,12 +27,14 @@ CTScene* OverlaySlot() {
   return scene ? scene : &g_EmptyScene;
 }
 
-void ReportUnknownScene(const char* role, SceneId id) {
+// A scene id that names no registered scene leaves the loop nothing sound to run: an
+// engine ERROR, final like every other.
+[[noreturn]] void FailUnknownScene(const char* role, SceneId id) {
   char text[256] = {};
   FormatString(text, "%s scene %u is not registered", role, static_cast<unsigned>(id));
   std::wstring wide;
   for (const char* c = text; *c; ++c) wide += static_cast<wchar_t>(static_cast<unsigned char>(*c));
-  WriteLog(LogError, wide);
+  FailWithError(wide);
 }
 
 bool Inside(const POINT& point) {
@@ -84,7 +86,7 @@ void ReleaseDeviceResources() {
   ReleaseAllFonts();
 }
 
-enum class Switch { Stay, Switched, Quit, Unknown };
+enum class Switch { Stay, Switched, Quit };
 
 // The current scene asked to go elsewhere: it is paused and left, an open overlay
 // closes, device resources go, and the scene it names (asked again) comes in.
@@ -106,10 +108,7 @@ Switch SwitchScene() {
   if (old->GetNextScene() == QuitScene) return Switch::Quit;
   SceneId next = old->GetNextScene();
   CTScene* incoming = Find(g_Scenes, next);
-  if (incoming == nullptr) {
-    ReportUnknownScene("Next", next);
-    return Switch::Unknown;
-  }
+  if (incoming == nullptr) FailUnknownScene("Next", next);
   g_CurrentScene = next;
   incoming->Enter();
   incoming->Resume();
@@ -117,25 +116,21 @@ Switch SwitchScene() {
 }
 
 // The overlay slot's scene asked to go elsewhere; no device resources are released.
-bool SwitchOverlay() {
+void SwitchOverlay() {
   CTScene* slot = OverlaySlot();
-  if (slot->GetNextScene() == NoScene) return true;
+  if (slot->GetNextScene() == NoScene) return;
   slot->Pause();
   slot->Leave();
   if (slot->GetNextScene() == QuitScene) {
     g_CurrentOverlay = NoScene;
   } else {
     SceneId next = slot->GetNextScene();
-    if (Find(g_Overlays, next) == nullptr) {
-      ReportUnknownScene("Overlay", next);
-      return false;
-    }
+    if (Find(g_Overlays, next) == nullptr) FailUnknownScene("Overlay", next);
     g_CurrentOverlay = next;
   }
   CTScene* incoming = OverlaySlot();
   incoming->Enter();
   incoming->Resume();
-  return true;
 }
 
 }  // namespace
@@ -165,10 +160,7 @@ void RegisterScene(CTScene* scene) {
 
 void RunEngine(SceneId first) {
   CTScene* start = Find(g_Scenes, first);
-  if (start == nullptr) {
-    ReportUnknownScene("First", first);
-    return;
-  }
+  if (start == nullptr) FailUnknownScene("First", first);
   start->Enter();
   start->Resume();
   g_CurrentScene = first;
@@ -185,7 +177,6 @@ void RunEngine(SceneId first) {
     }
 
     Switch switched = SwitchScene();
-    if (switched == Switch::Unknown) return;
     CTScene* target = g_CurrentOverlay != NoScene ? OverlaySlot() : CurrentScene();
     DeliverEvents(target);
     if (switched == Switch::Quit) {
@@ -195,7 +186,7 @@ void RunEngine(SceneId first) {
     }
 
     CurrentScene()->Update();
-    if (!SwitchOverlay()) return;
+    SwitchOverlay();
     OverlaySlot()->Update();
 
     bool begun = BeginFrame();

@@ -31,5 +31,5 @@ bool InitializeEngine(const std::wstring& maker, const std::wstring& product, co
 void RegisterScene(CTScene* scene);
 // Runs the main loop from the scene registered under first until the window is closed
 // or the current scene answers QuitScene. An id under which no scene is registered is
-// logged as an error and ends the loop.
+// an engine ERROR that ends the program.
 void RunEngine(SceneId first);

@@ -1,7 +1,6 @@
 #include "engine/Font.h"
 
 #include <algorithm>
-#include <new>
 
 #include "engine/Log.h"
 #include "engine/ResourceFile.h"
@@ -34,6 +33,8 @@ void SetPen(ID3DXSprite* sprite, float scale, float penX, float y) {
 
 }  // namespace
 
+FontTableAllocator g_FontTableAllocator = [](std::size_t count, std::size_t size) { return std::calloc(count, size); };
+
 CTFont::~CTFont() {
   ReleaseLoadedGlyphs();
   std::erase(g_Fonts, this);
@@ -44,8 +45,8 @@ void CTFont::Init(std::int32_t newSpacing) {
   // a default-pool texture left alive keeps the device from ever being reset.
   ReleaseLoadedGlyphs();
   symbols.reset();
-  symbols.reset(static_cast<SymbolEntry*>(std::calloc(kSymbolCount, sizeof(SymbolEntry))));
-  if (!symbols) throw std::bad_alloc();
+  symbols.reset(static_cast<SymbolEntry*>(g_FontTableAllocator(kSymbolCount, sizeof(SymbolEntry))));
+  if (!symbols) FailWithError(L"Can't allocate symbol table");
   spacing = newSpacing;
   g_Fonts.push_back(this);
   initialized = true;

@@ -29,6 +29,11 @@ struct SymbolEntry {
 };
 static_assert(sizeof(SymbolEntry) == 2 * sizeof(void*) + 8, "no padding inside a symbol entry");
 
+// Allocates a font's symbol table (std::calloc); replaced by tests only, to make the
+// allocation fail.
+using FontTableAllocator = void* (*)(std::size_t count, std::size_t size);
+extern FontTableAllocator g_FontTableAllocator;
+
 // Every font that was initialised, in the order of Init calls; not owned.
 extern std::vector<CTFont*> g_Fonts;
 
@@ -44,7 +49,8 @@ class CTFont {
   CTFont& operator=(const CTFont&) = delete;
 
   // Starts an empty table, sets the letter spacing (glyph pixels, may be negative) and
-  // appends the font to g_Fonts.
+  // appends the font to g_Fonts. A table that can't be allocated is an ERROR that ends
+  // the program.
   void Init(std::int32_t spacing);
   // Defines a symbol for every entry of the pack whose name begins with prefix. A code
   // defined twice is an ERROR that ends the program ("Symbol redefinition").

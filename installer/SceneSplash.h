@@ -35,6 +35,7 @@ class CSceneSplash : public CTScene {
   Stage GetStage() const { return static_cast<Stage>(stage); }
   Phase GetPhase() const { return static_cast<Phase>(phase); }
   std::int32_t GetPictureIndex() const { return pictureIndex; }
+  const CTCImage& GetPictureImage() const { return pictureImage; }
 
  private:
   void ShowPicture();

@@ -42,7 +42,9 @@ class CSceneWorkerRun : public CTScene {
   SceneId GetNextScene() override { return static_cast<SceneId>(nextScene); }
   void OnEvent(CTEvent event) override;
 
+  const CTCLabel& GetResultHeadLabel() const { return resultHeadLabel; }
   const CTCLabel& GetResultLabel() const { return resultLabel; }
+  const CTCLabel& GetFootLabel() const { return footLabel; }
 
  private:
   static std::wstring Text(std::int32_t index) { return LookupText(Run::kSection, index); }

@@ -19,17 +19,6 @@ namespace apptest {
 
 namespace fs = std::filesystem;
 
-TempFolder::TempFolder(const char* prefix) {
-  std::string pattern = (fs::temp_directory_path() / (std::string(prefix) + "-XXXXXX")).string();
-  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  path_ = pattern;
-}
-
-TempFolder::~TempFolder() {
-  std::error_code ignored;
-  fs::remove_all(path_, ignored);
-}
-
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::stringstream bytes;
@@ -68,60 +57,15 @@ std::string TempHandheld::HostPath(const std::string& devicePath) const {
   return host;
 }
 
-void TempHandheld::Put(const std::string& devicePath, const std::string& bytes) const {
-  fs::create_directories(fs::path(HostPath(devicePath)).parent_path());
-  WriteWhole(HostPath(devicePath), bytes);
-}
-
-DeviceTree TempHandheld::Tree() const {
-  DeviceTree tree;
-  const fs::path root = folder() + "/fs";
-  for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root)) {
-    std::string devicePath;
-    for (const fs::path& part : fs::relative(entry.path(), root)) devicePath += "\\" + part.string();
-    tree[entry.is_directory() ? devicePath + "\\" : devicePath] =
-        entry.is_directory() ? "" : Shown(ReadFile(entry.path().string()));
-  }
-  return tree;
-}
-
-std::string Shown(const std::string& bytes) {
-  if (bytes.size() <= 64) return bytes;
-  std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
-  for (unsigned char c : bytes) hash = (hash ^ c) * 1099511628211ull;
-  char digest[17];
-  std::snprintf(digest, sizeof digest, "%016llx", static_cast<unsigned long long>(hash));
-  return "<" + std::to_string(bytes.size()) + " bytes, " + digest + ">";
-}
-
-std::string ShortcutContent() {
-  const std::string target = "\"" + kGameFolder + "QuellorMobile.exe\"";
-  return std::to_string(target.size()) + "#" + target;
-}
-
-DeviceTree WithTheGameFolder(const std::string& executable, const DeviceTree& more) {
-  DeviceTree tree = {{"\\Windows\\", ""},
-                     {"\\Windows\\Start Menu\\", ""},
-                     {kPrograms + "\\", ""},
-                     {"\\Storage Card\\", ""},
-                     {"\\Program Files\\", ""},
-                     {"\\Program Files\\Tamblor Games\\", ""},
-                     {kGameFolder, ""},
-                     {kGameFolder + "Config.xml", Shown(PayloadFile("Config.xml"))},
-                     {kGameFolder + "QuellorMobile.exe", Shown(executable)}};
-  tree.insert(more.begin(), more.end());
-  return tree;
-}
-
 ProgramCopy::ProgramCopy() {
   for (const char* item : {"Config.xml", "Common.pak", "Local.pak", "Splash.png", "Inst"}) {
-    fs::copy(DistFolder() + "/" + item, folder_.path() + "/" + item, fs::copy_options::recursive);
+    fs::copy(DistFolder() + "/" + item, folder_.Path() + "/" + item, fs::copy_options::recursive);
   }
 }
 
 void ProgramCopy::StallPayload(const std::string& name) const { testkit::StallReadsOf(PayloadPath(name)); }
 
-bool ProgramCopy::MakeCurrent() const { return ::chdir(folder_.path().c_str()) == 0; }
+bool ProgramCopy::MakeCurrent() const { return ::chdir(folder_.Path().c_str()) == 0; }
 
 std::vector<std::string> ReadLogs(const std::string& root) {
   std::vector<fs::path> files;

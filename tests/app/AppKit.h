@@ -1,5 +1,5 @@
-// What the installer's end-to-end tests stand on: temporary folders, an emulated
-// handheld made from the sample one and a view of what it holds, a copy of the
+// What the installer's end-to-end tests stand on: an emulated handheld made from
+// the sample one and a view of what it holds, a copy of the
 // program's folder, the program's log, and runs of the built program as a child.
 #pragma once
 
@@ -9,22 +9,13 @@
 
 #include <nlohmann/json.hpp>
 
+#include "tests/support/TempFolder.h"
+
 namespace apptest {
 
 using nlohmann::json;
 
-// A fresh folder under the system's temporary folder, removed with everything in it.
-class TempFolder {
- public:
-  explicit TempFolder(const char* prefix);
-  ~TempFolder();
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
+using testsupport::TempFolder;
 
 // Where the build put the program and its sample distribution.
 inline std::string DistFolder() { return QUELLOR_DIST_DIR; }
@@ -34,9 +25,6 @@ std::string ReadFile(const std::string& path);
 void WriteWhole(const std::string& path, const std::string& bytes);
 // A file of the sample payload ("QMRes_VGA.dat").
 inline std::string PayloadFile(const std::string& name) { return ReadFile(DistFolder() + "/Inst/" + name); }
-
-// Every folder ("\Program Files\") and file ("\Program Files\a.txt" -> Shown(content)).
-using DeviceTree = std::map<std::string, std::string>;
 
 // An emulated handheld in a temporary folder; RAPI_HANDHELD names it while it lives.
 // It starts as the sample distribution's default handheld (a VGA Pocket PC with one
@@ -48,41 +36,25 @@ class TempHandheld {
   explicit TempHandheld(Start start = Start::SampleDevice);
   ~TempHandheld();
 
-  const std::string& folder() const { return folder_.path(); }
+  const std::string& folder() const { return folder_.Path(); }
   json Profile() const;
   void WriteProfile(const json& profile) const { WriteWhole(folder() + "/profile.json", profile.dump(2)); }
   void Attach() const { WriteProfile(Profile()); }
   void PullOut() const;
   // registry.json as the layer wrote it; an empty object when there is none.
   json Registry() const;
-  void WriteRegistry(const json& keys) const { WriteWhole(folder() + "/registry.json", keys.dump(2)); }
   // A device path ("\\Program Files\\a.txt") as a host path inside fs/.
   std::string HostPath(const std::string& devicePath) const;
   std::string Read(const std::string& devicePath) const { return ReadFile(HostPath(devicePath)); }
-  // Puts a file as if an earlier run had left it, making its folders.
-  void Put(const std::string& devicePath, const std::string& bytes) const;
-  DeviceTree Tree() const;
 
  private:
   TempFolder folder_{"handheld"};
 };
 
-// A file's content as a tree shows it: short texts as they are, anything longer by its
-// size and a digest, so that a large payload file differs visibly but briefly.
-std::string Shown(const std::string& bytes);
-
 inline const std::string kGameFolder = "\\Program Files\\Tamblor Games\\Quellor\\";
 inline const std::string kGameKey = "Software\\TamblorGames\\Quellor";
 inline const std::string kPrograms = "\\Windows\\Start Menu\\Programs";
 inline const std::string kShortcut = kPrograms + "\\Игры\\Сага Квеллора.lnk";
-// What the handheld's shortcut file holds for the game on main memory.
-std::string ShortcutContent();
-
-// The fresh sample handheld with the game's folders holding the sample configuration
-// and this executable (the first two copies of an installation on main memory), and
-// the given entries.
-DeviceTree WithTheGameFolder(const std::string& executable, const DeviceTree& more = {});
-
 inline json Sz(const std::string& text) { return {{"type", "REG_SZ"}, {"value", text}}; }
 inline json Dword(int value) { return {{"type", "REG_DWORD"}, {"value", value}}; }
 
@@ -91,7 +63,7 @@ inline json Dword(int value) { return {{"type", "REG_DWORD"}, {"value", value}};
 class ProgramCopy {
  public:
   ProgramCopy();
-  std::string PayloadPath(const std::string& name) const { return folder_.path() + "/Inst/" + name; }
+  std::string PayloadPath(const std::string& name) const { return folder_.Path() + "/Inst/" + name; }
   // Reading the payload file waits for good, as a copy from a medium that stopped
   // answering does.
   void StallPayload(const std::string& name) const;

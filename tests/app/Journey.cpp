@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <tuple>
 
 #include "engine/Config.h"
 #include "engine/Engine.h"
@@ -72,28 +73,16 @@ Journey& Journey::WaitFrames(int frames) {
   return Then(std::to_string(frames) + " frames", [left] { return (*left)-- <= 0; });
 }
 
-Journey& Journey::WaitUntil(std::string what, std::function<bool()> condition) {
-  return Then(std::move(what), std::move(condition));
-}
-
 Journey& Journey::MovePointer(Point point) {
   return Do("pointer to " + std::to_string(point.x) + "," + std::to_string(point.y),
             [point] { testkit::MoveCursorToClient(g_Window, point.x, point.y); });
 }
 
-Journey& Journey::Press(Point point) {
+Journey& Journey::Click(Point point) {
   MovePointer({point.x - 1, point.y});
   MovePointer(point);
-  return Do("left button down", [] { testkit::PressMouseButton(0); });
-}
-
-Journey& Journey::Release() {
+  Do("left button down", [] { testkit::PressMouseButton(0); });
   return Do("left button up", [] { testkit::ReleaseMouseButton(0); });
-}
-
-Journey& Journey::Click(Point point) {
-  Press(point);
-  return Release();
 }
 
 Journey& Journey::Key(int scancode) {
@@ -102,26 +91,19 @@ Journey& Journey::Key(int scancode) {
 }
 
 void Journey::Iterate() {
-  if (next_ >= steps_.size()) {
-    // Every step is taken: the program should be on its way out.
-    if (!gaveUp_ && ++iterationsOnStep_ > kPatience) {
-      ADD_FAILURE() << name_ << ": the program did not end after its last step";
-      gaveUp_ = true;
-      testkit::CloseWindow(g_Window);
-    }
-    return;
-  }
-  Entry& entry = steps_[next_];
-  if (entry.step()) {
+  const bool allTaken = next_ >= steps_.size();
+  if (!allTaken && steps_[next_].step()) {
     ++next_;
     iterationsOnStep_ = 0;
-  } else if (++iterationsOnStep_ > kPatience) {
-    ADD_FAILURE() << name_ << ": gave up waiting for step " << next_ << " (" << entry.what << ")";
-    next_ = steps_.size();
-    iterationsOnStep_ = 0;
-    gaveUp_ = true;
-    testkit::CloseWindow(g_Window);
+    return;
   }
+  if (gaveUp_ || ++iterationsOnStep_ <= kPatience) return;
+  // A wrong program must never hang the test: the window closes and the journey fails.
+  ADD_FAILURE() << name_ << (allTaken ? ": the program did not end after its last step"
+                                      : ": gave up waiting for step " + steps_[next_].what);
+  next_ = steps_.size();
+  gaveUp_ = true;
+  testkit::CloseWindow(g_Window);
 }
 
 int Journey::Run() {
@@ -180,9 +162,9 @@ void SkipSplash(Journey& journey) {
              g_SceneSplash.GetPhase() == CSceneSplash::Hold;
     };
   };
-  journey.WaitUntil("first picture held", held(0))
+  journey.Then("first picture held", held(0))
       .Click(kRest)
-      .WaitUntil("second picture held", held(1))
+      .Then("second picture held", held(1))
       .Key(SDL_SCANCODE_SPACE)
       .WaitForScene(MenuScene);
 }
@@ -193,11 +175,18 @@ void InstallOn(Journey& journey, int location) {
 
 void ExpectResult(Journey& journey, bool install, std::int32_t status) {
   const CTCLabel& label = install ? g_SceneInstall.GetResultLabel() : g_SceneUninstall.GetResultLabel();
-  journey.WaitUntil("the worker's result", [&label] { return label.IsVisible() != 0; })
+  const CTCLabel& head = install ? g_SceneInstall.GetResultHeadLabel() : g_SceneUninstall.GetResultHeadLabel();
+  const CTCLabel& foot = install ? g_SceneInstall.GetFootLabel() : g_SceneUninstall.GetFootLabel();
+  journey.Then("the worker's result", [&label] { return label.IsVisible() != 0; })
       .WaitFrames(2)  // one frame drawn with the result lines, and the pointer still
-      .Do("the result", [&label, install, status] {
+      .Do("the result", [&label, &head, &foot, install, status] {
+        const wchar_t* section = install ? L"Install" : L"Uninstall";
         EXPECT_EQ(install ? g_InstallStatus : g_UninstallStatus, status);
-        EXPECT_EQ(layer::WideToUtf8(label.GetText()), Text(install ? L"Install" : L"Uninstall", status));
+        EXPECT_EQ(layer::WideToUtf8(label.GetText()), Text(section, status));
+        // The heading above it and the line under it, which tells how to go back.
+        EXPECT_EQ(std::tuple(layer::WideToUtf8(head.GetText()), head.IsVisible()), std::tuple(Text(section, 3), 1));
+        EXPECT_EQ(std::tuple(layer::WideToUtf8(foot.GetText()), foot.IsVisible()),
+                  std::tuple(Text(section, install ? 7 : 6), 1));
         // Black ink on the light backdrop where the line is drawn.
         const testkit::Frame frame = LastFrame();
         bool inked = false;
@@ -208,14 +197,6 @@ void ExpectResult(Journey& journey, bool install, std::int32_t status) {
 
 int Brightness(std::uint32_t argb) {
   return static_cast<int>(((argb >> 16) & 0xFF) + ((argb >> 8) & 0xFF) + (argb & 0xFF)) / 3;
-}
-
-double MeanBrightness(const testkit::Frame& frame, Rect rect) {
-  double sum = 0;
-  for (int y = rect.y; y < rect.y + rect.height; ++y) {
-    for (int x = rect.x; x < rect.x + rect.width; ++x) sum += Brightness(frame.At(x, y));
-  }
-  return sum / (static_cast<double>(rect.width) * rect.height);
 }
 
 bool SameRegion(const testkit::Frame& a, const testkit::Frame& b, Rect rect) {

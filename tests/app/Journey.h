@@ -24,15 +24,10 @@ namespace apptest {
 
 // A point in the window's client area.
 struct Point {
-  int x;
-  int y;
+  int x, y;
 };
-
 struct Rect {
-  int x;
-  int y;
-  int width;
-  int height;
+  int x, y, width, height;
 };
 
 // The middle of a rectangle, where a user clicks a button.
@@ -69,13 +64,10 @@ class Journey {
 
   Journey& WaitForScene(SceneId scene);
   Journey& WaitFrames(int frames);
-  Journey& WaitUntil(std::string what, std::function<bool()> condition);
   // Pointer next to the point and onto it, button down, button up: one iteration each,
   // so the scene sees the pointer come in, the press and the release as separate
   // events, even when the pointer already rested on the point in an earlier scene.
   Journey& Click(Point point);
-  Journey& Press(Point point);
-  Journey& Release();
   Journey& Key(int scancode);
   Journey& MovePointer(Point point);
 
@@ -121,7 +113,6 @@ void ExpectResult(Journey& journey, bool install, std::int32_t status);
 
 // Mean of the three channels, 0..255.
 int Brightness(std::uint32_t argb);
-double MeanBrightness(const testkit::Frame& frame, Rect rect);
 // The two frames show the same pixels inside the rectangle.
 bool SameRegion(const testkit::Frame& a, const testkit::Frame& b, Rect rect);
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "engine/BlinkButton.h"
@@ -65,8 +67,7 @@ TEST_F(BlinkButton, ClicksWhenAnyMouseButtonGoesDownAndUpOverIt) {
   button.SetClickHandler(RecordAndDisable);  // its change is undone after it returns
   Down(20, 2);
   Up(20, 2);
-  EXPECT_EQ(g_clicks.size(), 2u);
-  EXPECT_EQ(button.GetMode(), CTCBlinkButton::Hover);
+  EXPECT_EQ(std::tuple(g_clicks.size(), button.GetMode()), std::tuple(2u, CTCBlinkButton::Hover));
 }
 
 TEST_F(BlinkButton, DisabledIgnoresEventsFreezesAndEnableDecidesByWhatItLastSaw) {
@@ -97,29 +98,31 @@ TEST_F(BlinkButton, DisabledIgnoresEventsFreezesAndEnableDecidesByWhatItLastSaw)
   EXPECT_EQ(button.GetPhase(), 0);
 }
 
+// The phase steps by 15 while hovered and wraps at 512 keeping the remainder; the alpha
+// falls from 255 at phase 0 to 0 at 255 and 256, and is back at 255 at 511.
 TEST_F(BlinkButton, PulseRunsWhileHoveredAndFinishesAtRestAfterTheLeave) {
-  button.Hide();  // hidden buttons pulse too
+  for (auto [phase, alpha] : {std::pair{255, 0}, {256, 0}, {511, 255}}) EXPECT_EQ(CTCBlinkButton::PhaseAlpha(phase), alpha);
+  button.Hide();
   Updates(3);
   EXPECT_EQ(button.GetPhase(), 0);  // at rest, pointer outside
   MoveTo(20);
-  std::vector<int> alphas;
-  for (int i = 0; i < 36; ++i) {
-    Updates(1);
-    alphas.push_back(CTCBlinkButton::PhaseAlpha(button.GetPhase()));
+  Updates(1);
+  EXPECT_EQ(button.GetPhase(), 15);  // hidden buttons pulse too
+  button.Show();
+  const struct { int updates, phase, alpha; } pulse[] = {
+      {17, 255, 0}, {18, 270, 14}, {34, 510, 254}, {35, 13, 242}, {36, 28, 227}, {512, 0, 255}};  // 512 x 15 ends at 512 exactly
+  for (int done = 1; const auto& row : pulse) {
+    Updates(row.updates - std::exchange(done, row.updates));
+    EXPECT_EQ(button.GetPhase(), row.phase) << row.updates;
+    EXPECT_EQ(DrawnAlpha(), row.alpha) << row.updates;
   }
-  EXPECT_EQ(alphas[0], 240);
-  EXPECT_EQ(alphas[16], 0);    // phase 255
-  EXPECT_EQ(alphas[17], 14);   // phase 270
-  EXPECT_EQ(alphas[33], 254);  // phase 510
-  EXPECT_EQ(button.GetPhase(), 28);  // 525 wrapped to 13, then 28
-  Updates(18);
-  MoveTo(100);  // leaves at phase 298
+  Updates(20);
+  MoveTo(100);  // leaves at phase 300: the pulse runs on to 510, then rests at 0
   Updates(14);
-  EXPECT_EQ(button.GetPhase(), 508);
+  EXPECT_EQ(button.GetPhase(), 510);
   Updates(1);
   EXPECT_EQ(button.GetPhase(), 0);
   Updates(2);
-  button.Show();
   EXPECT_EQ(DrawnAlpha(), 255);
 }
 
@@ -133,11 +136,8 @@ TEST(BlinkButtonLifeCycle, InitializeRecreatesTheLabelWhichFollowsTheButton) {
   button.Draw();  // hidden: not even the state check
   button.Initialize();
   const CTCLabel& label = button.GetLabel();
-  EXPECT_EQ(label.GetFont(), nullptr);
-  EXPECT_EQ(label.GetText(), L"");
-  EXPECT_EQ(label.GetAlignment(), CTCLabel::Center);
-  EXPECT_EQ(label.GetWidth(), 3.0f);
-  EXPECT_EQ(label.IsVisible(), 0);
+  EXPECT_EQ(std::tuple(label.GetFont(), label.GetText(), int(label.GetAlignment()), label.GetWidth(), int(label.IsVisible())),
+            std::tuple(nullptr, L"", int(CTCLabel::Center), 3.0f, 0));
   EXPECT_EQ(button.GetMode(), CTCBlinkButton::Disabled);
   button.Setup(L"Go", &font, 2.0f, CTCLabel::Right, RGB{1, 2, 3}, CTCLabel::Shadow, RGB{4, 5, 6}, 1.5f);
   EXPECT_TRUE(button.Resume());
@@ -145,10 +145,8 @@ TEST(BlinkButtonLifeCycle, InitializeRecreatesTheLabelWhichFollowsTheButton) {
   EXPECT_EQ(log.Warnings(L"Resume in loaded state"), 1);  // the label was not resumed twice
   button.Show();
   button.Draw();  // hands colour and effect to the label
-  EXPECT_EQ(label.GetColour(), (RGB{1, 2, 3}));
-  EXPECT_EQ(label.GetEffect(), CTCLabel::Shadow);
-  EXPECT_EQ(label.GetEffectColour(), (RGB{4, 5, 6}));
-  EXPECT_EQ(label.GetText(), L"Go");
+  EXPECT_EQ(std::tuple(label.GetColour(), int(label.GetEffect()), label.GetEffectColour(), label.GetText()),
+            std::tuple(RGB{1, 2, 3}, int(CTCLabel::Shadow), RGB{4, 5, 6}, L"Go"));
   button.Shutdown();
   EXPECT_EQ(label.GetState(), CTComponent::Paused);
   EXPECT_DEATH(button.Draw(), "TComponent draw in incorrect state");

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <tuple>
 
 #include "engine/Component.h"
 #include "tests/components/ComponentsKit.h"
@@ -12,12 +13,11 @@ TEST(Component, HitTestTakesTheLeftEdgeOnlyAndSettersChainIndependently) {
   EXPECT_FALSE(c.HitTest(0.0f, 0.0f));  // no area yet
   EXPECT_EQ(&c.SetRect(10.0f, 20.0f, 100.0f, 30.0f).SetAlpha(0).Hide(), &c);
   EXPECT_EQ(c.GetAlpha(), 0);  // hidden keeps its alpha, and neither stops hits
-  EXPECT_TRUE(c.HitTest(10.0f, 25.0f));
-  EXPECT_FALSE(c.HitTest(110.0f, 25.0f));
-  EXPECT_FALSE(c.HitTest(50.0f, 20.0f));
-  EXPECT_TRUE(c.HitTest(50.0f, 49.5f));
-  EXPECT_FALSE(c.HitTest(50.0f, 50.0f));
-  EXPECT_FALSE(c.HitTest(std::numeric_limits<float>::quiet_NaN(), 25.0f));
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  for (auto [x, y, hit] : {std::tuple{10.0f, 25.0f, true}, {110.0f, 25.0f, false}, {50.0f, 20.0f, false},
+                           {50.0f, 49.5f, true}, {50.0f, 50.0f, false}, {nan, 25.0f, false}}) {
+    EXPECT_EQ(c.HitTest(x, y), hit) << x << "," << y;
+  }
   EXPECT_EQ(c.GetState(), CTComponent::Uninitialized);
 }
 
@@ -47,8 +47,7 @@ TEST(Component, LifeCycleReportsChangesAndWarnsWhenNothingChanges) {
   c.Shutdown();
   EXPECT_EQ(c.GetState(), CTComponent::Paused);
   c.Shutdown();  // paused and left already: neither again
-  EXPECT_EQ(c.pauses, 2);
-  EXPECT_EQ(c.leaves, 2);
+  EXPECT_EQ(std::tuple(c.pauses, c.leaves), std::tuple(2, 2));
 }
 
 TEST(ComponentDeathTest, MisuseOfTheLifeCycleEndsWithItsError) {

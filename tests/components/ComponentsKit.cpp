@@ -1,9 +1,7 @@
 #include "tests/components/ComponentsKit.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -14,18 +12,14 @@
 
 namespace components_test {
 
-LogCapture::LogCapture() : path_(testing::TempDir() + "components_log_" + std::to_string(::getpid()) + ".txt") {
-  std::ofstream(path_, std::ios::trunc);
-  g_LogPath = layer::Utf8ToWide(path_);
+LogCapture::LogCapture() {
+  std::ofstream(folder_.File("log.txt"));
+  g_LogPath = layer::Utf8ToWide(folder_.File("log.txt"));
 }
-
-LogCapture::~LogCapture() {
-  g_LogPath.clear();
-  std::remove(path_.c_str());
-}
+LogCapture::~LogCapture() { g_LogPath.clear(); }
 
 int LogCapture::Warnings(const std::wstring& message) const {
-  std::ifstream in(path_, std::ios::binary);
+  std::ifstream in(folder_.File("log.txt"), std::ios::binary);
   const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   std::wstring text;  // UTF-16 little-endian
   for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
@@ -53,13 +47,6 @@ testkit::Frame DrawFrame(const std::function<void()>& draw) {
   EndFrame(begun);
   testkit::CaptureFrames(false);
   return testkit::LastFrame();
-}
-
-std::vector<std::uint8_t> SolidPicture(std::uint32_t width, std::uint32_t height, std::uint32_t rgb) {
-  const std::string header = "P6\n" + std::to_string(width) + " " + std::to_string(height) + "\n255\n";
-  std::vector<std::uint8_t> out(header.begin(), header.end());
-  for (std::uint32_t i = 0; i < width * height; ++i) out.insert(out.end(), {std::uint8_t(rgb >> 16), std::uint8_t(rgb >> 8), std::uint8_t(rgb)});
-  return out;
 }
 
 std::vector<CTResource> MemoryPack::GetByPrefix(const std::wstring& prefix) const {

@@ -1,6 +1,6 @@
 // What these tests share: the engine's log in a file of its own, the engine's device
-// (offscreen), pictures made in memory, a pack held in memory so fonts load without a
-// pack file, and a frame read back from the device.
+// (offscreen), white pictures made in memory, a pack held in memory so fonts load
+// without a pack file, and a frame read back from the device.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +11,8 @@
 
 #include "engine/ResourceFile.h"
 #include "platform/testkit/display.h"
+#include "tests/support/PictureWriters.h"
+#include "tests/support/TempFolder.h"
 
 namespace components_test {
 
@@ -23,15 +25,16 @@ class LogCapture {
   int Warnings(const std::wstring& message) const;
 
  private:
-  std::string path_;
+  testsupport::TempFolder folder_{"components_log"};
 };
 
 // Opens the engine's window and device once per test program; false when it can't.
 bool EnsureDevice();
 // One frame drawn by draw between BeginFrame and EndFrame, as presented.
 testkit::Frame DrawFrame(const std::function<void()>& draw);
-// A picture file (binary PPM) of one colour (0xRRGGBB).
-std::vector<std::uint8_t> SolidPicture(std::uint32_t width, std::uint32_t height, std::uint32_t rgb);
+inline std::vector<std::uint8_t> WhitePicture(std::uint32_t width, std::uint32_t height) {
+  return pictures_test::WritePnm("P6", width, height, 255, std::vector<std::uint32_t>(width * height * 3, 255));
+}
 
 class MemoryPack : public CTResourceFile {
  public:

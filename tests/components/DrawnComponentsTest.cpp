@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <tuple>
 
 #include "engine/Image.h"
 #include "engine/Label.h"
@@ -27,8 +28,8 @@ class Drawn : public testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(components_test::EnsureDevice());
-    pack.Add(L"/Font0041", components_test::SolidPicture(10, 8, 0xFFFFFF));
-    pack.Add(L"/Font0042", components_test::SolidPicture(10, 8, 0xFFFFFF));
+    pack.Add(L"/Font0041", components_test::WhitePicture(10, 8));
+    pack.Add(L"/Font0042", components_test::WhitePicture(10, 8));
     font.Init(2);
     font.Load(&pack, L"/Font");
   }
@@ -93,14 +94,13 @@ TEST_F(Drawn, EffectsDrawFaintCopiesUnderTheText) {
 }
 
 TEST_F(Drawn, PicturesTakeTheirImageSizeAndStretchWithTheirAlpha) {
-  const std::vector<std::uint8_t> bytes = components_test::SolidPicture(8, 4, 0xFFFFFF);
+  const std::vector<std::uint8_t> bytes = components_test::WhitePicture(8, 4);
   CTTexture texture;
   texture.LoadFromMemory(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
   CTCImage plain, stretched;
   plain.SetPosition(20.0f, 20.0f).SetAlpha(10);
   plain.Create(&texture);
-  EXPECT_EQ(plain.GetAlpha(), 255);
-  EXPECT_EQ(plain.GetSourceRect().right, 8);
+  EXPECT_EQ(std::tuple(int(plain.GetAlpha()), plain.GetSourceRect().right), std::tuple(255, 8));
   stretched.Create(&texture);
   stretched.SetTexture(nullptr);  // keeps size and alpha
   stretched.SetTexture(&texture);
@@ -138,8 +138,7 @@ TEST_F(Drawn, LabelPauseReleasesItsFontsGlyphsAndCreateInitialisesOnce) {
   bare.Pause();  // no font: releases nothing
   EXPECT_TRUE(font.GetSymbol(L'A')->loaded);
   EXPECT_TRUE(label.Pause());
-  EXPECT_FALSE(font.GetSymbol(L'A')->loaded);
-  EXPECT_TRUE(font.GetSymbol(L'A')->defined);
+  EXPECT_EQ(std::tuple(font.GetSymbol(L'A')->loaded, font.GetSymbol(L'A')->defined), std::tuple(false, true));
   label.Shutdown();  // forgets the font
   EXPECT_EQ(label.GetFont(), nullptr);
   EXPECT_DEATH(bare.Create(&font, 1.0f, 255, RGB{}, CTCLabel::Left, L"A"), "Twice initialize");

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
@@ -13,6 +12,8 @@
 #include "engine/ResourceFile.h"
 #include "engine/Window.h"
 #include "platform/d3dx9/d3dx9.h"
+#include "tests/support/PictureWriters.h"
+#include "tests/support/TempFolder.h"
 
 namespace textures_test {
 
@@ -22,7 +23,9 @@ using Bytes = std::vector<std::uint8_t>;
 bool EnsureDevice();
 
 // A 24-bit BMP file; rgb holds width x height pixels 0xRRGGBB, rows from the top.
-Bytes Bmp(std::uint32_t width, std::uint32_t height, const std::vector<std::uint32_t>& rgb);
+inline Bytes Bmp(std::uint32_t width, std::uint32_t height, const std::vector<std::uint32_t>& rgb) {
+  return pictures_test::WriteBmp(width, height, rgb, 24);
+}
 inline Bytes SolidBmp(std::uint32_t width, std::uint32_t height, std::uint32_t rgb) {
   return Bmp(width, height, std::vector<std::uint32_t>(width * height, rgb));
 }
@@ -61,17 +64,9 @@ class RecordingSprite : public ID3DXSprite {
   ID3DXSprite* saved_;
 };
 
-// A folder of its own under the temporary folder, removed with the object.
-class TempFolder {
- public:
-  TempFolder();
-  ~TempFolder() { std::filesystem::remove_all(path_); }
-  std::filesystem::path Write(const std::string& name, const Bytes& bytes) const;
-  const std::filesystem::path& Path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
+using testsupport::TempFolder;
+// Writes the file into the folder and gives its path.
+std::wstring WriteFile(const TempFolder& folder, const std::string& name, const Bytes& bytes);
 
 // An enciphered pack file holding the entries in that order, loaded as the program loads.
 class TestPack : public CTResourceFile {
@@ -79,7 +74,7 @@ class TestPack : public CTResourceFile {
   explicit TestPack(const std::vector<std::pair<std::string, Bytes>>& entries);
 
  private:
-  TempFolder folder_;
+  TempFolder folder_{"textures_pack"};
 };
 
 // Points the engine's log at a fresh file while it lives.
@@ -95,7 +90,7 @@ class LogCapture {
   }
 
  private:
-  TempFolder folder_;
+  TempFolder folder_{"textures_log"};
   std::wstring saved_;
 };
 

@@ -6,7 +6,9 @@
 #include <stdlib.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "engine/Engine.h"
@@ -16,6 +18,8 @@
 #include "platform/testkit/display.h"
 #include "platform/testkit/input.h"
 #include "platform/testkit/windows.h"
+#include "platform/win32/strings.h"
+#include "tests/support/TempFolder.h"
 #include "tests/window/WindowKit.h"
 
 namespace {
@@ -131,34 +135,27 @@ TEST_F(MainLoopTest, PointerEdgesOfTheDrawingArea) {
                                      CTEvent::MouseOut}));
 }
 
+// A scene that answers its own id is paused, left, entered and resumed again, with the
+// device textures released in between.
 TEST_F(MainLoopTest, SwitchPausesLeavesReleasesThenEntersAndResumes) {
   first.picture = second.picture = &picture;
   first.journalTextures = second.journalTextures = true;
   first.onUpdate = [](ScriptedScene& self, int) { self.next = MenuScene; };
-  second.onUpdate = [](ScriptedScene& self, int) {
-    testkit::PressKey(SDL_SCANCODE_ESCAPE);
-    self.next = QuitScene;
+  second.onUpdate = [](ScriptedScene& self, int update) {
+    if (update == 2) testkit::PressKey(SDL_SCANCODE_ESCAPE);
+    self.next = update == 1 ? MenuScene : QuitScene;
   };
   Run(first, &second);
   Journal expected = {"S1.Enter(textures=0)", "S1.Resume", "S1.Update", "O.Update", "S1.Draw", "O.Draw",
                       // the switch: the old scene goes, device textures go, the new one comes
-                      "S1.Pause", "S1.Leave(textures=1)", "S2.Enter(textures=0)", "S2.Resume", "S2.Update",
-                      "O.Update", "S2.Draw", "O.Draw",
+                      "S1.Pause", "S1.Leave(textures=1)", "S2.Enter(textures=0)", "S2.Resume", "S2.Update", "O.Update",
+                      "S2.Draw", "O.Draw", "S2.Pause", "S2.Leave(textures=1)", "S2.Enter(textures=0)", "S2.Resume",
+                      "S2.Update", "O.Update", "S2.Draw", "O.Draw",
                       // the quit: the scene that answered 255 still gets the iteration's events
                       "S2.Pause", "S2.Leave(textures=1)", "S2.Event7", "O.Pause", "O.Leave"};
   EXPECT_EQ(journal, expected);
   EXPECT_TRUE(g_Textures.empty());
   EXPECT_EQ(g_CurrentScene, MenuScene) << "the current scene stays on quit";
-}
-
-TEST_F(MainLoopTest, SceneAnsweringItsOwnIdIsEnteredAgain) {
-  first.picture = &picture;
-  first.journalTextures = true;
-  first.onUpdate = [](ScriptedScene& self, int update) { self.next = update == 1 ? SplashScene : QuitScene; };
-  Run(first);
-  EXPECT_EQ(Only({"S1."}), (Journal{"S1.Enter(textures=0)", "S1.Resume", "S1.Update", "S1.Draw", "S1.Pause",
-                                    "S1.Leave(textures=1)", "S1.Enter(textures=0)", "S1.Resume", "S1.Update",
-                                    "S1.Draw", "S1.Pause", "S1.Leave(textures=1)"}));
 }
 
 TEST_F(MainLoopTest, ClosingTheWindowReturnsWithoutPauseOrLeave) {
@@ -208,17 +205,18 @@ TEST_F(MainLoopTest, LostDevicePausesAndRestoredDeviceResumes) {
   EXPECT_EQ(testkit::DeviceStage(g_Device), testkit::Stage::Usable);
 }
 
-TEST_F(MainLoopTest, OverlayOpensTakesEventsAndCloses) {
+// The overlay opens when the slot's scene answers its id, holds the input, closes on
+// 255; a scene switch closes an open overlay too.
+TEST_F(MainLoopTest, OverlayOpensTakesEventsAndClosesByItselfOrAtASwitch) {
   g_Overlays[5] = &overlay;
-  slot.onUpdate = [](ScriptedScene& self, int update) {
-    if (update == 1) self.next = 5;
-  };
+  slot.onUpdate = [](ScriptedScene& self, int update) { self.next = update <= 2 ? SceneId{5} : SceneId{NoScene}; };
   overlay.onUpdate = [](ScriptedScene& self, int update) {
     if (update == 1) testkit::PressKey(SDL_SCANCODE_SPACE);
     if (update == 2) self.next = QuitScene;
   };
-  QuitAt(first, 4);
-  Run(first);
+  first.onUpdate = [](ScriptedScene& self, int update) { self.next = update == 5 ? MenuScene : NoScene; };
+  QuitAt(second, 1);
+  Run(first, &second);
   Journal expected = {"S1.Enter", "S1.Resume", "S1.Update", "O.Update", "S1.Draw", "O.Draw",
                       // the slot's scene answers 5: it goes, the overlay comes, no release
                       "S1.Update", "O.Pause", "O.Leave", "P.Enter", "P.Resume", "P.Update", "S1.Draw", "P.Draw",
@@ -226,60 +224,61 @@ TEST_F(MainLoopTest, OverlayOpensTakesEventsAndCloses) {
                       "P.Event7", "S1.Update", "P.Update", "S1.Draw", "P.Draw",
                       // it answers 255: the empty slot again
                       "S1.Update", "P.Pause", "P.Leave", "O.Enter", "O.Resume", "O.Update", "S1.Draw", "O.Draw",
-                      "S1.Pause", "S1.Leave", "O.Pause", "O.Leave"};
+                      // open again, then the scene switch closes it before the new scene comes
+                      "S1.Update", "O.Pause", "O.Leave", "P.Enter", "P.Resume", "P.Update", "S1.Draw", "P.Draw",
+                      "S1.Pause", "S1.Leave", "P.Pause", "P.Leave", "O.Enter", "O.Resume", "S2.Enter", "S2.Resume",
+                      "S2.Update", "O.Update", "S2.Draw", "O.Draw", "S2.Pause", "S2.Leave", "O.Pause", "O.Leave"};
   EXPECT_EQ(journal, expected);
   EXPECT_EQ(g_CurrentOverlay, NoScene);
 }
 
-TEST_F(MainLoopTest, SceneSwitchClosesAnOpenOverlay) {
-  g_Overlays[5] = &overlay;
-  slot.onUpdate = [](ScriptedScene& self, int update) {
-    if (update == 1) self.next = 5;
-  };
-  first.onUpdate = [](ScriptedScene& self, int update) {
-    if (update == 2) self.next = MenuScene;
-  };
-  QuitAt(second, 1);
-  Run(first, &second);
-  const Journal expected = {"S1.Pause", "S1.Leave", "P.Pause", "P.Leave", "O.Enter", "O.Resume", "S2.Enter", "S2.Resume"};
-  EXPECT_EQ(Only({"S1.Pause", "S1.Leave", "P.Pause", "P.Leave", "O.Enter", "O.Resume", "S2.Enter", "S2.Resume"}), expected);
-}
+class MainLoopDeathTest : public MainLoopTest {
+ protected:
+  void TearDown() override {
+    g_LogPath.clear();
+    MainLoopTest::TearDown();
+  }
+  // Reads the log that ENGINE_TEST_LOG names and leaves the engine writing to it.
+  static std::wstring ReadLog() {
+    g_LogPath = layer::Utf8ToWide(getenv("ENGINE_TEST_LOG"));
+    std::wstring text = LogReader().Text();  // which clears g_LogPath
+    g_LogPath = layer::Utf8ToWide(getenv("ENGINE_TEST_LOG"));
+    return text;
+  }
+  testsupport::TempFolder folder{"engine_death"};
+};
 
-TEST_F(MainLoopTest, UnregisteredIdsAreLoggedAndEndTheLoop) {
-  LogReader log;
-  log.Open();
-  RunEngine(SplashScene);
-  EXPECT_TRUE(journal.empty());
-  EXPECT_TRUE(log.Holds(L"ERROR    First scene 1 is not registered"));
-
-  first.onUpdate = [](ScriptedScene& self, int update) { self.next = update == 1 ? SceneId{42} : SceneId{NoScene}; };
-  Run(first);
-  EXPECT_EQ(Only({"S1."}), (Journal{"S1.Enter", "S1.Resume", "S1.Update", "S1.Draw", "S1.Pause", "S1.Leave"}));
-  EXPECT_TRUE(log.Holds(L"ERROR    Next scene 42 is not registered"));
-
-  first.onUpdate = nullptr;
-  first.updates = slot.updates = 0;
-  slot.onUpdate = [](ScriptedScene& self, int update) { self.next = update == 1 ? SceneId{7} : SceneId{NoScene}; };
-  RunEngine(SplashScene);
-  EXPECT_EQ(first.updates, 2);
-  EXPECT_TRUE(log.Holds(L"ERROR    Overlay scene 7 is not registered"));
-}
-
-TEST_F(MainLoopTest, LaterRegistrationUnderAnIdWins) {
-  ScriptedScene early("E", SplashScene, journal);
-  RegisterScene(&early);
-  QuitAt(first, 1);
-  Run(first);
-  EXPECT_TRUE(Only({"E."}).empty());
-  EXPECT_EQ(first.updates, 1);
+// An id under which nothing is registered is an engine ERROR: logged, on stderr, and
+// the program ends with the failure exit code rather than as a success.
+TEST_F(MainLoopDeathTest, AnUnregisteredIdIsAnErrorThatEndsTheProgram) {
+  // The window's threads make a plain fork unsafe: the child runs the test anew, and
+  // finds the log file through the environment.
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  if (!getenv("ENGINE_TEST_LOG")) setenv("ENGINE_TEST_LOG", folder.File("log.txt").c_str(), 1);
+  std::ofstream(getenv("ENGINE_TEST_LOG"), std::ios::app).close();
+  ReadLog();
+  RegisterScene(&first);
+  const struct {
+    SceneId run;
+    ScriptedScene* asking;
+    SceneId answer;
+    std::wstring message;
+  } cases[] = {{MenuScene, nullptr, NoScene, L"First scene 2 is not registered"},
+               {SplashScene, &first, 42, L"Next scene 42 is not registered"},
+               {SplashScene, &slot, 7, L"Overlay scene 7 is not registered"}};
+  for (const auto& c : cases) {
+    if (c.asking) c.asking->onUpdate = [answer = c.answer](ScriptedScene& self, int) { self.next = answer; };
+    EXPECT_EXIT(RunEngine(c.run), ::testing::ExitedWithCode(3), layer::WideToUtf8(c.message));
+    EXPECT_NE(ReadLog().find(L"ERROR    " + c.message + L"\r\n"), std::wstring::npos) << layer::WideToUtf8(c.message);
+    if (c.asking) c.asking->onUpdate = nullptr;
+  }
 }
 
 class InitializeEngineTest : public WindowTest {
  protected:
   void SetUp() override {
     WindowTest::SetUp();
-    std::filesystem::create_directories(folder);
-    setenv("ALLUSERS", folder.c_str(), 1);
+    setenv("ALLUSERS", folder.Path().c_str(), 1);
     g_Scenes.clear();
     g_Overlays.clear();
     testkit::SetScreenSize(1280, 1024);
@@ -288,7 +287,6 @@ class InitializeEngineTest : public WindowTest {
     unsetenv("ALLUSERS");
     g_Scenes.clear();
     g_Overlays.clear();
-    std::filesystem::remove_all(folder);
     WindowTest::TearDown();
   }
   bool Start(int width = 640, int height = 480) {
@@ -296,22 +294,20 @@ class InitializeEngineTest : public WindowTest {
                             nullptr, nullptr, nullptr);
   }
 
-  std::filesystem::path folder = std::filesystem::temp_directory_path() / ("quellor_engine_" + std::to_string(getpid()));
+  testsupport::TempFolder folder{"engine"};
   LogReader log;  // reads whatever g_LogPath names, and clears it
 };
 
 TEST_F(InitializeEngineTest, OpensLogWindowAndFillsSlotZero) {
   ASSERT_TRUE(Start());
-  EXPECT_EQ(std::filesystem::path(g_LogPath).parent_path(), folder / "Tamblor Games" / "QuellorMobileInstaller" / "Logs");
+  EXPECT_EQ(std::filesystem::path(g_LogPath).parent_path(),
+            std::filesystem::path(folder.Path()) / "Tamblor Games" / "QuellorMobileInstaller" / "Logs");
   EXPECT_TRUE(log.Holds(L"INFO     Engine Initialization Done"));
   EXPECT_LT(log.Text().find(L"INFO     Window Created"), log.Text().find(L"INFO     Engine Initialization Done"));
-  EXPECT_EQ(g_Scenes.at(NoScene), &g_EmptyScene);
-  EXPECT_EQ(g_Overlays.at(NoScene), &g_EmptyScene);
-  EXPECT_EQ(g_EmptyScene.GetId() + g_EmptyScene.GetNextScene(), NoScene);
-  testkit::WindowFacts facts = testkit::DescribeWindow(g_Window);
-  EXPECT_EQ(facts.title, L"Quellor");
-  EXPECT_EQ(facts.clientWidth, 640);
-  EXPECT_EQ(facts.clientHeight, 480);
+  EXPECT_EQ(std::tuple(g_Scenes.at(NoScene), g_Overlays.at(NoScene)), std::tuple(&g_EmptyScene, &g_EmptyScene));
+  EXPECT_EQ(std::tuple(g_EmptyScene.GetId(), g_EmptyScene.GetNextScene()), std::tuple(NoScene, NoScene));
+  const testkit::WindowFacts facts = testkit::DescribeWindow(g_Window);
+  EXPECT_EQ(std::tuple(facts.title, facts.clientWidth, facts.clientHeight), std::tuple(L"Quellor", 640, 480));
 }
 
 TEST_F(InitializeEngineTest, FailuresAreLoggedWithTheirReason) {
@@ -341,6 +337,11 @@ TEST_F(InitializeEngineTest, RegistrationUnderZeroAndTheEmptyScene) {
   EXPECT_EQ(g_Overlays.at(NoScene), &g_EmptyScene) << "registration never touches the overlay map";
   RegisterScene(nullptr);
   EXPECT_EQ(g_Scenes.size(), 1u);
+  ScriptedScene early("E", SplashScene, journal), later("L", SplashScene, journal);
+  RegisterScene(&early);
+  RegisterScene(&later);  // replaces the earlier one, which is not told
+  EXPECT_EQ(g_Scenes.at(SplashScene), &later);
+  EXPECT_TRUE(journal.empty());
 }
 
 }  // namespace

@@ -82,6 +82,10 @@ TEST_F(FontDeathTest, ACodeDefinedTwiceOrAGlyphThatCannotBeMadeEndsTheProgram) {
   EXPECT_EQ(log.Count(L"ERROR    Can't find symbol metrics"), 1);
   EXPECT_EXIT((g_Device = nullptr, Draw(again, L"B")), EndedWithFailure,
               "Can't load symbol");  // the picture reads, its texture can't be made
+  auto noMemory = [](std::size_t, std::size_t) -> void* { return nullptr; };
+  EXPECT_EXIT((g_FontTableAllocator = noMemory, again.Init(0)), ::testing::ExitedWithCode(3),
+              "Can't allocate symbol table");
+  EXPECT_EQ(log.Count(L"ERROR    Can't allocate symbol table"), 1);
 }
 
 TEST_F(FontTest, ThePenAdvancesByTheScaledGlyphWidthPlusSpacing) {
@@ -96,10 +100,8 @@ TEST_F(FontTest, ThePenAdvancesByTheScaledGlyphWidthPlusSpacing) {
   const float lefts[] = {100.0f, 132.0f, 156.0f};
   for (int i = 0; i < 3; ++i) {
     const auto& call = sprite.calls[i];
-    EXPECT_FLOAT_EQ(call.x, lefts[i]);
-    EXPECT_FLOAT_EQ(call.y, 50.0f);
-    EXPECT_FLOAT_EQ(call.scaleX, 2.0f);
-    EXPECT_EQ(std::tuple(call.wholeTexture, call.colour), std::tuple(true, 0xC8010203u));
+    EXPECT_EQ(std::tuple(call.x, call.y, call.scaleX, call.wholeTexture, call.colour),
+              std::tuple(lefts[i], 50.0f, 2.0f, true, 0xC8010203u));
   }
   EXPECT_EQ(sprite.calls[2].texture, font.GetSymbol(L'B')->glyph);
   // The pen stays after the last glyph, where the measure says.
@@ -129,8 +131,7 @@ TEST_F(FontTest, GlyphsAreMadeOnUseInTheDefaultPoolAndRemadeAfterRelease) {
   const SymbolEntry* a = first.GetSymbol(L'A');
   EXPECT_EQ(std::tuple(a->loaded, first.GetSymbol(L'W')->advance, a->glyph->GetPool()),
             std::tuple(true, 14, D3DPOOL_DEFAULT));
-  EXPECT_FALSE(first.GetSymbol(L'B')->loaded);
-  EXPECT_TRUE(second.GetSymbol(L'B')->loaded);
+  EXPECT_EQ(std::tuple(first.GetSymbol(L'B')->loaded, second.GetSymbol(L'B')->loaded), std::tuple(false, true));
 
   ReleaseAllFonts();
   for (const CTFont* font : {&first, &second}) {
@@ -142,16 +143,14 @@ TEST_F(FontTest, GlyphsAreMadeOnUseInTheDefaultPoolAndRemadeAfterRelease) {
   sprite.calls.clear();
   Draw(first, L"AW", 5.0f);
   ASSERT_EQ(sprite.calls.size(), 2u);
-  EXPECT_EQ(sprite.calls[0].textureWidth, 10u);
-  EXPECT_FLOAT_EQ(sprite.calls[1].x, 15.0f);
+  EXPECT_EQ(std::tuple(sprite.calls[0].textureWidth, sprite.calls[1].x), std::tuple(10u, 15.0f));
 
   // Init again without Free gives the glyphs up: a default-pool texture left alive would
   // keep the device from a reset.
   a->glyph->AddRef();
   IDirect3DTexture9* glyph = a->glyph;
   first.Init(1);
-  EXPECT_EQ(glyph->Release(), 0u);
-  EXPECT_FALSE(first.GetSymbol(L'A')->defined);
+  EXPECT_EQ(std::tuple(glyph->Release(), first.GetSymbol(L'A')->defined), std::tuple(0u, false));
 }
 
 TEST_F(FontTest, FreeForgetsTheSymbolsUntilTheNextInitAndDestructionLeavesTheList) {

@@ -1,4 +1,4 @@
-// The roads on which the built program ends before its main loop, run as a child
+// WinMain's roads that end the built program before its main loop, run as a child
 // process from a folder other than its own.
 #include <filesystem>
 #include <fstream>
@@ -16,12 +16,12 @@ class StartupRoads : public ::testing::Test {
  protected:
   // The program's folder gets the executable and the named files of the distribution.
   ProgramRun RunWith(std::initializer_list<const char*> files) {
-    fs::copy_file(DistFolder() + "/QuellorInstaller", program.path() + "/QuellorInstaller");
+    fs::copy_file(DistFolder() + "/QuellorInstaller", program.Path() + "/QuellorInstaller");
     for (const char* file : files) {
-      fs::copy(DistFolder() + "/" + file, program.path() + "/" + file, fs::copy_options::recursive);
+      fs::copy(DistFolder() + "/" + file, program.Path() + "/" + file, fs::copy_options::recursive);
     }
-    return RunProgram(program.path() + "/QuellorInstaller", {"--install", "/quiet"}, elsewhere.path(),
-                      {{"ALLUSERS", logs.path()},
+    return RunProgram(program.Path() + "/QuellorInstaller", {"--install", "/quiet"}, elsewhere.Path(),
+                      {{"ALLUSERS", logs.Path()},
                        {"SDL_VIDEODRIVER", "offscreen"},
                        {"SDL_RENDER_DRIVER", "software"},
                        {"RAPI_HANDHELD", ""}});
@@ -35,17 +35,17 @@ class StartupRoads : public ::testing::Test {
 TEST_F(StartupRoads, WithoutAReadableConfigurationTheProgramEndsWithOneBeforeAnyWindow) {
   // A complete distribution in the current folder must not be taken for the program's.
   for (const char* file : {"Config.xml", "Common.pak", "Local.pak"}) {
-    fs::copy_file(DistFolder() + "/" + file, elsewhere.path() + "/" + file);
+    fs::copy_file(DistFolder() + "/" + file, elsewhere.Path() + "/" + file);
   }
   for (const bool cutShort : {false, true}) {
     SCOPED_TRACE(cutShort ? "cut short" : "missing");
-    fs::remove_all(program.path() + "/");
-    fs::create_directory(program.path());
-    if (cutShort) std::ofstream(program.path() + "/Config.xml") << "<Config><Header>cut short";
+    fs::remove_all(program.Path() + "/");
+    fs::create_directory(program.Path());
+    if (cutShort) std::ofstream(program.Path() + "/Config.xml") << "<Config><Header>cut short";
     const ProgramRun run = RunWith({"Common.pak", "Local.pak"});
     EXPECT_EQ(run.exitCode, 1) << run.output;
     // The engine never started: no log was opened, so no window was made either.
-    EXPECT_TRUE(ReadLogs(logs.path()).empty());
+    EXPECT_TRUE(ReadLogs(logs.Path()).empty());
   }
 }
 
@@ -56,7 +56,7 @@ TEST_F(StartupRoads, AMissingPackIsAnErrorThatEndsTheProgramAfterTheEngineStarte
   EXPECT_NE(run.exitCode, 0) << run.output;
   EXPECT_NE(run.output.find("Can't read resource file"), std::string::npos) << run.output;
   // Started from elsewhere, it still found its configuration and opened its window.
-  const std::vector<std::string> written = ReadLogs(logs.path());
+  const std::vector<std::string> written = ReadLogs(logs.Path());
   ASSERT_EQ(written.size(), 1u);
   const std::string& log = written.front();
   EXPECT_NE(log.find("INFO     Engine Initialization Done\r\n"), std::string::npos) << log;
