@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <string>
 #include <tuple>
+#include <vector>
 
 #include "engine/Component.h"
-#include "tests/components/ComponentsKit.h"
+#include "tests/textures/TextureTestKit.h"
 
 namespace {
 
@@ -29,20 +31,14 @@ struct Counting : CTComponent {
 };
 
 TEST(Component, LifeCycleReportsChangesAndWarnsWhenNothingChanges) {
-  components_test::LogCapture log;
+  textures_test::LogCapture log;
   Counting c;
-  EXPECT_FALSE(c.Leave());
-  EXPECT_TRUE(c.Enter());
-  EXPECT_FALSE(c.Enter());
+  // Braces evaluate left to right.
+  EXPECT_EQ((std::tuple{c.Leave(), c.Enter(), c.Enter()}), std::tuple(false, true, false));
   c.Initialize();  // clears the entered flag
   EXPECT_FALSE(c.IsEntered());
-  EXPECT_FALSE(c.Pause());
-  EXPECT_TRUE(c.Resume());
-  c.Update();
-  c.Draw();
-  EXPECT_FALSE(c.Resume());
-  EXPECT_EQ(log.Warnings(L"Pause in notloaded state"), 1);
-  EXPECT_EQ(log.Warnings(L"Resume in loaded state"), 1);
+  EXPECT_EQ((std::tuple{c.Pause(), c.Resume(), (c.Update(), c.Draw(), c.Resume())}), std::tuple(false, true, false));
+  EXPECT_EQ(log.Lines(), (std::vector<std::wstring>{L"WARNING  Pause in notloaded state", L"WARNING  Resume in loaded state"}));
   c.Enter();
   c.Shutdown();
   EXPECT_EQ(c.GetState(), CTComponent::Paused);
