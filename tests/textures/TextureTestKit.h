@@ -23,12 +23,9 @@ using Bytes = std::vector<std::uint8_t>;
 // Makes the engine's window, device and sprite once per test program.
 bool EnsureDevice();
 
-// A 24-bit BMP file; rgb holds width x height pixels 0xRRGGBB, rows from the top.
-inline Bytes Bmp(std::uint32_t width, std::uint32_t height, const std::vector<std::uint32_t>& rgb) {
-  return pictures_test::WriteBmp(width, height, rgb, 24);
-}
+// A 24-bit BMP file of width x height pixels, all 0xRRGGBB rgb.
 inline Bytes SolidBmp(std::uint32_t width, std::uint32_t height, std::uint32_t rgb) {
-  return Bmp(width, height, std::vector<std::uint32_t>(width * height, rgb));
+  return pictures_test::WriteBmp(width, height, std::vector<std::uint32_t>(width * height, rgb), 24);
 }
 
 // Takes the engine's sprite slot while it lives (after the device has made its own) and
