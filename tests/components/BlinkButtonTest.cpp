@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <string>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -101,9 +102,10 @@ TEST_F(BlinkButton, PulseRunsWhileHoveredAndFinishesAtRestAfterTheLeave) {
   Updates(1);
   EXPECT_EQ(button.GetPhase(), 15);  // hidden buttons pulse too
   button.Show();
+  // 512 updates of 15 end at 512 exactly; left at 300, the pulse runs on to 510, then rests at 0.
   const struct { int updates, phase, alpha; } pulse[] = {
-      {17, 255, 0}, {18, 270, 14}, {34, 510, 254}, {35, 13, 242}, {36, 28, 227}, {512, 0, 255},  // 512 x 15 ends at 512 exactly
-      {532, 300, 44}, {546, 510, 254}, {549, 0, 255}};  // left at 300: the pulse runs on to 510, then rests at 0
+      {17, 255, 0},   {18, 270, 14},  {34, 510, 254}, {35, 13, 242}, {36, 28, 227},
+      {512, 0, 255},  {532, 300, 44}, {546, 510, 254}, {549, 0, 255}};
   for (int done = 1; const auto& row : pulse) {
     if (row.updates == 546) MoveTo(100);
     Updates(row.updates - std::exchange(done, row.updates));
@@ -126,7 +128,7 @@ TEST(BlinkButtonLifeCycle, InitializeRecreatesTheLabelWhichFollowsTheButton) {
             std::tuple(nullptr, L"", int(CTCLabel::Center), 3.0f, 0, CTCBlinkButton::Disabled));
   button.Setup(L"Go", &font, 2.0f, CTCLabel::Right, RGB{1, 2, 3}, CTCLabel::Shadow, RGB{4, 5, 6}, 1.5f);
   EXPECT_EQ((std::tuple{button.Resume(), button.Resume()}), std::tuple(true, false));
-  EXPECT_EQ(log.Count(L"WARNING  Resume in loaded state"), 1);  // the label was not resumed twice
+  EXPECT_EQ(log.Lines(), std::vector<std::wstring>{L"WARNING  Resume in loaded state"});  // the label was not resumed twice
   button.Show();
   button.Draw();  // hands colour and effect to the label
   EXPECT_EQ(std::tuple(label.GetColour(), int(label.GetEffect()), label.GetEffectColour(), label.GetText()),

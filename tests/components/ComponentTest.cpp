@@ -38,12 +38,12 @@ TEST(Component, LifeCycleReportsChangesAndWarnsWhenNothingChanges) {
   c.Initialize();  // clears the entered flag
   EXPECT_FALSE(c.IsEntered());
   EXPECT_EQ((std::tuple{c.Pause(), c.Resume(), (c.Update(), c.Draw(), c.Resume())}), std::tuple(false, true, false));
-  EXPECT_EQ(log.Lines(), (std::vector<std::wstring>{L"WARNING  Pause in notloaded state", L"WARNING  Resume in loaded state"}));
+  EXPECT_EQ(log.Lines(),
+            (std::vector<std::wstring>{L"WARNING  Pause in notloaded state", L"WARNING  Resume in loaded state"}));
   c.Enter();
   c.Shutdown();
-  EXPECT_EQ(c.GetState(), CTComponent::Paused);
   c.Shutdown();  // paused and left already: neither again
-  EXPECT_EQ(std::tuple(c.pauses, c.leaves), std::tuple(2, 2));
+  EXPECT_EQ(std::tuple(c.GetState(), c.pauses, c.leaves), std::tuple(CTComponent::Paused, 2, 2));
 }
 
 TEST(ComponentDeathTest, MisuseOfTheLifeCycleEndsWithItsError) {

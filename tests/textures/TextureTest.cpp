@@ -23,65 +23,52 @@ class TextureTest : public ::testing::Test {
   static void Load(CTTexture& texture, const Bytes& bytes) {
     texture.LoadFromMemory(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
   }
-  static void Draw(CTTexture& texture) {
-    const auto& info = texture.GetImageInfo();
-    texture.Draw(0, 0, 8, 8, 0, 255, RECT{0, 0, LONG(info.Width), LONG(info.Height)});
-  }
+  static void Draw(CTTexture& texture) { texture.Draw(0, 0, 8, 8, 0, 255, RECT{0, 0, 8, 8}); }
 
   RecordingSprite sprite;
   const Bytes red_ = SolidBmp(4, 3, 0xFF0000);
 };
 
-TEST_F(TextureTest, AnUnreadableOrDeletedSourceDrawsNothingEveryFrameWithoutALogLine) {
+TEST_F(TextureTest, AnUnreadableSourceOrAnEmptyResourceDrawsNothingEveryFrameWithoutALogLine) {
   LogCapture log;
   TempFolder folder("textures");
-  CTTexture fromFile, fromMemory, deleted;
+  TestPack pack({{"/Back", SolidBmp(5, 2, 0x00FF00)}});
+  CTTexture fromFile, fromMemory, deleted, unloaded, kept;
   fromFile.LoadFromFile(WriteFile(folder, "red.bmp", red_));
-  EXPECT_EQ(fromFile.GetSourceKind(), Kind::File);
   fromFile.LoadFromFile(layer::Utf8ToWide(folder.File("missing.bmp")));  // a failed load forgets the earlier source
   Load(fromMemory, red_);
   Load(fromMemory, {'n', 'o', 't', ' ', 'a', ' ', 'p', 'i', 'c'});
-  EXPECT_EQ(std::tuple(fromFile.GetSourceKind(), fromMemory.GetSourceKind()), std::tuple(Kind::None, Kind::None));
-  deleted.LoadFromFile(WriteFile(folder, "picture.bmp", red_));
-  std::filesystem::remove(folder.File("picture.bmp"));
-  for (int frame = 0; frame < 3; ++frame) Draw(deleted), Draw(fromFile), Draw(fromMemory);
-  EXPECT_EQ(std::tuple(deleted.IsCreated(), g_Textures.size(), sprite.calls.size(), log.Lines().size()),
-            std::tuple(false, 0u, 0u, 0u));
-}
-
-TEST_F(TextureTest, AnEmptyResourceLeavesTheTextureAsItWas) {
-  TestPack pack({{"/Back", SolidBmp(5, 2, 0x00FF00)}});
-  CTTexture unloaded, loaded;
   unloaded.LoadFromResource(pack.GetByName(L"/Missing"));
-  EXPECT_EQ(unloaded.GetSourceKind(), Kind::None);
-  loaded.LoadFromResource(pack.GetByName(L"/Back"));
-  loaded.LoadFromResource(pack.GetByName(L"/back"));  // names are exact: not found
-  EXPECT_EQ(loaded.GetSourceKind(), Kind::Memory);
-  Draw(unloaded);
-  Draw(loaded);
-  EXPECT_EQ(std::tuple(sprite.calls.size(), sprite.calls.at(0).textureWidth), std::tuple(1u, 5u));
+  kept.LoadFromResource(pack.GetByName(L"/Back"));
+  kept.LoadFromResource(pack.GetByName(L"/back"));  // names are exact: an empty resource changes nothing
+  deleted.LoadFromFile(WriteFile(folder, "picture.bmp", red_));
+  std::filesystem::remove(folder.File("picture.bmp"));  // the source stays known
+  EXPECT_EQ(std::tuple(fromFile.GetSourceKind(), fromMemory.GetSourceKind(), unloaded.GetSourceKind(), kept.GetSourceKind(),
+                       deleted.GetSourceKind()),
+            std::tuple(Kind::None, Kind::None, Kind::None, Kind::Memory, Kind::File));
+  // The deleted file's texture is tried and fails at every draw; only the kept picture is drawn.
+  for (CTTexture* texture : {&deleted, &deleted, &deleted, &fromFile, &fromMemory, &unloaded, &kept}) Draw(*texture);
+  EXPECT_EQ(std::tuple(g_Textures, sprite.calls.size(), sprite.calls.at(0).textureWidth, log.Lines().size()),
+            std::tuple(std::vector{&kept}, 1u, 5u, 0u));
 }
 
 TEST_F(TextureTest, DeviceTexturesAreListedInTheOrderTheyWereLastMade) {
   CTTexture a, b, c;
   for (CTTexture* t : {&a, &b, &c}) Load(*t, red_);
   b.Release();  // never drawn: nothing to give up
-  EXPECT_TRUE(g_Textures.empty());
 
   for (CTTexture* t : {&a, &b, &c, &b}) Draw(*t);  // made once each
   EXPECT_EQ(g_Textures, (std::vector<CTTexture*>{&a, &b, &c}));
   EXPECT_EQ(b.GetDeviceTexture()->GetPool(), D3DPOOL_MANAGED);
   b.Release();
-  EXPECT_EQ(std::tuple(b.IsCreated(), b.GetDeviceTexture()), std::tuple(false, nullptr));
-  EXPECT_EQ(g_Textures, (std::vector<CTTexture*>{&a, &c}));
+  EXPECT_EQ(std::tuple(b.IsCreated(), b.GetDeviceTexture(), g_Textures), std::tuple(false, nullptr, std::vector{&a, &c}));
   Draw(b);     // made again from the same source, listed at the end
   b.Create();  // made anew: the old one goes first, so no second entry
   EXPECT_EQ(g_Textures, (std::vector<CTTexture*>{&a, &c, &b}));
-  {
+  [this] {
     CTTexture gone;
-    Load(gone, red_);
-    Draw(gone);
-  }
+    Load(gone, red_), Draw(gone);
+  }();
   EXPECT_EQ(g_Textures.size(), 3u);  // a destroyed texture leaves the list
   ReleaseAllTextures();
   EXPECT_EQ(std::tuple(g_Textures.size(), a.IsCreated(), b.IsCreated(), c.IsCreated()), std::tuple(0u, false, false, false));
@@ -105,21 +92,19 @@ TEST(DrawnPixels, OpaqueMagentaIsTransparentAndTheSourceRectangleChoosesThePart)
   ASSERT_TRUE(EnsureDevice());
   std::vector<std::uint32_t> keyed(4 * 4);  // left half opaque magenta, right half green
   for (std::uint32_t i = 0; i < keyed.size(); ++i) keyed[i] = i % 4 < 2 ? 0xFF00FF : 0x00FF00;
-  const Bytes whiteBytes = SolidBmp(4, 4, 0xFFFFFF), keyedBytes = pictures_test::WriteBmp(4, 4, keyed, 24);
-  CTTexture white, picture;
-  white.LoadFromMemory(whiteBytes.data(), static_cast<std::uint32_t>(whiteBytes.size()));
-  picture.LoadFromMemory(keyedBytes.data(), static_cast<std::uint32_t>(keyedBytes.size()));
+  const Bytes bytes = pictures_test::WriteBmp(4, 4, keyed, 24);
+  CTTexture picture;
+  picture.LoadFromMemory(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
   testkit::CaptureFrames(true);
   ASSERT_TRUE(BeginFrame());
-  white.Draw(0, 0, 4, 4, 0, 255, RECT{0, 0, 4, 4});
-  picture.Draw(0, 0, 4, 4, 0, 255, RECT{0, 0, 4, 4});   // over white
+  picture.Draw(0, 0, 4, 4, 0, 255, RECT{0, 0, 4, 4});   // over the black background
   picture.Draw(40, 0, 4, 4, 0, 255, RECT{2, 0, 4, 4});  // its right half, at the same scale
   EndFrame(true);
   testkit::CaptureFrames(false);
   const testkit::Frame frame = testkit::LastFrame();
-  constexpr std::uint32_t kBlack = 0xFF000000u, kGreen = 0xFF00FF00u, kWhite = 0xFFFFFFFFu;
+  constexpr std::uint32_t kBlack = 0xFF000000u, kGreen = 0xFF00FF00u;
   const std::tuple<unsigned, unsigned, std::uint32_t> samples[] = {
-      {0, 0, kWhite}, {1, 3, kWhite}, {2, 0, kGreen}, {3, 3, kGreen}, {40, 0, kGreen}, {41, 3, kGreen}, {42, 0, kBlack}};
+      {0, 0, kBlack}, {1, 3, kBlack}, {2, 0, kGreen}, {3, 3, kGreen}, {40, 0, kGreen}, {41, 3, kGreen}, {42, 0, kBlack}};
   for (auto [x, y, colour] : samples) EXPECT_EQ(frame.At(x, y), colour) << x << "," << y;
 }
 

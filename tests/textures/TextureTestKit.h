@@ -3,7 +3,6 @@
 // test, and the log redirected to a file the test reads.
 #pragma once
 
-#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <tuple>
@@ -36,7 +35,6 @@ class RecordingSprite : public ID3DXSprite {
     float x, y, scaleX, scaleY;  // where the transformation puts the top-left corner, and its scale
     IDirect3DTexture9* texture;  // may be gone since: compare, don't use
     UINT textureWidth;           // as it was at the draw
-    bool wholeTexture;
     D3DCOLOR colour;
   };
   RecordingSprite() : saved_((EnsureDevice(), g_Sprite)) { g_Sprite = this; }
@@ -49,10 +47,10 @@ class RecordingSprite : public ID3DXSprite {
     current = *transform;
     return S_OK;
   }
-  HRESULT Draw(IDirect3DTexture9* texture, const RECT* source, const D3DXVECTOR3*, const D3DXVECTOR3*,
+  HRESULT Draw(IDirect3DTexture9* texture, const RECT*, const D3DXVECTOR3*, const D3DXVECTOR3*,
                D3DCOLOR colour) override {
-    calls.push_back({current.m[3][0], current.m[3][1], current.m[0][0], current.m[1][1], texture, texture ? texture->GetWidth() : 0u,
-                     source == nullptr, colour});
+    calls.push_back({current.m[3][0], current.m[3][1], current.m[0][0], current.m[1][1], texture,
+                     texture ? texture->GetWidth() : 0u, colour});
     return S_OK;
   }
 
@@ -91,10 +89,6 @@ class LogCapture {
   ~LogCapture();
   // Every line without its time stamp: "<level tag><text>".
   std::vector<std::wstring> Lines() const;
-  int Count(const std::wstring& levelAndText) const {
-    const auto lines = Lines();
-    return static_cast<int>(std::count(lines.begin(), lines.end(), levelAndText));
-  }
 
  private:
   TempFolder folder_{"textures_log"};
