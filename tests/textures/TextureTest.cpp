@@ -90,9 +90,11 @@ TEST_F(TextureTest, ANewPictureIsDrawnOnlyAfterRelease) {
 // component's tests record.)
 TEST(DrawnPixels, OpaqueMagentaIsTransparentAndTheSourceRectangleChoosesThePart) {
   ASSERT_TRUE(EnsureDevice());
-  std::vector<std::uint32_t> keyed(4 * 4);  // left half opaque magenta, right half green
-  for (std::uint32_t i = 0; i < keyed.size(); ++i) keyed[i] = i % 4 < 2 ? 0xFF00FF : 0x00FF00;
-  const Bytes bytes = pictures_test::WriteBmp(4, 4, keyed, 24);
+  // Columns: opaque magenta (the key), magenta at alpha 128 (not the key: blended over the
+  // black as the software renderer rounds it), then green.
+  pictures_test::Pixels keyed(4 * 4);
+  for (std::uint32_t i = 0; i < keyed.size(); ++i) keyed[i] = i % 4 == 0 ? 0xFFFF00FF : i % 4 == 1 ? 0x80FF00FF : 0xFF00FF00;
+  const Bytes bytes = pictures_test::WritePngRgba(4, 4, keyed);
   CTTexture picture;
   picture.LoadFromMemory(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
   testkit::CaptureFrames(true);
@@ -104,7 +106,7 @@ TEST(DrawnPixels, OpaqueMagentaIsTransparentAndTheSourceRectangleChoosesThePart)
   const testkit::Frame frame = testkit::LastFrame();
   constexpr std::uint32_t kBlack = 0xFF000000u, kGreen = 0xFF00FF00u;
   const std::tuple<unsigned, unsigned, std::uint32_t> samples[] = {
-      {0, 0, kBlack}, {1, 3, kBlack}, {2, 0, kGreen}, {3, 3, kGreen}, {40, 0, kGreen}, {41, 3, kGreen}, {42, 0, kBlack}};
+      {0, 0, kBlack}, {1, 3, 0xFF7F007Fu}, {2, 0, kGreen}, {3, 3, kGreen}, {40, 0, kGreen}, {41, 3, kGreen}, {42, 0, kBlack}};
   for (auto [x, y, colour] : samples) EXPECT_EQ(frame.At(x, y), colour) << x << "," << y;
 }
 
