@@ -37,6 +37,7 @@ TEST(Component, LifeCycleReportsChangesAndWarnsWhenNothingChanges) {
   EXPECT_EQ((std::tuple{c.Leave(), c.Enter(), c.Enter()}), std::tuple(false, true, false));
   c.Initialize();  // clears the entered flag
   EXPECT_FALSE(c.IsEntered());
+  // Update and Draw are allowed while running, between the second and the third answer.
   EXPECT_EQ((std::tuple{c.Pause(), c.Resume(), (c.Update(), c.Draw(), c.Resume())}), std::tuple(false, true, false));
   EXPECT_EQ(log.Lines(),
             (std::vector<std::wstring>{L"WARNING  Pause in notloaded state", L"WARNING  Resume in loaded state"}));
