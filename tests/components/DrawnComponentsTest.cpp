@@ -67,8 +67,8 @@ TEST_F(Drawn, EffectsDrawFaintCopiesUnderTheText) {
   for (CTCLabel* label : {&outline, &shadow, &unknown}) label->SetText(L"A"), label->Draw();
   // Outline copies at 255 / 6, a shadow copy at 128 / 4, each under its text.
   EXPECT_EQ(sprite.Take(), (std::vector<Placed>{{130, 40, 0x2A0000FF}, {130, -20, 0x2A0000FF}, {70, -20, 0x2A0000FF},
-                                           {70, 40, 0x2A0000FF}, {100, 10, kRed}, {130, 40, 0x200000FF},
-                                           {100, 10, 0x8000FF00}, {100, 10, kRed}}));
+                                                {70, 40, 0x2A0000FF}, {100, 10, kRed}, {130, 40, 0x200000FF},
+                                                {100, 10, 0x8000FF00}, {100, 10, kRed}}));
 }
 
 TEST_F(Drawn, PicturesTakeTheirImageSizeAndStretchWithTheirAlpha) {
