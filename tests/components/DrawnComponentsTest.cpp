@@ -1,137 +1,112 @@
-// Pictures, labels and buttons drawn through the real device and read back from the
-// presented frame (black background).
+// Pictures and labels drawn through a sprite that records where each picture or glyph
+// lands, at which scale and in which colour.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <tuple>
+#include <vector>
 
 #include "engine/Image.h"
 #include "engine/Label.h"
 #include "engine/Texture.h"
-#include "tests/components/ComponentsKit.h"
+#include "tests/textures/TextureTestKit.h"
 
 namespace {
 
-using components_test::DrawFrame;
+using namespace textures_test;
+using Placed = RecordingSprite::Placed;
+constexpr D3DCOLOR kRed = 0xFFFF0000u;
 
-// Within the rounding of alpha blending.
-void ExpectPixel(const testkit::Frame& frame, unsigned x, unsigned y, std::uint32_t rgb) {
-  const std::uint32_t got = frame.At(x, y);
-  for (int shift : {16, 8, 0}) {
-    EXPECT_LE(std::abs(static_cast<int>((got >> shift) & 0xFF) - static_cast<int>((rgb >> shift) & 0xFF)), 2)
-        << "at (" << x << ", " << y << "): " << std::hex << got << " instead of " << rgb;
-  }
-}
-
-// White glyphs 10x8 for A and B with spacing 2: "AB" covers 22 pixels and measures 24.
+// Glyphs 10x8 for A and B with spacing 2: "AB" measures 24, B 12 right of A.
 class Drawn : public testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(components_test::EnsureDevice());
-    pack.Add(L"/Font0041", components_test::WhitePicture(10, 8));
-    pack.Add(L"/Font0042", components_test::WhitePicture(10, 8));
+    ASSERT_TRUE(EnsureDevice());
     font.Init(2);
     font.Load(&pack, L"/Font");
   }
-  void TearDown() override {
-    font.Free();
-    ReleaseAllTextures();
-  }
   // A running label with its rectangle set after Setup, as scenes do.
-  void Place(CTCLabel& label, std::uint32_t alignment, float x, float y, float width, RGB colour = {255, 0, 0}) {
+  void Place(CTCLabel& label, std::uint32_t alignment, float width, RGB colour = {255, 0, 0}) {
     label.Initialize();
     label.Resume();
     label.Setup(&font, 1.0f, 255, colour, alignment, L"AB");
-    label.SetRect(x, y, width, 8.0f);
+    label.SetRect(100.0f, 10.0f, width, 8.0f);
   }
 
-  components_test::MemoryPack pack;
+  TestPack pack{{{"/Font0041", SolidBmp(10, 8, 0xFFFFFF)}, {"/Font0042", SolidBmp(10, 8, 0xFFFFFF)}}};
   CTFont font;
+  RecordingSprite sprite;
 };
 
 TEST_F(Drawn, LabelsPlaceTheirTextByAlignmentWithoutClipping) {
-  CTCLabel left, centre, right, unknown, unsized;
-  Place(left, CTCLabel::Left, 100, 0, 100);
-  Place(centre, CTCLabel::Center, 100, 20, 100);
-  Place(right, CTCLabel::Right, 100, 40, 10);  // wider than its rectangle
-  Place(unknown, 3, 100, 60, 100);
-  Place(unsized, CTCLabel::Center, 300, 80, 0);
-  unsized.Setup(&font, 1.0f, 255, RGB{255, 0, 0}, CTCLabel::Center, L"AB");  // width back to 0
-  const testkit::Frame frame = DrawFrame([&] {
-    for (CTCLabel* label : {&left, &centre, &right, &unknown, &unsized}) label->Draw();
-  });
-  const struct { unsigned firstLit, y; } rows[] = {{100, 0}, {138, 20}, {86, 40}, {288, 80}};
+  const struct { std::uint32_t alignment; float width, left; } rows[] = {
+      {CTCLabel::Left, 100, 100}, {CTCLabel::Center, 100, 138}, {CTCLabel::Right, 10, 86}};  // wider than its rectangle
   for (const auto& row : rows) {
-    ExpectPixel(frame, row.firstLit - 1, row.y + 1, 0x000000);
-    ExpectPixel(frame, row.firstLit, row.y + 1, 0xFF0000);
-    ExpectPixel(frame, row.firstLit + 10, row.y + 1, 0x000000);  // the spacing between A and B
-    ExpectPixel(frame, row.firstLit + 21, row.y + 7, 0xFF0000);
-    ExpectPixel(frame, row.firstLit + 22, row.y + 1, 0x000000);
+    CTCLabel label;
+    Place(label, row.alignment, row.width);
+    label.Draw();
+    EXPECT_EQ(sprite.Take(), (std::vector<Placed>{{row.left, 10, kRed}, {row.left + 12, 10, kRed}})) << row.left;
   }
-  for (unsigned x = 80; x < 220; x += 5) ExpectPixel(frame, x, 61, 0x000000);
+  CTCLabel unsized, unknown;
+  Place(unsized, CTCLabel::Center, 100);
+  unsized.Setup(&font, 1.0f, 255, RGB{255, 0, 0}, CTCLabel::Center, L"AB");  // width back to 0: centred on x
+  Place(unknown, 3, 100);
+  unsized.Draw();
+  unknown.Draw();
+  EXPECT_EQ(sprite.Take(), (std::vector<Placed>{{88, 10, kRed}, {100, 10, kRed}}));
 }
 
 TEST_F(Drawn, EffectsDrawFaintCopiesUnderTheText) {
   CTCLabel outline, shadow, unknown;
-  Place(outline, CTCLabel::Left, 100, 100, 0);
+  Place(outline, CTCLabel::Left, 0);
   outline.SetEffect(CTCLabel::Outline, RGB{0, 0, 255}, 30.0f);
-  Place(shadow, CTCLabel::Left, 300, 100, 0, RGB{0, 255, 0});
+  Place(shadow, CTCLabel::Left, 0, RGB{0, 255, 0});
   shadow.SetAlpha(128);
   shadow.SetEffect(CTCLabel::Shadow, RGB{0, 0, 255}, 30.0f);
-  Place(unknown, CTCLabel::Left, 500, 100, 0);
+  Place(unknown, CTCLabel::Left, 0);
   unknown.SetEffect(3, RGB{0, 0, 255}, 30.0f);
-  const testkit::Frame frame = DrawFrame([&] {
-    outline.Draw();
-    shadow.Draw();
-    unknown.Draw();
-  });
-  ExpectPixel(frame, 101, 101, 0xFF0000);
-  for (auto [x, y] : {std::pair{131, 131}, {131, 71}, {71, 71}, {71, 131}}) ExpectPixel(frame, x, y, 42);  // 255/6
-  ExpectPixel(frame, 301, 101, 0x008000);  // the text at alpha 128
-  ExpectPixel(frame, 331, 131, 32);        // the shadow at 128/4
-  ExpectPixel(frame, 531, 131, 0x000000);  // an unknown effect draws no copy
-  ExpectPixel(frame, 501, 101, 0xFF0000);
+  for (CTCLabel* label : {&outline, &shadow, &unknown}) label->SetText(L"A"), label->Draw();
+  // Outline copies at 255 / 6, a shadow copy at 128 / 4, each under its text.
+  EXPECT_EQ(sprite.Take(), (std::vector<Placed>{{130, 40, 0x2A0000FF}, {130, -20, 0x2A0000FF}, {70, -20, 0x2A0000FF},
+                                                {70, 40, 0x2A0000FF}, {100, 10, kRed}, {130, 40, 0x200000FF},
+                                                {100, 10, 0x8000FF00}, {100, 10, kRed}}));
 }
 
 TEST_F(Drawn, PicturesTakeTheirImageSizeAndStretchWithTheirAlpha) {
-  const std::vector<std::uint8_t> bytes = components_test::WhitePicture(8, 4);
+  const Bytes bytes = SolidBmp(8, 4, 0xFFFFFF);
   CTTexture texture;
   texture.LoadFromMemory(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
   CTCImage plain, stretched;
-  plain.SetPosition(20.0f, 20.0f).SetAlpha(10);
-  plain.Create(&texture);
-  EXPECT_EQ(std::tuple(int(plain.GetAlpha()), plain.GetSourceRect().right), std::tuple(255, 8));
+  plain.SetPosition(20.0f, 30.0f).SetAlpha(10);
+  plain.Create(&texture);  // its image's size, opaque, the whole image
+  const RECT source = plain.GetSourceRect();
+  EXPECT_EQ(std::tuple(plain.GetWidth(), plain.GetHeight(), source.left, source.top, source.right, source.bottom),
+            std::tuple(8.0f, 4.0f, 0, 0, 8, 4));
   stretched.Create(&texture);
-  stretched.SetTexture(nullptr);  // keeps size and alpha
-  stretched.SetTexture(&texture);
-  stretched.SetRect(60.0f, 20.0f, 16.0f, 8.0f).SetAlpha(128);
-  plain.Resume();
-  stretched.Resume();
-  testkit::Frame frame = DrawFrame([&] {
-    plain.Draw();
-    stretched.Draw();
-  });
-  ExpectPixel(frame, 27, 23, 0xFFFFFF);  // pixel for pixel
-  ExpectPixel(frame, 28, 23, 0x000000);
-  ExpectPixel(frame, 75, 27, 0x808080);  // stretched to 16x8, half alpha
-  ExpectPixel(frame, 76, 27, 0x000000);
+  stretched.SetRect(60.0f, 20.0f, 16.0f, 12.0f).SetAlpha(128);
+  for (CTCImage* image : {&plain, &stretched}) image->Resume(), image->Draw();
+  ASSERT_EQ(sprite.calls.size(), 2u);
+  const auto& [one, two] = std::tie(sprite.calls[0], sprite.calls[1]);
+  EXPECT_EQ(std::tuple(one.x, one.y, one.scaleX, one.scaleY, one.colour), std::tuple(20.0f, 30.0f, 1.0f, 1.0f, 0xFFFFFFFFu));
+  EXPECT_EQ(std::tuple(two.x, two.y, two.scaleX, two.scaleY, two.colour), std::tuple(60.0f, 20.0f, 2.0f, 3.0f, 0x80FFFFFFu));
+  stretched.SetTexture(nullptr);  // keeps size and alpha, draws nothing
+  stretched.Draw();
+  EXPECT_EQ(std::tuple(stretched.GetWidth(), int(stretched.GetAlpha()), sprite.calls.size()), std::tuple(16.0f, 128, 2u));
 
-  EXPECT_TRUE(plain.Pause());  // releases the shared texture
-  EXPECT_FALSE(texture.IsCreated());
+  EXPECT_EQ((std::tuple{plain.Pause(), texture.IsCreated()}), std::tuple(true, false));  // releases the shared texture
   texture.Create();
-  EXPECT_FALSE(plain.Pause());  // changes nothing, so releases nothing
-  EXPECT_TRUE(texture.IsCreated());
+  EXPECT_EQ((std::tuple{plain.Pause(), texture.IsCreated()}), std::tuple(false, true));  // a change only releases
   texture.Release();
-  frame = DrawFrame([&] { stretched.Draw(); });  // made again at the draw
-  ExpectPixel(frame, 75, 27, 0x808080);
+  plain.Resume();
+  plain.Draw();  // made again at the draw
+  EXPECT_EQ(std::tuple(texture.IsCreated(), sprite.calls.size()), std::tuple(true, 3u));
   plain.Shutdown();
   EXPECT_EQ(plain.GetTexture(), nullptr);
 }
 
 TEST_F(Drawn, LabelPauseReleasesItsFontsGlyphsAndCreateInitialisesOnce) {
   CTCLabel label, bare;
-  Place(label, CTCLabel::Center, 0, 0, 100);
-  DrawFrame([&] { label.Draw(); });
+  Place(label, CTCLabel::Center, 100);
+  label.Draw();
   ASSERT_TRUE(font.GetSymbol(L'A')->loaded);
   bare.Create(nullptr, 1.0f, 255, RGB{}, CTCLabel::Left);
   bare.Resume();

@@ -1,8 +1,8 @@
 // Bitmap fonts: which pack entries define which code units, where the pen puts each
 // glyph, the warnings and errors, and the life of the glyph textures.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
+#include <algorithm>
 #include <tuple>
 
 #include "engine/Font.h"
@@ -13,13 +13,13 @@
 namespace textures_test {
 namespace {
 
+using Placed = RecordingSprite::Placed;
 const std::wstring kWarning = L"WARNING  Symbol is not initialized";
 
-bool EndedWithFailure(int status) { return WIFEXITED(status) && WEXITSTATUS(status) != 0; }
+const ::testing::ExitedWithCode kFailed(3);  // the engine's exit after an ERROR line
 
 class FontTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { EnsureDevice(); }  // before the sprite is swapped
   void SetUp() override { ASSERT_TRUE(EnsureDevice()); }
   // Initialised with that spacing and loaded with the "/Font" entries of the pack.
   CTFont& Ready(CTFont& font, int spacing, CTResourceFile* from = nullptr) {
@@ -27,7 +27,7 @@ class FontTest : public ::testing::Test {
     font.Load(from ? from : &pack, L"/Font");
     return font;
   }
-  void Draw(CTFont& font, const std::wstring& text, float x = 0.0f) { font.DrawText(text, 1.0f, x, 0, 255, RGB{}); }
+  void Draw(CTFont& font, const std::wstring& text) { font.DrawText(text, 1.0f, 0, 0, 255, RGB{}); }
 
   // A and B 10 pixels wide, W 14.
   TestPack pack{{{"/Font0041", SolidBmp(10, 8, 0xFF0000)},
@@ -50,100 +50,73 @@ TEST(FontNaming, TheLastFourCharactersAreTheCodeInHexadecimal) {
 }
 
 TEST_F(FontTest, LoadDefinesTheEntriesUnderThePrefixPointingIntoThePack) {
-  TestPack named({{"/Font00e9", SolidBmp(6, 8, 0)}, {"/Back", SolidBmp(3, 3, 0)}, {"/Font20", SolidBmp(4, 8, 0)},
-                  {"/Fon", SolidBmp(4, 8, 0)}, {"/FontFFFF", SolidBmp(5, 8, 0)}});
+  TestPack named({{"/Font00e9", SolidBmp(6, 8, 0)}, {"/Back", SolidBmp(3, 3, 0)}, {"/Fon", SolidBmp(4, 8, 0)},
+                  {"/FontFFFF", SolidBmp(5, 8, 0)}});
   CTFont font;
-  font.Load(&named, L"/Font");  // never initialised: records nothing
-  EXPECT_EQ(font.GetSymbol(0x20), nullptr);
   Ready(font, 0, &named);
-  int defined = 0;
-  for (std::size_t code = 0; code < CTFont::kSymbolCount; ++code) defined += font.GetSymbol(code & 0xFFFF)->defined;
-  EXPECT_EQ(defined, 3);
+  EXPECT_FALSE(font.GetSymbol(0xBAC0)->defined || font.GetSymbol(0x0F00)->defined);  // "Back" and "/Fon" are no font's
   const CTResource e9 = named.GetByName(L"/Font00e9");
   const SymbolEntry* symbol = font.GetSymbol(0xE9);
-  EXPECT_EQ(std::tuple(symbol->imageData, symbol->imageSize, symbol->loaded),
-            std::tuple(e9.GetData(), e9.GetSize(), false));  // not copied
-  EXPECT_TRUE(font.GetSymbol(0x20)->defined);
+  EXPECT_EQ(std::tuple(symbol->imageData, symbol->imageSize, symbol->loaded, log.Lines().size()),
+            std::tuple(e9.GetData(), e9.GetSize(), false, 0u));  // not copied; nothing logged
   EXPECT_FLOAT_EQ(font.MeasureText(std::wstring(1, wchar_t(0xFFFF)), 1.0f), 5.0f);  // the table's last entry
-  EXPECT_TRUE(log.Lines().empty());
 }
 
 TEST_F(FontDeathTest, ACodeDefinedTwiceOrAGlyphThatCannotBeMadeEndsTheProgram) {
   TestPack twice({{"/Font0041", SolidBmp(10, 8, 0)}, {"/Font0x41", SolidBmp(10, 8, 0)}});
   TestPack broken({{"/Font0041", {'n', 'o', 'p', 'e'}}});
   CTFont font, again, unreadable;
-  font.Init(0);
-  EXPECT_EXIT(font.Load(&twice, L"/Font"), EndedWithFailure, "Symbol redefinition");
-  EXPECT_EQ(log.Count(L"ERROR    Symbol redefinition"), 1);
+  EXPECT_EXIT((font.Init(0), font.Load(&twice, L"/Font")), kFailed, "Symbol redefinition");
   // The check is against the whole table: the same prefix again.
   Ready(again, 0);
-  EXPECT_EXIT(again.Load(&pack, L"/Font"), EndedWithFailure, "Symbol redefinition");
-  EXPECT_EXIT(Ready(unreadable, 0, &broken).MeasureText(L"A", 1.0f), EndedWithFailure, "Can't find symbol metrics");
-  EXPECT_EQ(log.Count(L"ERROR    Can't find symbol metrics"), 1);
-  EXPECT_EXIT((g_Device = nullptr, Draw(again, L"B")), EndedWithFailure,
-              "Can't load symbol");  // the picture reads, its texture can't be made
+  EXPECT_EXIT(again.Load(&pack, L"/Font"), kFailed, "Symbol redefinition");
+  EXPECT_EXIT(Ready(unreadable, 0, &broken).MeasureText(L"A", 1.0f), kFailed, "Can't find symbol metrics");
+  // The picture reads, but its texture can't be made.
+  EXPECT_EXIT((g_Device = nullptr, Draw(again, L"B")), kFailed, "Can't load symbol");
   auto noMemory = [](std::size_t, std::size_t) -> void* { return nullptr; };
-  EXPECT_EXIT((g_FontTableAllocator = noMemory, again.Init(0)), ::testing::ExitedWithCode(3),
-              "Can't allocate symbol table");
-  EXPECT_EQ(log.Count(L"ERROR    Can't allocate symbol table"), 1);
+  EXPECT_EXIT((g_FontTableAllocator = noMemory, again.Init(0)), kFailed, "Can't allocate symbol table");
+  EXPECT_EQ(log.Lines(), (std::vector<std::wstring>{L"ERROR    Symbol redefinition", L"ERROR    Symbol redefinition",
+                                                   L"ERROR    Can't find symbol metrics", L"ERROR    Can't load symbol",
+                                                   L"ERROR    Can't allocate symbol table"}));
 }
 
 TEST_F(FontTest, ThePenAdvancesByTheScaledGlyphWidthPlusSpacing) {
   CTFont font, overlapping;
-  Ready(font, 2);
-  EXPECT_FLOAT_EQ(font.MeasureText(L"AB", 1.0f), 24.0f);
-  EXPECT_FLOAT_EQ(font.MeasureText(L"AB", 0.5f), 12.0f);
-  EXPECT_FLOAT_EQ(Ready(overlapping, -25).MeasureText(L"AB", 0.5f), -15.0f);  // the pen can go backwards
+  EXPECT_EQ((std::tuple{Ready(font, 2).MeasureText(L"AB", 0.5f), Ready(overlapping, -25).MeasureText(L"AB", 0.5f)}),
+            std::tuple(12.0f, -15.0f));  // the pen can go backwards
 
   font.DrawText(L"WAB", 2.0f, 100.0f, 50.0f, 200, RGB{1, 2, 3});
-  ASSERT_EQ(sprite.calls.size(), 3u);
-  const float lefts[] = {100.0f, 132.0f, 156.0f};
-  for (int i = 0; i < 3; ++i) {
-    const auto& call = sprite.calls[i];
-    EXPECT_EQ(std::tuple(call.x, call.y, call.scaleX, call.wholeTexture, call.colour),
-              std::tuple(lefts[i], 50.0f, 2.0f, true, 0xC8010203u));
-  }
-  EXPECT_EQ(sprite.calls[2].texture, font.GetSymbol(L'B')->glyph);
-  // The pen stays after the last glyph, where the measure says.
-  EXPECT_FLOAT_EQ(sprite.current.m[3][0] - 100.0f, font.MeasureText(L"WAB", 2.0f));
+  for (const auto& call : sprite.calls) EXPECT_EQ(std::tuple(call.scaleX, call.scaleY), std::tuple(2.0f, 2.0f));
+  EXPECT_EQ(sprite.calls.at(2).texture, font.GetSymbol(L'B')->glyph);
+  EXPECT_EQ(sprite.Take(), (std::vector<Placed>{{100, 50, 0xC8010203}, {132, 50, 0xC8010203}, {156, 50, 0xC8010203}}));
 }
 
 TEST_F(FontTest, AUnitWithoutSymbolIsSkippedWithOneWarningPerOccurrenceAndCall) {
   CTFont font;
-  EXPECT_FLOAT_EQ(Ready(font, 2).MeasureText(L"A?B", 1.0f), 24.0f);
-  EXPECT_EQ(log.Count(kWarning), 1);
+  EXPECT_EQ((std::tuple{Ready(font, 2).MeasureText(L"A?B", 1.0f), log.Lines().size()}), std::tuple(24.0f, 1u));
   Draw(font, L"?A??B");
-  EXPECT_EQ(log.Count(kWarning), 4);
-  ASSERT_EQ(sprite.calls.size(), 2u);
-  EXPECT_FLOAT_EQ(sprite.calls[1].x, 12.0f);
+  EXPECT_EQ(std::tuple(log.Lines().size(), sprite.Take()),
+            std::tuple(4u, std::vector<Placed>{{0, 0, 0xFF000000}, {12, 0, 0xFF000000}}));
   // Beyond 16 bits (never in UTF-16 text) must not alias the symbol of the low 16 bits.
   EXPECT_FLOAT_EQ(font.MeasureText({wchar_t(0x10041), wchar_t(-1), L'A'}, 1.0f), 12.0f);
-  EXPECT_FLOAT_EQ(font.MeasureText(L"", 1.0f), 0.0f);
-  Draw(font, L"");
-  EXPECT_EQ(sprite.calls.size(), 2u);
-  EXPECT_EQ(std::tuple(log.Count(kWarning), log.Lines().size()), std::tuple(6, 6u));
+  EXPECT_EQ(log.Lines(), std::vector<std::wstring>(6, kWarning));
 }
 
 TEST_F(FontTest, GlyphsAreMadeOnUseInTheDefaultPoolAndRemadeAfterRelease) {
   CTFont first, second;
   Draw(Ready(first, 0), L"AW");
   Ready(second, 0).MeasureText(L"B", 1.0f);  // measuring makes the glyph: its width is needed
-  const SymbolEntry* a = first.GetSymbol(L'A');
-  EXPECT_EQ(std::tuple(a->loaded, first.GetSymbol(L'W')->advance, a->glyph->GetPool()),
-            std::tuple(true, 14, D3DPOOL_DEFAULT));
-  EXPECT_EQ(std::tuple(first.GetSymbol(L'B')->loaded, second.GetSymbol(L'B')->loaded), std::tuple(false, true));
+  const SymbolEntry *a = first.GetSymbol(L'A'), *b = second.GetSymbol(L'B');
+  EXPECT_EQ(std::tuple(a->loaded, a->glyph->GetPool(), first.GetSymbol(L'W')->advance, first.GetSymbol(L'B')->loaded),
+            std::tuple(true, D3DPOOL_DEFAULT, 14, false));  // B is drawn by the second font only
+  EXPECT_TRUE(b->loaded);
 
-  ReleaseAllFonts();
-  for (const CTFont* font : {&first, &second}) {
-    for (wchar_t c : {L'A', L'B', L'W'}) {
-      EXPECT_TRUE(font->GetSymbol(c)->defined && !font->GetSymbol(c)->loaded && !font->GetSymbol(c)->glyph);
-    }
+  ReleaseAllFonts();  // every font's glyphs go; the symbols and their widths stay
+  for (const SymbolEntry* entry : {a, b}) {
+    EXPECT_EQ(std::tuple(entry->defined, entry->loaded, entry->glyph, entry->advance), std::tuple(true, false, nullptr, 10));
   }
-  EXPECT_EQ(a->advance, 10);
-  sprite.calls.clear();
-  Draw(first, L"AW", 5.0f);
-  ASSERT_EQ(sprite.calls.size(), 2u);
-  EXPECT_EQ(std::tuple(sprite.calls[0].textureWidth, sprite.calls[1].x), std::tuple(10u, 15.0f));
+  Draw(first, L"A");  // remade on use
+  EXPECT_EQ(std::tuple(a->loaded, sprite.calls.back().textureWidth), std::tuple(true, 10u));
 
   // Init again without Free gives the glyphs up: a default-pool texture left alive would
   // keep the device from a reset.
@@ -158,26 +131,17 @@ TEST_F(FontTest, FreeForgetsTheSymbolsUntilTheNextInitAndDestructionLeavesTheLis
   CTFont font, other;
   Draw(Ready(font, 2), L"A");
   Draw(Ready(other, 0), L"A");
-  sprite.calls.clear();
   font.Free();
-  EXPECT_FALSE(font.IsInitialized());
   Draw(font, L"AB");
-  EXPECT_FLOAT_EQ(font.MeasureText(L"AB", 1.0f), 0.0f);
   font.Load(&pack, L"/Font");  // records nothing, so no redefinition either
-  EXPECT_EQ(font.GetSymbol(L'A'), nullptr);
-  EXPECT_TRUE(sprite.calls.empty());
-  EXPECT_TRUE(log.Lines().empty());
-  EXPECT_EQ(uses(&font), 1);  // keeps its place
+  EXPECT_EQ(std::tuple(font.IsInitialized(), font.MeasureText(L"AB", 1.0f), font.GetSymbol(L'A'), sprite.calls.size(),
+                       log.Lines().size(), uses(&font)),
+            std::tuple(false, 0.0f, nullptr, 2u, 0u, 1));  // only the two draws before; keeps its place in the list
 
-  EXPECT_FLOAT_EQ(Ready(font, 0).MeasureText(L"AB", 1.0f), 20.0f);
-  EXPECT_EQ(uses(&font), 2);
+  EXPECT_EQ((std::tuple{Ready(font, 0).MeasureText(L"AB", 1.0f), uses(&font)}), std::tuple(20.0f, 2));
   FreeAllFonts();
-  EXPECT_FALSE(font.IsInitialized() || other.IsInitialized());
-  {
-    CTFont gone;
-    gone.Init(0);
-  }
-  EXPECT_EQ(g_Fonts.size(), 3u);
+  CTFont().Init(0);  // destroyed at once: leaves the list
+  EXPECT_EQ(std::tuple(font.IsInitialized(), other.IsInitialized(), g_Fonts.size()), std::tuple(false, false, 3u));
 }
 
 }  // namespace
