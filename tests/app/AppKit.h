@@ -54,7 +54,6 @@ class TempHandheld {
 inline const std::string kGameFolder = "\\Program Files\\Tamblor Games\\Quellor\\";
 inline const std::string kGameKey = "Software\\TamblorGames\\Quellor";
 inline const std::string kPrograms = "\\Windows\\Start Menu\\Programs";
-inline const std::string kShortcut = kPrograms + "\\Игры\\Сага Квеллора.lnk";
 inline json Sz(const std::string& text) { return {{"type", "REG_SZ"}, {"value", text}}; }
 inline json Dword(int value) { return {{"type", "REG_DWORD"}, {"value", value}}; }
 

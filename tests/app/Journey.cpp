@@ -124,8 +124,6 @@ SceneId CurrentScene() { return g_CurrentScene; }
 
 int IterationCount() { return g_iterations; }
 
-testkit::Frame LastFrame() { return testkit::LastFrame(); }
-
 void RunInChild(const std::function<void()>& body) {
   std::fflush(stdout);
   std::fflush(stderr);
@@ -169,10 +167,6 @@ void SkipSplash(Journey& journey) {
       .WaitForScene(MenuScene);
 }
 
-void InstallOn(Journey& journey, int location) {
-  journey.Click(kMenuInstall).WaitForScene(PathScene).Click(Location(location)).WaitForScene(InstallScene);
-}
-
 void ExpectResult(Journey& journey, bool install, std::int32_t status) {
   const CTCLabel& label = install ? g_SceneInstall.GetResultLabel() : g_SceneUninstall.GetResultLabel();
   const CTCLabel& head = install ? g_SceneInstall.GetResultHeadLabel() : g_SceneUninstall.GetResultHeadLabel();
@@ -188,7 +182,7 @@ void ExpectResult(Journey& journey, bool install, std::int32_t status) {
         EXPECT_EQ(std::tuple(layer::WideToUtf8(foot.GetText()), foot.IsVisible()),
                   std::tuple(Text(section, install ? 7 : 6), 1));
         // Black ink on the light backdrop where the line is drawn.
-        const testkit::Frame frame = LastFrame();
+        const testkit::Frame frame = testkit::LastFrame();
         bool inked = false;
         for (int i = 0; i < 560 * 40 && !inked; ++i) inked = Brightness(frame.At(40 + i % 560, 230 + i / 560)) < 160;
         EXPECT_TRUE(inked) << "no text on the result line";

@@ -91,11 +91,9 @@ class Journey {
 
 // The scene the main loop is on.
 SceneId CurrentScene();
-// Iterations of the main loop so far; counted as each begins.
+// Iterations of the main loop so far; counted as each begins. Frames are captured
+// from the start of every journey (testkit::LastFrame).
 int IterationCount();
-
-// The frame presented last (frames are captured from the start of every journey).
-testkit::Frame LastFrame();
 
 // Runs body in a child process and expects it to end well; gtest failures inside it
 // are printed by the child and make it exit with 1.
@@ -105,8 +103,6 @@ void RunInChild(const std::function<void()>& body);
 std::string Text(const wchar_t* section, int index);
 // Both start pictures cut short, the first by a click and the second by a key, then the menu.
 void SkipSplash(Journey& journey);
-// From the menu through the choice of location into the install scene.
-void InstallOn(Journey& journey, int location);
 // Waits for the install or uninstall worker's result and checks the status it ended
 // with and that the scene's result line shows that status's text.
 void ExpectResult(Journey& journey, bool install, std::int32_t status);
