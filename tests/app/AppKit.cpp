@@ -26,35 +26,10 @@ std::string ReadFile(const std::string& path) {
   return bytes.str();
 }
 
-void WriteWhole(const std::string& path, const std::string& bytes) {
-  std::ofstream(path + ".new", std::ios::binary | std::ios::trunc) << bytes;
-  fs::rename(path + ".new", path);
-}
-
-TempHandheld::TempHandheld(Start start) {
-  if (start == Start::SampleDevice) Attach();
-  ::setenv("RAPI_HANDHELD", folder().c_str(), 1);
-}
-
-TempHandheld::~TempHandheld() { ::unsetenv("RAPI_HANDHELD"); }
-
-json TempHandheld::Profile() const { return json::parse(ReadFile(DistFolder() + "/Handheld/profile.json")); }
-
-void TempHandheld::PullOut() const {
-  json profile = Profile();
-  profile["connected"] = false;
-  WriteProfile(profile);
-}
-
-json TempHandheld::Registry() const {
-  const std::string text = ReadFile(folder() + "/registry.json");
-  return text.empty() ? json::object() : json::parse(text);
-}
-
-std::string TempHandheld::HostPath(const std::string& devicePath) const {
-  std::string host = folder() + "/fs";
-  for (char c : devicePath) host += c == '\\' ? '/' : c;
-  return host;
+json SampleProfile(bool connected) {
+  json profile = json::parse(ReadFile(DistFolder() + "/Handheld/profile.json"));
+  profile["connected"] = connected;
+  return profile;
 }
 
 ProgramCopy::ProgramCopy() {

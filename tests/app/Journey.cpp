@@ -73,6 +73,10 @@ Journey& Journey::WaitFrames(int frames) {
   return Then(std::to_string(frames) + " frames", [left] { return (*left)-- <= 0; });
 }
 
+Journey& Journey::StaysOn(SceneId scene) {
+  return WaitFrames(3).Do("still on scene " + std::to_string(scene), [scene] { EXPECT_EQ(CurrentScene(), scene); });
+}
+
 Journey& Journey::MovePointer(Point point) {
   return Do("pointer to " + std::to_string(point.x) + "," + std::to_string(point.y),
             [point] { testkit::MoveCursorToClient(g_Window, point.x, point.y); });

@@ -64,6 +64,8 @@ class Journey {
 
   Journey& WaitForScene(SceneId scene);
   Journey& WaitFrames(int frames);
+  // Three frames pass and the scene is still the current one.
+  Journey& StaysOn(SceneId scene);
   // Pointer next to the point and onto it, button down, button up: one iteration each,
   // so the scene sees the pointer come in, the press and the release as separate
   // events, even when the pointer already rested on the point in an earlier scene.

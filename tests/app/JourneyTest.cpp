@@ -47,19 +47,44 @@ class Journeys : public ::testing::Test {
   TempFolder logs{"logs"};
 };
 
-// Installed on the card the location chosen reaches the worker; removed after a
-// confirmation, nothing of it stays in the registry.
-TEST_F(Journeys, InstallingOnTheCardThenRemovingAfterConfirmationLeavesNoGame) {
-  TempHandheld handheld;
+// The info page and the menu open the maker's web page; installed on the card, the
+// chosen location reaches the worker; removed after a confirmation, nothing of it stays
+// in the registry.
+TEST_F(Journeys, TheMenuInfoPageAndConfirmationLeadWhereTheirButtonsSay) {
+  TempHandheld handheld(SampleProfile());
+  TempFolder shell("shell");
+  const std::string opened = shell.File("opened"), opener = shell.File("opener");
+  std::ofstream(opener) << "#!/bin/sh\necho \"$1\" >> '" << opened << "'\n";
+  ::chmod(opener.c_str(), 0755);
   RunInChild([&] {
-    Journey journey("install on the card, then remove");
+    testkit::UseShellOpener(opener);
+    Journey journey("info and web, install on the card, then remove");
     const std::string cardFolder = "\\Storage Card" + kGameFolder;
+    testkit::Frame menu;
     SkipSplash(journey);
-    journey.Click(kMenuInstall)
+    journey.WaitFrames(2)
+        .Do("the window",
+            [&] {
+              menu = testkit::LastFrame();
+              const testkit::WindowFacts window = testkit::DescribeWindow(g_Window);
+              // The program's own icon 101.
+              EXPECT_EQ(std::tuple(window.title, window.clientWidth, window.clientHeight, window.iconWidth),
+                        std::tuple(std::wstring(g_Header), 640, 480, 32));
+            })
+        .Click(kMenuInfo)
+        .WaitForScene(InfoScene)
+        .WaitFrames(2)
+        .Do("the page is drawn", [&] { EXPECT_FALSE(SameRegion(testkit::LastFrame(), menu, {0, 0, 640, 380})); })
+        .Click(kInfoWeb)
+        .StaysOn(InfoScene)
+        .Click(kInfoBack)
+        .WaitForScene(MenuScene)
+        .Click(kMenuWeb)
+        .StaysOn(MenuScene)
+        .Click(kMenuInstall)
         .WaitForScene(PathScene)
         .Click(Location(2))  // an empty row: its hidden button stands for nothing
-        .WaitFrames(3)
-        .Do("still choosing", [] { EXPECT_EQ(CurrentScene(), PathScene); })
+        .StaysOn(PathScene)
         .Click(Location(1))
         .WaitForScene(InstallScene);
     ExpectResult(journey, true, WorkerDone);
@@ -79,55 +104,16 @@ TEST_F(Journeys, InstallingOnTheCardThenRemovingAfterConfirmationLeavesNoGame) {
         .Click(kMenuInstall)
         .WaitForScene(ConfirmScene)
         .Click({320, 300})  // the row between the two buttons belongs to neither
-        .WaitFrames(3)
-        .Do("", [] { EXPECT_EQ(CurrentScene(), ConfirmScene); })
+        .StaysOn(ConfirmScene)
         .Click(kConfirmYes)
         .WaitForScene(UninstallScene);
     ExpectResult(journey, false, WorkerDone);
     journey.MovePointer({100, 100})  // any event leaves, a movement too
         .WaitForScene(MenuScene)
-        .Do("", [] { EXPECT_EQ(InstallButtonText(), Text(L"MainMenu", 0)); })
+        .Do("the game is gone", [] { EXPECT_EQ(InstallButtonText(), Text(L"MainMenu", 0)); })
         .Click(kMenuExit);
     EXPECT_EQ(journey.Run(), 0);
     EXPECT_EQ(handheld.Registry(), json::object());
-  });
-}
-
-TEST_F(Journeys, TheInfoPageAndTheMenuOpenTheMakersWebPageAndLeadBack) {
-  TempHandheld handheld;
-  TempFolder shell("shell");
-  const std::string opened = shell.Path() + "/opened";
-  const std::string opener = shell.Path() + "/opener";
-  std::ofstream(opener) << "#!/bin/sh\necho \"$1\" >> '" << opened << "'\n";
-  ::chmod(opener.c_str(), 0755);
-  RunInChild([&] {
-    testkit::UseShellOpener(opener);
-    Journey journey("info and web");
-    testkit::Frame menu;
-    SkipSplash(journey);
-    journey.WaitFrames(2)
-        .Do("the window",
-            [&] {
-              menu = testkit::LastFrame();
-              const testkit::WindowFacts window = testkit::DescribeWindow(g_Window);
-              // The program's own icon 101.
-              EXPECT_EQ(std::tuple(window.title, window.clientWidth, window.clientHeight, window.iconWidth),
-                        std::tuple(std::wstring(g_Header), 640, 480, 32));
-            })
-        .Click(kMenuInfo)
-        .WaitForScene(InfoScene)
-        .WaitFrames(2)
-        .Do("the page is drawn", [&] { EXPECT_FALSE(SameRegion(testkit::LastFrame(), menu, {0, 0, 640, 380})); })
-        .Click(kInfoWeb)
-        .WaitFrames(3)
-        .Do("the page stays", [] { EXPECT_EQ(CurrentScene(), InfoScene); })
-        .Click(kInfoBack)
-        .WaitForScene(MenuScene)
-        .Click(kMenuWeb)
-        .WaitFrames(3)
-        .Do("the menu stays", [] { EXPECT_EQ(CurrentScene(), MenuScene); })
-        .Click(kMenuExit);
-    EXPECT_EQ(journey.Run(), 0);
     testkit::WaitForShellHandlers();
     const std::string address = layer::WideToUtf8(kMakerWebAddress);
     EXPECT_EQ(ReadFile(opened), address + "\n" + address + "\n");
@@ -137,7 +123,7 @@ TEST_F(Journeys, TheInfoPageAndTheMenuOpenTheMakersWebPageAndLeadBack) {
 // The menu looks again every 120th frame after it was entered: the handheld shows in
 // the iteration after the 120th Update, and is seen gone after the 240th.
 TEST_F(Journeys, AHandheldPluggedInOrPulledOutShowsInTheMenuAtEvery120thFrame) {
-  TempHandheld handheld(TempHandheld::Start::NothingAttached);
+  TempHandheld handheld(SampleProfile(false));
   RunInChild([&] {
     Journey journey("plug in, pull out");
     testkit::Frame without;
@@ -150,7 +136,7 @@ TEST_F(Journeys, AHandheldPluggedInOrPulledOutShowsInTheMenuAtEvery120thFrame) {
               without = testkit::LastFrame();
               EXPECT_EQ(DeviceLineText(), Text(L"Device", 1));
               EXPECT_FALSE(InstallButtonEnabled());
-              handheld.Attach();
+              handheld.WriteProfile(SampleProfile());
             })
         .Then("the handheld", Seen(shownAt, InstallButtonEnabled))
         .Do("the handheld shows",
@@ -158,7 +144,7 @@ TEST_F(Journeys, AHandheldPluggedInOrPulledOutShowsInTheMenuAtEvery120thFrame) {
               EXPECT_EQ(shownAt - menuAt, 119);
               EXPECT_EQ(DeviceLineText(), Text(L"Device", 3) + "Pocket PC");
               EXPECT_FALSE(SameRegion(without, testkit::LastFrame(), kDeviceLineRect));
-              handheld.PullOut();
+              handheld.WriteProfile(SampleProfile(false));
             })
         .Then("no handheld again", Seen(goneAt, [] { return !InstallButtonEnabled(); }))
         .Do("",
@@ -195,10 +181,9 @@ TEST_F(Journeys, TheMenuAndTheChoiceOfferWhatTheHandheldAllows) {
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
-    TempHandheld handheld;
-    json profile = handheld.Profile();
+    json profile = SampleProfile();
     if (row.change) row.change(profile);
-    handheld.WriteProfile(profile);
+    TempHandheld handheld(profile);
     RunInChild([&] {
       if (row.deviceLine == 0) g_DeviceLink.desktopReady = false;
       Journey journey(row.name);
@@ -207,11 +192,11 @@ TEST_F(Journeys, TheMenuAndTheChoiceOfferWhatTheHandheldAllows) {
               [&] {
                 EXPECT_EQ(DeviceLineText(), Text(L"Device", row.deviceLine) + (row.deviceLine == 3 ? "Pocket PC" : ""));
                 EXPECT_EQ(InstallButtonEnabled(), row.deviceLine == 3);
-                if (row.status == WorkerCheckFailed) handheld.PullOut();
+                if (row.status == WorkerCheckFailed) handheld.WriteProfile(SampleProfile(false));
               })
           .Click(kMenuInstall);
       if (row.offered.empty()) {
-        journey.WaitFrames(3).Do("the menu stays", [] { EXPECT_EQ(CurrentScene(), MenuScene); });
+        journey.StaysOn(MenuScene);
       } else {
         journey.WaitForScene(PathScene).Do("the locations offered", [&] {
           for (int i = 0; i < CScenePath::kLocationButtons; ++i) {
@@ -243,7 +228,7 @@ TEST(ClosingMidInstall, TheProgramEndsCleanlyWhileTheWorkerIsStillCopying) {
   TempFolder logs("logs");
   const std::string output = logs.Path() + "/child.txt";
   ::setenv("ALLUSERS", (logs.Path() + "/logs").c_str(), 1);
-  TempHandheld handheld;
+  TempHandheld handheld(SampleProfile());
   // The worker stops for good at the data file, after the configuration and the
   // executable: it is copying whenever the window closes, whatever the timing.
   ProgramCopy copy;
@@ -270,7 +255,7 @@ TEST(ClosingMidInstall, TheProgramEndsCleanlyWhileTheWorkerIsStillCopying) {
         .Click(Location(0))
         .WaitForScene(InstallScene)
         .Then("the executable copied",
-                   [&] { return handheld.Read(kGameFolder + "QuellorMobile.exe") == executable; })
+                   [&] { return handheld.Tree()[kGameFolder + "QuellorMobile.exe"] == executable; })
         .Do("the user closes the window", [] { testkit::CloseWindow(g_Window); });
     EXPECT_EQ(journey.Run(), 0);
     EXPECT_EQ(g_InstallStatus, WorkerRunning) << "the worker was to outlive the main loop";
@@ -282,8 +267,9 @@ TEST(ClosingMidInstall, TheProgramEndsCleanlyWhileTheWorkerIsStillCopying) {
   EXPECT_EQ(childOutput.find("Sanitizer"), std::string::npos);
   EXPECT_EQ(childOutput.find("runtime error"), std::string::npos);
   if (HasFailure()) ADD_FAILURE() << "what the child printed:\n" << childOutput;
-  EXPECT_EQ(handheld.Read(kGameFolder + "Config.xml"), PayloadFile("Config.xml"));
-  EXPECT_EQ(handheld.Read(kGameFolder + "QMRes_VGA.dat"), "");
+  devtest::Tree files = handheld.Tree();
+  EXPECT_EQ(files[kGameFolder + "Config.xml"], PayloadFile("Config.xml"));
+  EXPECT_EQ(files[kGameFolder + "QMRes_VGA.dat"], "");
   EXPECT_EQ(handheld.Registry(), json({{kGameKey, {{"RP", Sz(kGameFolder)}}}}));
   ::unsetenv("ALLUSERS");
 }
