@@ -1,11 +1,8 @@
 #include "tests/app/AppKit.h"
 
-#include <stdlib.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -43,19 +40,13 @@ void ProgramCopy::StallPayload(const std::string& name) const { testkit::StallRe
 bool ProgramCopy::MakeCurrent() const { return ::chdir(folder_.Path().c_str()) == 0; }
 
 std::vector<std::string> ReadLogs(const std::string& root) {
-  std::vector<fs::path> files;
-  std::error_code error;
-  for (auto it = fs::recursive_directory_iterator(root, error); !error && it != fs::recursive_directory_iterator();
-       it.increment(error)) {
-    if (it->is_regular_file()) files.push_back(it->path());
-  }
-  std::sort(files.begin(), files.end());
   std::vector<std::string> logs;
-  for (const fs::path& file : files) {
-    const std::string bytes = ReadFile(file.string());
+  for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root)) {
+    if (!entry.is_regular_file()) continue;
+    const std::string bytes = ReadFile(entry.path().string());
     std::wstring units;  // UTF-16LE
     for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-      units += static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) | static_cast<unsigned char>(bytes[i + 1]) << 8);
+      units += wchar_t(std::uint8_t(bytes[i]) | std::uint8_t(bytes[i + 1]) << 8);
     }
     logs.push_back(layer::WideToUtf8(units));
   }

@@ -54,7 +54,7 @@ class ProgramCopy {
   TempFolder folder_{"program"};
 };
 
-// Every log file under a log root (ALLUSERS), decoded from UTF-16 to UTF-8, in name order.
+// Every log file under a log root (ALLUSERS), decoded from UTF-16 to UTF-8.
 std::vector<std::string> ReadLogs(const std::string& root);
 
 struct ProgramRun {

@@ -14,7 +14,6 @@
 #include "engine/Window.h"
 #include "installer/InstallWorkers.h"
 #include "installer/SceneInstall.h"
-#include "installer/SceneSplash.h"
 #include "installer/SceneUninstall.h"
 #include "installer/WinMain.h"
 #include "platform/testkit/clock.h"
@@ -35,9 +34,6 @@ namespace {
 
 std::function<void()> g_iterationHook;
 int g_iterations = 0;
-
-// A journey that has not ended this long after starting never will.
-constexpr unsigned kChildWatchdogSeconds = 300;
 
 }  // namespace
 }  // namespace apptest
@@ -134,7 +130,7 @@ void RunInChild(const std::function<void()>& body) {
   const pid_t child = ::fork();
   ASSERT_GE(child, 0) << "fork failed";
   if (child == 0) {
-    ::alarm(kChildWatchdogSeconds);
+    ::alarm(300);  // a journey that has not ended by then never will
     // The child must never return into the test runner, which would go on to run the
     // remaining tests a second time.
     try {
@@ -158,17 +154,15 @@ void RunInChild(const std::function<void()>& body) {
 std::string Text(const wchar_t* section, int index) { return layer::WideToUtf8(LookupText(section, index)); }
 
 void SkipSplash(Journey& journey) {
-  auto held = [](int picture) {
-    return [picture] {
-      return g_SceneSplash.GetStage() == CSceneSplash::StartPictures && g_SceneSplash.GetPictureIndex() == picture &&
-             g_SceneSplash.GetPhase() == CSceneSplash::Hold;
-    };
-  };
-  journey.Then("first picture held", held(0))
-      .Click(kRest)
-      .Then("second picture held", held(1))
-      .Key(SDL_SCANCODE_SPACE)
-      .WaitForScene(MenuScene);
+  auto down = std::make_shared<bool>(false);
+  journey.Then("the menu", [down] {
+    if (CurrentScene() != MenuScene) {
+      (*down = !*down) ? testkit::PressKey(SDL_SCANCODE_SPACE) : testkit::ReleaseKey(SDL_SCANCODE_SPACE);
+      return false;
+    }
+    testkit::ReleaseKey(SDL_SCANCODE_SPACE);
+    return true;
+  });
 }
 
 void ExpectResult(Journey& journey, bool install, std::int32_t status) {

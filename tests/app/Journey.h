@@ -23,12 +23,8 @@
 namespace apptest {
 
 // A point in the window's client area.
-struct Point {
-  int x, y;
-};
-struct Rect {
-  int x, y, width, height;
-};
+struct Point { int x, y; };
+struct Rect { int x, y, width, height; };
 
 // The middle of a rectangle, where a user clicks a button.
 constexpr Point Middle(Rect r) { return {r.x + r.width / 2, r.y + r.height / 2}; }
@@ -103,7 +99,8 @@ void RunInChild(const std::function<void()>& body);
 
 // A text of the configuration's table, as UTF-8.
 std::string Text(const wchar_t* section, int index);
-// Both start pictures cut short, the first by a click and the second by a key, then the menu.
+// The start pictures cut short by a key pressed and released over and over; the step
+// ends in the first iteration on the menu, with the key up.
 void SkipSplash(Journey& journey);
 // Waits for the install or uninstall worker's result and checks the status it ended
 // with and that the scene's result line shows that status's text.

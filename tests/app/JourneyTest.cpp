@@ -224,10 +224,8 @@ TEST_F(Journeys, TheMenuAndTheChoiceOfferWhatTheHandheldAllows) {
 // worker, so the program ends at once, and it must end cleanly with the worker alive
 // through the teardown of its static objects: exit code 0, no signal, no sanitizer
 // report, and the handheld keeps what the worker had copied so far.
-TEST(ClosingMidInstall, TheProgramEndsCleanlyWhileTheWorkerIsStillCopying) {
-  TempFolder logs("logs");
-  const std::string output = logs.Path() + "/child.txt";
-  ::setenv("ALLUSERS", (logs.Path() + "/logs").c_str(), 1);
+TEST_F(Journeys, ClosingMidInstallEndsTheProgramCleanlyWhileTheWorkerIsStillCopying) {
+  const std::string output = logs.File("child.txt");
   TempHandheld handheld(SampleProfile());
   // The worker stops for good at the data file, after the configuration and the
   // executable: it is copying whenever the window closes, whatever the timing.
@@ -271,7 +269,6 @@ TEST(ClosingMidInstall, TheProgramEndsCleanlyWhileTheWorkerIsStillCopying) {
   EXPECT_EQ(files[kGameFolder + "Config.xml"], PayloadFile("Config.xml"));
   EXPECT_EQ(files[kGameFolder + "QMRes_VGA.dat"], "");
   EXPECT_EQ(handheld.Registry(), json({{kGameKey, {{"RP", Sz(kGameFolder)}}}}));
-  ::unsetenv("ALLUSERS");
 }
 
 }  // namespace
