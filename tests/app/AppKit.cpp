@@ -1,7 +1,6 @@
 #include "tests/app/AppKit.h"
 
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -9,7 +8,6 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "platform/testkit/files.h"
 #include "platform/win32/strings.h"
 
 namespace apptest {
@@ -28,16 +26,6 @@ json SampleProfile(bool connected) {
   profile["connected"] = connected;
   return profile;
 }
-
-ProgramCopy::ProgramCopy() {
-  for (const char* item : {"Config.xml", "Common.pak", "Local.pak", "Splash.png", "Inst"}) {
-    fs::copy(DistFolder() + "/" + item, folder_.Path() + "/" + item, fs::copy_options::recursive);
-  }
-}
-
-void ProgramCopy::StallPayload(const std::string& name) const { testkit::StallReadsOf(PayloadPath(name)); }
-
-bool ProgramCopy::MakeCurrent() const { return ::chdir(folder_.Path().c_str()) == 0; }
 
 std::vector<std::string> ReadLogs(const std::string& root) {
   std::vector<std::string> logs;

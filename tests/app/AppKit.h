@@ -1,6 +1,5 @@
 // What the installer's end-to-end tests stand on: an emulated handheld made from the
-// sample one, a copy of the program's folder, the program's log, and runs of the built
-// program as a child.
+// sample one, the program's log, and runs of the built program as a child.
 #pragma once
 
 #include <map>
@@ -22,8 +21,6 @@ using testsupport::TempFolder;
 inline std::string DistFolder() { return QUELLOR_DIST_DIR; }
 // Whole file as bytes; empty when it cannot be read.
 std::string ReadFile(const std::string& path);
-// A file of the sample payload ("QMRes_VGA.dat").
-inline std::string PayloadFile(const std::string& name) { return ReadFile(DistFolder() + "/Inst/" + name); }
 
 // An emulated handheld in a temporary folder, as the device tests make it.
 using devtest::TempHandheld;
@@ -37,22 +34,6 @@ json SampleProfile(bool connected = true);
 inline const std::string kGameFolder = "\\Program Files\\Tamblor Games\\Quellor\\";
 inline const std::string kGameKey = "Software\\TamblorGames\\Quellor";
 inline const std::string kPrograms = "\\Windows\\Start Menu\\Programs";
-
-// The installer's folder copied into a temporary folder, so that a test can change the
-// payload; the program takes the payload from its current folder when it installs.
-class ProgramCopy {
- public:
-  ProgramCopy();
-  std::string PayloadPath(const std::string& name) const { return folder_.Path() + "/Inst/" + name; }
-  // Reading the payload file waits for good, as a copy from a medium that stopped
-  // answering does.
-  void StallPayload(const std::string& name) const;
-  // The program's current folder becomes the copy; false when it cannot.
-  bool MakeCurrent() const;
-
- private:
-  TempFolder folder_{"program"};
-};
 
 // Every log file under a log root (ALLUSERS), decoded from UTF-16 to UTF-8.
 std::vector<std::string> ReadLogs(const std::string& root);

@@ -87,8 +87,6 @@ class Journey {
   bool gaveUp_ = false;
 };
 
-// The scene the main loop is on.
-SceneId CurrentScene();
 // Iterations of the main loop so far; counted as each begins. Frames are captured
 // from the start of every journey (testkit::LastFrame).
 int IterationCount();
@@ -106,8 +104,6 @@ void SkipSplash(Journey& journey);
 // with and that the scene's result line shows that status's text.
 void ExpectResult(Journey& journey, bool install, std::int32_t status);
 
-// Mean of the three channels, 0..255.
-int Brightness(std::uint32_t argb);
 // The two frames show the same pixels inside the rectangle.
 bool SameRegion(const testkit::Frame& a, const testkit::Frame& b, Rect rect);
 
