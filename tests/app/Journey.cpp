@@ -28,24 +28,20 @@ extern "C" bool __wrap__Z12PumpMessagesv();
 
 extern "C" char __executable_start;
 
-namespace apptest {
 namespace {
 
 std::function<void()> g_iterationHook;
 int g_iterations = 0;
 
 }  // namespace
-}  // namespace apptest
 
 extern "C" bool __wrap__Z12PumpMessagesv() {
-  ++apptest::g_iterations;
-  if (apptest::g_iterationHook) apptest::g_iterationHook();
+  ++g_iterations;
+  if (g_iterationHook) g_iterationHook();
   return __real__Z12PumpMessagesv();
 }
 
 namespace apptest {
-
-Journey::Journey(std::string name) : name_(std::move(name)) {}
 
 Journey& Journey::Then(std::string what, Step step) {
   steps_.push_back({std::move(what), std::move(step)});
@@ -131,13 +127,12 @@ void RunInChild(const std::function<void()>& body) {
     // The child never returns into the test runner, which would go on to run the
     // remaining tests a second time; an exception ends it by a signal.
     body();
-    std::fflush(stdout);
-    // exit, not _exit: the program's static objects are torn down as at a real exit.
+    // exit, not _exit: the program's static objects are torn down as at a real exit, and
+    // what the child printed is flushed.
     std::exit(::testing::Test::HasFailure() ? 1 : 0);
   }
   int status = 0;
-  while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-  }
+  while (::waitpid(child, &status, 0) < 0 && errno == EINTR) continue;
   ASSERT_TRUE(WIFEXITED(status)) << "the journey's process was ended by signal " << WTERMSIG(status);
   EXPECT_EQ(WEXITSTATUS(status), 0) << "the journey failed (see above)";
 }

@@ -52,7 +52,7 @@ class Journey {
   // journey fails, so a wrong program never hangs the test.
   static constexpr int kPatience = 5000;
 
-  explicit Journey(std::string name);
+  explicit Journey(std::string name) : name_(std::move(name)) {}
 
   Journey& Then(std::string what, Step step);
   // Single-iteration actions and checks.
@@ -74,10 +74,7 @@ class Journey {
   int Run();
 
  private:
-  struct Entry {
-    std::string what;
-    Step step;
-  };
+  struct Entry { std::string what; Step step; };
   void Iterate();
 
   std::string name_;

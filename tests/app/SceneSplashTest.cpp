@@ -41,7 +41,8 @@ TEST(SceneSplash, StartRecordsFadeInHoldAndFadeOutToTheFrameEndRecordsAndUnknown
   TempFolder folder("splash");
   for (const auto& [name, side] : {std::pair{"small.ppm", 4u}, {"large.ppm", 16u}}) {
     const auto bytes = pictures_test::WritePnm("P6", 2 * side, side, 255, std::vector<std::uint32_t>(6 * side * side, 99));
-    std::ofstream(folder.File(name), std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    std::ofstream(folder.File(name), std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   }
   RunInChild([&] {
     // The "end" picture between the two start pictures is never shown; "Nobody" is no
