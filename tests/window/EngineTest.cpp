@@ -110,10 +110,9 @@ TEST_F(MainLoopTest, SwitchPausesLeavesReleasesThenEntersAndResumes) {
   // At a switch the old scene goes, device textures go, the new one comes; at the quit
   // the scene that answered 255 still gets the iteration's events.
   EXPECT_EQ(journal, (Journal{"S1.Enter(textures=0)", "S1.Resume", "S1.Update", "O.Update", "S1.Draw", "O.Draw",
-                              "S1.Pause", "S1.Leave(textures=1)", "S2.Enter(textures=0)", "S2.Resume", "S2.Update",
-                              "O.Update", "S2.Draw", "O.Draw", "S2.Pause", "S2.Leave(textures=1)", "S2.Enter(textures=0)",
-                              "S2.Resume", "S2.Update", "O.Update", "S2.Draw", "O.Draw", "S2.Pause",
-                              "S2.Leave(textures=1)", "S2.Event7", "O.Pause", "O.Leave"}));
+      "S1.Pause", "S1.Leave(textures=1)", "S2.Enter(textures=0)", "S2.Resume", "S2.Update", "O.Update", "S2.Draw",
+      "O.Draw", "S2.Pause", "S2.Leave(textures=1)", "S2.Enter(textures=0)", "S2.Resume", "S2.Update", "O.Update",
+      "S2.Draw", "O.Draw", "S2.Pause", "S2.Leave(textures=1)", "S2.Event7", "O.Pause", "O.Leave"}));
   EXPECT_TRUE(g_Textures.empty());
   EXPECT_EQ(g_CurrentScene, MenuScene) << "the current scene stays on quit";
 }
@@ -181,9 +180,9 @@ TEST_F(MainLoopTest, OverlayOpensTakesEventsAndClosesByItselfOrAtASwitch) {
       "S1.Update", "O.Pause", "O.Leave", "P.Enter", "P.Resume", "P.Update", "S1.Draw", "P.Draw",
       "P.Event7", "S1.Update", "P.Update", "S1.Draw", "P.Draw",
       "S1.Update", "P.Pause", "P.Leave", "O.Enter", "O.Resume", "O.Update", "S1.Draw", "O.Draw",
-      "S1.Update", "O.Pause", "O.Leave", "P.Enter", "P.Resume", "P.Update", "S1.Draw", "P.Draw", "S1.Pause", "S1.Leave",
-      "P.Pause", "P.Leave", "O.Enter", "O.Resume", "S2.Enter", "S2.Resume", "S2.Update", "O.Update", "S2.Draw", "O.Draw",
-      "S2.Pause", "S2.Leave", "O.Pause", "O.Leave"}));
+      "S1.Update", "O.Pause", "O.Leave", "P.Enter", "P.Resume", "P.Update", "S1.Draw", "P.Draw",
+      "S1.Pause", "S1.Leave", "P.Pause", "P.Leave", "O.Enter", "O.Resume", "S2.Enter", "S2.Resume",
+      "S2.Update", "O.Update", "S2.Draw", "O.Draw", "S2.Pause", "S2.Leave", "O.Pause", "O.Leave"}));
   EXPECT_EQ(g_CurrentOverlay, NoScene);
 }
 
@@ -199,9 +198,10 @@ TEST_F(MainLoopDeathTest, AnUnregisteredIdIsAnErrorThatEndsTheProgram) {
   if (!getenv("ENGINE_TEST_LOG")) setenv("ENGINE_TEST_LOG", folder.File("log.txt").c_str(), 1);
   std::ofstream(getenv("ENGINE_TEST_LOG"), std::ios::app).close();  // the log writes only into a file that exists
   RegisterScene(&first);
-  const struct { SceneId run; ScriptedScene* asking; SceneId answer; std::wstring message; } cases[] = {{MenuScene, nullptr, NoScene, L"First scene 2 is not registered"},
-               {SplashScene, &first, 42, L"Next scene 42 is not registered"},
-               {SplashScene, &slot, 7, L"Overlay scene 7 is not registered"}};
+  const struct { SceneId run; ScriptedScene* asking; SceneId answer; std::wstring message; } cases[] = {
+      {MenuScene, nullptr, NoScene, L"First scene 2 is not registered"},
+      {SplashScene, &first, 42, L"Next scene 42 is not registered"},
+      {SplashScene, &slot, 7, L"Overlay scene 7 is not registered"}};
   for (const auto& c : cases) {
     if (c.asking) c.asking->onUpdate = [answer = c.answer](ScriptedScene& self, int) { self.next = answer; };
     g_LogPath = layer::Utf8ToWide(getenv("ENGINE_TEST_LOG"));
