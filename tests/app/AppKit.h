@@ -23,9 +23,7 @@ inline std::string DistFolder() { return QUELLOR_DIST_DIR; }
 std::string ReadFile(const std::string& path);
 
 // An emulated handheld in a temporary folder, as the device tests make it.
-using devtest::TempHandheld;
-using devtest::Sz;
-using devtest::Dword;
+using devtest::TempHandheld, devtest::Sz, devtest::Dword;
 // The sample distribution's default handheld: a VGA Pocket PC with one storage card
 // whose game writes "KX" and "SP" 3 seconds after it starts. Not connected, the layer
 // sees no handheld.

@@ -118,15 +118,18 @@ int Journey::Run() {
 int IterationCount() { return g_iterations; }
 
 void RunInChild(const std::function<void()>& body) {
-  std::fflush(stdout);
-  std::fflush(stderr);
+  std::fflush(nullptr);  // nothing printed so far is printed again by the child
   const pid_t child = ::fork();
   ASSERT_GE(child, 0) << "fork failed";
   if (child == 0) {
     ::alarm(300);  // a journey that has not ended by then never will
-    // The child never returns into the test runner, which would go on to run the
-    // remaining tests a second time; an exception ends it by a signal.
-    body();
+    // The child must never return into the test runner, which would go on to run the
+    // remaining tests a second time: not even by an exception.
+    try {
+      body();
+    } catch (...) {
+      ADD_FAILURE() << "an exception ended the journey";
+    }
     // exit, not _exit: the program's static objects are torn down as at a real exit, and
     // what the child printed is flushed.
     std::exit(::testing::Test::HasFailure() ? 1 : 0);

@@ -31,7 +31,6 @@ namespace {
 
 std::string InstallButtonText() { return layer::WideToUtf8(g_SceneMenu.GetInstallButton().GetLabel().GetText()); }
 std::string DeviceLineText() { return layer::WideToUtf8(g_SceneMenu.GetDeviceLabel().GetText()); }
-std::string LocationText(int i) { return layer::WideToUtf8(g_ScenePath.GetLocationButton(i).GetLabel().GetText()); }
 bool InstallButtonEnabled() { return g_SceneMenu.GetInstallButton().GetMode() != CTCBlinkButton::Disabled; }
 
 // The condition, also recording the iteration in which it is first seen true.
@@ -196,7 +195,8 @@ TEST_F(Journeys, TheMenuAndTheChoiceOfferWhatTheHandheldAllows) {
             EXPECT_EQ(g_ScenePath.GetLocationButton(i).IsVisible() != 0, offered) << "location " << i;
             if (!offered) continue;
             const std::string& folder = row.offered[i];
-            EXPECT_EQ(LocationText(i), folder.empty() ? "\\ " + Text(L"Path", 1) : folder + " " + Text(L"Path", 2));
+            EXPECT_EQ(layer::WideToUtf8(g_ScenePath.GetLocationButton(i).GetLabel().GetText()),
+                      folder.empty() ? "\\ " + Text(L"Path", 1) : folder + " " + Text(L"Path", 2));
           }
         });
         if (row.status == WorkerRunning) journey.Click(Location(5)).WaitForScene(MenuScene);
