@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <string>
 #include <tuple>
 
 #include "engine/Engine.h"
@@ -173,7 +174,7 @@ TEST_F(MainLoopTest, OverlayOpensTakesEventsAndClosesByItselfOrAtASwitch) {
   first.onUpdate = [](ScriptedScene& self, int update) { self.next = update == 5 ? MenuScene : NoScene; };
   second.onUpdate = [](ScriptedScene& self, int) { self.next = QuitScene; };
   Run();
-  // One line per iteration: the slot's scene answers 5, it goes and the overlay comes,
+  // Iteration by iteration: the slot's scene answers 5, it goes and the overlay comes,
   // no release; the overlay holds the input; it answers 255, the empty slot again; open
   // again, then the scene switch closes it before the new scene comes.
   EXPECT_EQ(journal, (Journal{"S1.Enter", "S1.Resume", "S1.Update", "O.Update", "S1.Draw", "O.Draw",
