@@ -1,18 +1,13 @@
 #include "tests/app/AppKit.h"
 
-#include <stdlib.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 
-#include "platform/testkit/files.h"
 #include "platform/win32/strings.h"
 
 namespace apptest {
@@ -26,61 +21,20 @@ std::string ReadFile(const std::string& path) {
   return bytes.str();
 }
 
-void WriteWhole(const std::string& path, const std::string& bytes) {
-  std::ofstream(path + ".new", std::ios::binary | std::ios::trunc) << bytes;
-  fs::rename(path + ".new", path);
+json SampleProfile(bool connected) {
+  json profile = json::parse(ReadFile(DistFolder() + "/Handheld/profile.json"));
+  profile["connected"] = connected;
+  return profile;
 }
-
-TempHandheld::TempHandheld(Start start) {
-  if (start == Start::SampleDevice) Attach();
-  ::setenv("RAPI_HANDHELD", folder().c_str(), 1);
-}
-
-TempHandheld::~TempHandheld() { ::unsetenv("RAPI_HANDHELD"); }
-
-json TempHandheld::Profile() const { return json::parse(ReadFile(DistFolder() + "/Handheld/profile.json")); }
-
-void TempHandheld::PullOut() const {
-  json profile = Profile();
-  profile["connected"] = false;
-  WriteProfile(profile);
-}
-
-json TempHandheld::Registry() const {
-  const std::string text = ReadFile(folder() + "/registry.json");
-  return text.empty() ? json::object() : json::parse(text);
-}
-
-std::string TempHandheld::HostPath(const std::string& devicePath) const {
-  std::string host = folder() + "/fs";
-  for (char c : devicePath) host += c == '\\' ? '/' : c;
-  return host;
-}
-
-ProgramCopy::ProgramCopy() {
-  for (const char* item : {"Config.xml", "Common.pak", "Local.pak", "Splash.png", "Inst"}) {
-    fs::copy(DistFolder() + "/" + item, folder_.Path() + "/" + item, fs::copy_options::recursive);
-  }
-}
-
-void ProgramCopy::StallPayload(const std::string& name) const { testkit::StallReadsOf(PayloadPath(name)); }
-
-bool ProgramCopy::MakeCurrent() const { return ::chdir(folder_.Path().c_str()) == 0; }
 
 std::vector<std::string> ReadLogs(const std::string& root) {
-  std::vector<fs::path> files;
-  std::error_code error;
-  for (auto it = fs::recursive_directory_iterator(root, error); !error && it != fs::recursive_directory_iterator();
-       it.increment(error)) {
-    if (it->is_regular_file()) files.push_back(it->path());
-  }
-  std::sort(files.begin(), files.end());
   std::vector<std::string> logs;
-  for (const fs::path& file : files) {
-    const std::string bytes = ReadFile(file.string());
+  for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root)) {
+    if (!entry.is_regular_file()) continue;
+    const std::string bytes = ReadFile(entry.path().string());
     std::wstring units;  // UTF-16LE
     for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-      units += static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) | static_cast<unsigned char>(bytes[i + 1]) << 8);
+      units += wchar_t(std::uint8_t(bytes[i]) | std::uint8_t(bytes[i + 1]) << 8);
     }
     logs.push_back(layer::WideToUtf8(units));
   }

@@ -1,6 +1,5 @@
-// What the installer's end-to-end tests stand on: an emulated handheld made from
-// the sample one and a view of what it holds, a copy of the
-// program's folder, the program's log, and runs of the built program as a child.
+// What the installer's end-to-end tests stand on: an emulated handheld made from the
+// sample one, the program's log, and runs of the built program as a child.
 #pragma once
 
 #include <map>
@@ -9,6 +8,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "tests/device/DeviceKit.h"
 #include "tests/support/TempFolder.h"
 
 namespace apptest {
@@ -21,60 +21,19 @@ using testsupport::TempFolder;
 inline std::string DistFolder() { return QUELLOR_DIST_DIR; }
 // Whole file as bytes; empty when it cannot be read.
 std::string ReadFile(const std::string& path);
-// Made whole through a rename, so the layer never reads half a file.
-void WriteWhole(const std::string& path, const std::string& bytes);
-// A file of the sample payload ("QMRes_VGA.dat").
-inline std::string PayloadFile(const std::string& name) { return ReadFile(DistFolder() + "/Inst/" + name); }
 
-// An emulated handheld in a temporary folder; RAPI_HANDHELD names it while it lives.
-// It starts as the sample distribution's default handheld (a VGA Pocket PC with one
-// storage card whose game writes "KX" and "SP" 3 seconds after it starts), or with no
-// profile at all, which the layer sees as no handheld.
-class TempHandheld {
- public:
-  enum class Start { SampleDevice, NothingAttached };
-  explicit TempHandheld(Start start = Start::SampleDevice);
-  ~TempHandheld();
-
-  const std::string& folder() const { return folder_.Path(); }
-  json Profile() const;
-  void WriteProfile(const json& profile) const { WriteWhole(folder() + "/profile.json", profile.dump(2)); }
-  void Attach() const { WriteProfile(Profile()); }
-  void PullOut() const;
-  // registry.json as the layer wrote it; an empty object when there is none.
-  json Registry() const;
-  // A device path ("\\Program Files\\a.txt") as a host path inside fs/.
-  std::string HostPath(const std::string& devicePath) const;
-  std::string Read(const std::string& devicePath) const { return ReadFile(HostPath(devicePath)); }
-
- private:
-  TempFolder folder_{"handheld"};
-};
+// An emulated handheld in a temporary folder, as the device tests make it.
+using devtest::TempHandheld, devtest::Sz, devtest::Dword;
+// The sample distribution's default handheld: a VGA Pocket PC with one storage card
+// whose game writes "KX" and "SP" 3 seconds after it starts. Not connected, the layer
+// sees no handheld.
+json SampleProfile(bool connected = true);
 
 inline const std::string kGameFolder = "\\Program Files\\Tamblor Games\\Quellor\\";
 inline const std::string kGameKey = "Software\\TamblorGames\\Quellor";
 inline const std::string kPrograms = "\\Windows\\Start Menu\\Programs";
-inline const std::string kShortcut = kPrograms + "\\Игры\\Сага Квеллора.lnk";
-inline json Sz(const std::string& text) { return {{"type", "REG_SZ"}, {"value", text}}; }
-inline json Dword(int value) { return {{"type", "REG_DWORD"}, {"value", value}}; }
 
-// The installer's folder copied into a temporary folder, so that a test can change the
-// payload; the program takes the payload from its current folder when it installs.
-class ProgramCopy {
- public:
-  ProgramCopy();
-  std::string PayloadPath(const std::string& name) const { return folder_.Path() + "/Inst/" + name; }
-  // Reading the payload file waits for good, as a copy from a medium that stopped
-  // answering does.
-  void StallPayload(const std::string& name) const;
-  // The program's current folder becomes the copy; false when it cannot.
-  bool MakeCurrent() const;
-
- private:
-  TempFolder folder_{"program"};
-};
-
-// Every log file under a log root (ALLUSERS), decoded from UTF-16 to UTF-8, in name order.
+// Every log file under a log root (ALLUSERS), decoded from UTF-16 to UTF-8.
 std::vector<std::string> ReadLogs(const std::string& root);
 
 struct ProgramRun {

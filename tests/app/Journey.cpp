@@ -6,7 +6,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <exception>
 #include <tuple>
 
 #include "engine/Config.h"
@@ -14,7 +13,6 @@
 #include "engine/Window.h"
 #include "installer/InstallWorkers.h"
 #include "installer/SceneInstall.h"
-#include "installer/SceneSplash.h"
 #include "installer/SceneUninstall.h"
 #include "installer/WinMain.h"
 #include "platform/testkit/clock.h"
@@ -30,27 +28,20 @@ extern "C" bool __wrap__Z12PumpMessagesv();
 
 extern "C" char __executable_start;
 
-namespace apptest {
 namespace {
 
 std::function<void()> g_iterationHook;
 int g_iterations = 0;
 
-// A journey that has not ended this long after starting never will.
-constexpr unsigned kChildWatchdogSeconds = 300;
-
 }  // namespace
-}  // namespace apptest
 
 extern "C" bool __wrap__Z12PumpMessagesv() {
-  ++apptest::g_iterations;
-  if (apptest::g_iterationHook) apptest::g_iterationHook();
+  ++g_iterations;
+  if (g_iterationHook) g_iterationHook();
   return __real__Z12PumpMessagesv();
 }
 
 namespace apptest {
-
-Journey::Journey(std::string name) : name_(std::move(name)) {}
 
 Journey& Journey::Then(std::string what, Step step) {
   steps_.push_back({std::move(what), std::move(step)});
@@ -65,12 +56,16 @@ Journey& Journey::Do(std::string what, std::function<void()> action) {
 }
 
 Journey& Journey::WaitForScene(SceneId scene) {
-  return Then("scene " + std::to_string(scene), [scene] { return CurrentScene() == scene; });
+  return Then("scene " + std::to_string(scene), [scene] { return g_CurrentScene == scene; });
 }
 
 Journey& Journey::WaitFrames(int frames) {
   auto left = std::make_shared<int>(frames);
   return Then(std::to_string(frames) + " frames", [left] { return (*left)-- <= 0; });
+}
+
+Journey& Journey::StaysOn(SceneId scene) {
+  return WaitFrames(3).Do("still on scene " + std::to_string(scene), [scene] { EXPECT_EQ(g_CurrentScene, scene); });
 }
 
 Journey& Journey::MovePointer(Point point) {
@@ -120,35 +115,27 @@ int Journey::Run() {
   return result;
 }
 
-SceneId CurrentScene() { return g_CurrentScene; }
-
 int IterationCount() { return g_iterations; }
 
-testkit::Frame LastFrame() { return testkit::LastFrame(); }
-
 void RunInChild(const std::function<void()>& body) {
-  std::fflush(stdout);
-  std::fflush(stderr);
+  std::fflush(nullptr);  // nothing printed so far is printed again by the child
   const pid_t child = ::fork();
   ASSERT_GE(child, 0) << "fork failed";
   if (child == 0) {
-    ::alarm(kChildWatchdogSeconds);
+    ::alarm(300);  // a journey that has not ended by then never will
     // The child must never return into the test runner, which would go on to run the
-    // remaining tests a second time.
+    // remaining tests a second time: not even by an exception.
     try {
       body();
-    } catch (const std::exception& error) {
-      ADD_FAILURE() << "exception: " << error.what();
     } catch (...) {
-      ADD_FAILURE() << "unknown exception";
+      ADD_FAILURE() << "an exception ended the journey";
     }
-    std::fflush(stdout);
-    // exit, not _exit: the program's static objects are torn down as at a real exit.
+    // exit, not _exit: the program's static objects are torn down as at a real exit, and
+    // what the child printed is flushed.
     std::exit(::testing::Test::HasFailure() ? 1 : 0);
   }
   int status = 0;
-  while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-  }
+  while (::waitpid(child, &status, 0) < 0 && errno == EINTR) continue;
   ASSERT_TRUE(WIFEXITED(status)) << "the journey's process was ended by signal " << WTERMSIG(status);
   EXPECT_EQ(WEXITSTATUS(status), 0) << "the journey failed (see above)";
 }
@@ -156,21 +143,15 @@ void RunInChild(const std::function<void()>& body) {
 std::string Text(const wchar_t* section, int index) { return layer::WideToUtf8(LookupText(section, index)); }
 
 void SkipSplash(Journey& journey) {
-  auto held = [](int picture) {
-    return [picture] {
-      return g_SceneSplash.GetStage() == CSceneSplash::StartPictures && g_SceneSplash.GetPictureIndex() == picture &&
-             g_SceneSplash.GetPhase() == CSceneSplash::Hold;
-    };
-  };
-  journey.Then("first picture held", held(0))
-      .Click(kRest)
-      .Then("second picture held", held(1))
-      .Key(SDL_SCANCODE_SPACE)
-      .WaitForScene(MenuScene);
-}
-
-void InstallOn(Journey& journey, int location) {
-  journey.Click(kMenuInstall).WaitForScene(PathScene).Click(Location(location)).WaitForScene(InstallScene);
+  auto down = std::make_shared<bool>(false);
+  journey.Then("the menu", [down] {
+    if (g_CurrentScene != MenuScene) {
+      (*down = !*down) ? testkit::PressKey(SDL_SCANCODE_SPACE) : testkit::ReleaseKey(SDL_SCANCODE_SPACE);
+      return false;
+    }
+    testkit::ReleaseKey(SDL_SCANCODE_SPACE);
+    return true;
+  });
 }
 
 void ExpectResult(Journey& journey, bool install, std::int32_t status) {
@@ -187,16 +168,12 @@ void ExpectResult(Journey& journey, bool install, std::int32_t status) {
         EXPECT_EQ(std::tuple(layer::WideToUtf8(head.GetText()), head.IsVisible()), std::tuple(Text(section, 3), 1));
         EXPECT_EQ(std::tuple(layer::WideToUtf8(foot.GetText()), foot.IsVisible()),
                   std::tuple(Text(section, install ? 7 : 6), 1));
-        // Black ink on the light backdrop where the line is drawn.
-        const testkit::Frame frame = LastFrame();
+        // Black ink (its blue channel dark) on the light backdrop where the line is drawn.
+        const testkit::Frame frame = testkit::LastFrame();
         bool inked = false;
-        for (int i = 0; i < 560 * 40 && !inked; ++i) inked = Brightness(frame.At(40 + i % 560, 230 + i / 560)) < 160;
+        for (int i = 0; i < 560 * 40 && !inked; ++i) inked = (frame.At(40 + i % 560, 230 + i / 560) & 0xFF) < 160;
         EXPECT_TRUE(inked) << "no text on the result line";
       });
-}
-
-int Brightness(std::uint32_t argb) {
-  return static_cast<int>(((argb >> 16) & 0xFF) + ((argb >> 8) & 0xFF) + (argb & 0xFF)) / 3;
 }
 
 bool SameRegion(const testkit::Frame& a, const testkit::Frame& b, Rect rect) {

@@ -23,12 +23,8 @@
 namespace apptest {
 
 // A point in the window's client area.
-struct Point {
-  int x, y;
-};
-struct Rect {
-  int x, y, width, height;
-};
+struct Point { int x, y; };
+struct Rect { int x, y, width, height; };
 
 // The middle of a rectangle, where a user clicks a button.
 constexpr Point Middle(Rect r) { return {r.x + r.width / 2, r.y + r.height / 2}; }
@@ -56,7 +52,7 @@ class Journey {
   // journey fails, so a wrong program never hangs the test.
   static constexpr int kPatience = 5000;
 
-  explicit Journey(std::string name);
+  explicit Journey(std::string name) : name_(std::move(name)) {}
 
   Journey& Then(std::string what, Step step);
   // Single-iteration actions and checks.
@@ -64,6 +60,8 @@ class Journey {
 
   Journey& WaitForScene(SceneId scene);
   Journey& WaitFrames(int frames);
+  // Three frames pass and the scene is still the current one.
+  Journey& StaysOn(SceneId scene);
   // Pointer next to the point and onto it, button down, button up: one iteration each,
   // so the scene sees the pointer come in, the press and the release as separate
   // events, even when the pointer already rested on the point in an earlier scene.
@@ -76,10 +74,7 @@ class Journey {
   int Run();
 
  private:
-  struct Entry {
-    std::string what;
-    Step step;
-  };
+  struct Entry { std::string what; Step step; };
   void Iterate();
 
   std::string name_;
@@ -89,13 +84,9 @@ class Journey {
   bool gaveUp_ = false;
 };
 
-// The scene the main loop is on.
-SceneId CurrentScene();
-// Iterations of the main loop so far; counted as each begins.
+// Iterations of the main loop so far; counted as each begins. Frames are captured
+// from the start of every journey (testkit::LastFrame).
 int IterationCount();
-
-// The frame presented last (frames are captured from the start of every journey).
-testkit::Frame LastFrame();
 
 // Runs body in a child process and expects it to end well; gtest failures inside it
 // are printed by the child and make it exit with 1.
@@ -103,16 +94,13 @@ void RunInChild(const std::function<void()>& body);
 
 // A text of the configuration's table, as UTF-8.
 std::string Text(const wchar_t* section, int index);
-// Both start pictures cut short, the first by a click and the second by a key, then the menu.
+// The start pictures cut short by a key pressed and released over and over; the step
+// ends in the first iteration on the menu, with the key up.
 void SkipSplash(Journey& journey);
-// From the menu through the choice of location into the install scene.
-void InstallOn(Journey& journey, int location);
 // Waits for the install or uninstall worker's result and checks the status it ended
 // with and that the scene's result line shows that status's text.
 void ExpectResult(Journey& journey, bool install, std::int32_t status);
 
-// Mean of the three channels, 0..255.
-int Brightness(std::uint32_t argb);
 // The two frames show the same pixels inside the rectangle.
 bool SameRegion(const testkit::Frame& a, const testkit::Frame& b, Rect rect);
 

@@ -21,15 +21,11 @@ class StartupRoads : public ::testing::Test {
       fs::copy(DistFolder() + "/" + file, program.Path() + "/" + file, fs::copy_options::recursive);
     }
     return RunProgram(program.Path() + "/QuellorInstaller", {"--install", "/quiet"}, elsewhere.Path(),
-                      {{"ALLUSERS", logs.Path()},
-                       {"SDL_VIDEODRIVER", "offscreen"},
-                       {"SDL_RENDER_DRIVER", "software"},
-                       {"RAPI_HANDHELD", ""}});
+                      {{"ALLUSERS", logs.Path()}, {"SDL_VIDEODRIVER", "offscreen"},
+                       {"SDL_RENDER_DRIVER", "software"}, {"RAPI_HANDHELD", ""}});
   }
 
-  TempFolder program{"program"};
-  TempFolder elsewhere{"elsewhere"};
-  TempFolder logs{"logs"};
+  TempFolder program{"program"}, elsewhere{"elsewhere"}, logs{"logs"};
 };
 
 TEST_F(StartupRoads, WithoutAReadableConfigurationTheProgramEndsWithOneBeforeAnyWindow) {
