@@ -22,7 +22,7 @@ TEST(Screenshots, MenuLocationChoiceAndFinishedInstallation) {
   using namespace apptest;
   testsupport::TempFolder logs("logs");
   ::setenv("ALLUSERS", logs.Path().c_str(), 1);
-  TempHandheld handheld;
+  TempHandheld handheld(SampleProfile());
   auto shot = [](const char* name) {
     return [name] { EXPECT_TRUE(testkit::WriteLastFramePng(g_out + "/screenshot-" + name)) << name; };
   };
