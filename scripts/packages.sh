@@ -3,11 +3,11 @@
 # The package lists are refreshed at most once per script run; a failed refresh stops
 # the script: installing from stale or missing lists would fail later, less clearly.
 packages_updated=""
+packages_sudo=""
+if [ "$(id -u)" -ne 0 ]; then packages_sudo=sudo; fi
 packages_update() {
   [ -n "$packages_updated" ] && return 0
-  local sudo=""
-  [ "$(id -u)" -ne 0 ] && sudo=sudo
-  if ! $sudo apt-get update -qq; then
+  if ! $packages_sudo apt-get update -qq; then
     echo "apt-get update failed: cannot refresh Debian's package lists (network, sources or permissions?)" >&2
     return 1
   fi
@@ -27,9 +27,7 @@ packages_install() {
   [ ${#missing[@]} -eq 0 ] && return 0
   echo "Installing: ${missing[*]}"
   packages_update
-  local sudo=""
-  [ "$(id -u)" -ne 0 ] && sudo=sudo
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  DEBIAN_FRONTEND=noninteractive $packages_sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
 # True when the package lists know the package (installed or installable).

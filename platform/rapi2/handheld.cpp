@@ -158,11 +158,9 @@ bool Handheld::Reload() {
     ReportOnce(folder_, folder_ + "/registry.json: " + error);
     return false;
   }
-  // The root is made here and must be a real folder: never one reached through a link.
-  const std::string root = folder_ + "/fs";
-  struct stat st {};
-  if (::mkdir(root.c_str(), 0755) != 0 && errno != EEXIST) return false;
-  if (::lstat(root.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+  // The root is made here; checked again once made, as it must be a real folder.
+  if (::mkdir((folder_ + "/fs").c_str(), 0755) != 0 && errno != EEXIST) return false;
+  if (!RootFolderProblem(folder_).empty()) return false;
   profile_ = std::move(*profile);
   registry_ = std::move(registry);
   PrepareFolders();
