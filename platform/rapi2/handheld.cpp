@@ -97,18 +97,14 @@ std::string AttachedFolder() {
 std::optional<Profile> ReadProfileOf(const std::string& folder) {
   if (folder.empty()) return std::nullopt;
   const std::string path = folder + "/profile.json";
-  struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) {
+  Profile profile;
+  std::string error;
+  const WholeFile read = LoadProfile(path, &profile, &error);
+  if (read == WholeFile::kMissing) {
     ClearReport(folder);
     return std::nullopt;
   }
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  Profile profile;
-  std::string error;
-  if (!in || !S_ISREG(st.st_mode)) error = "cannot be read";
-  if (error.empty() && ParseProfile(text.str(), &profile, &error)) {
+  if (read == WholeFile::kRead) {
     const std::string rootProblem = RootFolderProblem(folder);
     if (rootProblem.empty()) {
       ClearReport(folder);
@@ -154,10 +150,12 @@ bool Handheld::Reload() {
   registryStamp_ = Stamp(folder_ + "/registry.json");
   std::string error;
   RegistryStore registry;
+  // Said under its own name: reading the profile clears what was said of the folder.
   if (!registry.Load(folder_ + "/registry.json", &error)) {
-    ReportOnce(folder_, folder_ + "/registry.json: " + error);
+    ReportOnce(folder_ + "/registry.json", folder_ + "/registry.json: " + error);
     return false;
   }
+  ClearReport(folder_ + "/registry.json");
   // The root is made here; checked again once made, as it must be a real folder.
   if (::mkdir((folder_ + "/fs").c_str(), 0755) != 0 && errno != EEXIST) return false;
   if (!RootFolderProblem(folder_).empty()) return false;

@@ -217,4 +217,11 @@ bool ParseProfile(std::string_view text, Profile* out, std::string* error) {
   return true;
 }
 
+WholeFile LoadProfile(const std::string& path, Profile* out, std::string* error) {
+  std::string text;
+  const WholeFile read = ReadWholeFile(path, kMaxHandheldFileBytes, &text, error);
+  if (read != WholeFile::kRead) return read;
+  return ParseProfile(text, out, error) ? WholeFile::kRead : WholeFile::kRefused;
+}
+
 }  // namespace emu

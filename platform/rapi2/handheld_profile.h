@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/rapi2/bounded_read.h"
 #include "platform/rapi2/handheld_registry.h"
 
 namespace emu {
@@ -49,5 +50,8 @@ struct Profile {
 
 // Parses the text of profile.json; on failure *error says why in one line.
 bool ParseProfile(std::string_view text, Profile* out, std::string* error);
+// Reads and parses the profile.json at path, which must be a plain file of at most
+// kMaxHandheldFileBytes. kMissing: there is none; kRefused: *error says why in one line.
+WholeFile LoadProfile(const std::string& path, Profile* out, std::string* error);
 
 }  // namespace emu

@@ -5,9 +5,8 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 
+#include "platform/rapi2/bounded_read.h"
 #include "platform/rapi2/device_path.h"
 #include "platform/rapi2/rapi2_types.h"
 #include "platform/win32/strings.h"
@@ -170,11 +169,10 @@ bool SplitKeyPath(std::wstring_view path, std::vector<std::wstring>* names) {
 
 bool RegistryStore::Load(const std::string& file, std::string* error) {
   keys_.clear();
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return true;
-  std::stringstream text;
-  text << in.rdbuf();
-  json parsed = json::parse(text.str(), nullptr, false);
+  std::string text;
+  const WholeFile read = ReadWholeFile(file, kMaxHandheldFileBytes, &text, error);
+  if (read != WholeFile::kRead) return read == WholeFile::kMissing;
+  json parsed = json::parse(text, nullptr, false);
   if (parsed.is_discarded()) {
     *error = "not valid JSON";
     return false;
@@ -223,7 +221,8 @@ nlohmann::ordered_json RegistryStore::ToJson() const {
 bool RegistryStore::Save(const std::string& file) const {
   const std::string temp = file + ".tmp";
   const std::string text = ToJson().dump(2) + "\n";
-  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0644);
+  if (text.size() > kMaxHandheldFileBytes) return false;
+  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
   if (fd < 0) return false;
   size_t done = 0;
   while (done < text.size()) {

@@ -40,9 +40,12 @@ class RegistryStore {
     std::vector<RegValue> values;
   };
 
-  // A missing file is an empty registry.
+  // A missing file is an empty registry; one that is not a plain file or is larger
+  // than kMaxHandheldFileBytes is refused, as is one that does not parse.
   bool Load(const std::string& file, std::string* error);
-  // Writes "<file>.tmp", flushes it to disk and renames it over the file.
+  // Makes "<file>.tmp" (failing when that name is taken: what is there is not the
+  // layer's to write through), flushes it to disk and renames it over the file. A
+  // registry larger than Load reads is not written.
   bool Save(const std::string& file) const;
   bool FromJson(const nlohmann::json& json, std::string* error);
   nlohmann::ordered_json ToJson() const;

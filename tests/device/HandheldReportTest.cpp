@@ -38,6 +38,10 @@ TEST(HandheldReport, ShowsFilesRegistryAndFreeSpacePerVolume) {
   handheld.WriteProfile(json{{"screen", {{"width", "wide"}}}});
   EXPECT_FALSE(WriteHandheldReport(handheld.folder(), out, &error));
   EXPECT_NE(error.find("screen.width"), std::string::npos) << error;
+  std::filesystem::remove(handheld.folder() + "/profile.json");
+  std::filesystem::create_directory(handheld.folder() + "/profile.json");
+  EXPECT_FALSE(WriteHandheldReport(handheld.folder(), out, &error));
+  EXPECT_NE(error.find("/profile.json: a folder, not a plain file"), std::string::npos) << error;
 }
 
 }  // namespace

@@ -1,10 +1,16 @@
 // The emulated handheld behind RAPI2: what a real device would refuse or report.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 #include <functional>
 
+#include "platform/rapi2/bounded_read.h"
 #include "tests/device/DeviceKit.h"
 
 namespace devtest {
@@ -151,12 +157,41 @@ TEST(EmulatedHandheld, RegistryIsWrittenWholeAndAFailedWriteChangesNothing) {
     return link.session->CeRegSetValueEx(key, L"NAME", 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                                          static_cast<DWORD>((text.size() + 1) * sizeof(WCHAR)));
   };
-  fs::create_directory(handheld.folder() + "/registry.json.tmp");  // in the way of the temporary file
-  EXPECT_EQ(set(), static_cast<LONG>(ERROR_WRITE_FAULT));
-  EXPECT_EQ(handheld.Registry(), json({{"Software\\A", {{"Name", Sz("old")}}}}));
-  fs::remove(handheld.folder() + "/registry.json.tmp");
+  // Whatever is in the way of the temporary file is neither written through nor removed.
+  testsupport::TempFolder outside("outside");
+  std::ofstream(outside.File("kept.txt")) << "kept";
+  const std::string temp = handheld.folder() + "/registry.json.tmp";
+  const std::pair<const char*, std::function<void()>> inTheWay[] = {
+      {"a folder", [&] { fs::create_directory(temp); }},
+      {"a hard link to a file outside", [&] { fs::create_hard_link(outside.File("kept.txt"), temp); }}};
+  for (const auto& [what, put] : inTheWay) {
+    SCOPED_TRACE(what);
+    put();
+    EXPECT_EQ(set(), static_cast<LONG>(ERROR_WRITE_FAULT));
+    EXPECT_EQ(handheld.Registry(), json({{"Software\\A", {{"Name", Sz("old")}}}}));
+    EXPECT_TRUE(fs::exists(temp));
+    fs::remove(temp);
+  }
+  EXPECT_EQ(FolderTree(outside.Path()), Tree({{"\\kept.txt", "kept"}}));
   ASSERT_EQ(set(), ERROR_SUCCESS);
   EXPECT_EQ(handheld.Registry(), json({{"Software\\A", {{"Name", Sz("new")}}}}));
+
+  // The largest registry written is the largest read back: 4 MiB.
+  auto setBig = [&](size_t units) {
+    const std::wstring big(units, L'x');
+    return link.session->CeRegSetValueEx(key, L"Big", 0, REG_SZ, reinterpret_cast<const BYTE*>(big.c_str()),
+                                         static_cast<DWORD>((units + 1) * sizeof(WCHAR)));
+  };
+  const std::string registry = handheld.folder() + "/registry.json";
+  ASSERT_EQ(setBig(0), ERROR_SUCCESS);
+  const size_t room = (4u << 20) - fs::file_size(registry);
+  EXPECT_EQ(setBig(room + 1), static_cast<LONG>(ERROR_WRITE_FAULT));
+  EXPECT_EQ(fs::file_size(registry), (4u << 20) - room);
+  ASSERT_EQ(setBig(room), ERROR_SUCCESS);
+  EXPECT_EQ(fs::file_size(registry), 4u << 20);
+  Link next;
+  next.Connect();
+  EXPECT_TRUE(next.connected);
 
   // A buffer too small is told the size and left alone past what it was given.
   WCHAR small[3] = {L'a', L'b', L'#'};
@@ -167,25 +202,117 @@ TEST(EmulatedHandheld, RegistryIsWrittenWholeAndAFailedWriteChangesNothing) {
   EXPECT_EQ(small[2], L'#');
 }
 
-// Each problem is said once on standard error, and the handheld is not there.
+// A file whose size is not known before it is read (as those of /proc) is read to its
+// end and still held to the bound; a refused read leaves the text as it was.
+TEST(EmulatedHandheld, OwnFilesAreReadToTheirEndWithinTheBound) {
+  std::ifstream in("/proc/version");
+  const std::string version{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  ASSERT_FALSE(version.empty());
+  for (const size_t bound : {version.size(), version.size() - 1}) {
+    std::string text = "before", why;
+    const bool fits = bound == version.size();
+    EXPECT_EQ(emu::ReadWholeFile("/proc/version", bound, &text, &why),
+              fits ? emu::WholeFile::kRead : emu::WholeFile::kRefused);
+    EXPECT_EQ(text, fits ? version : "before");
+    EXPECT_EQ(why, fits ? "" : "larger than " + std::to_string(bound) + " bytes");
+  }
+}
+
+// What a handheld that was attached says on standard error once one of its files is
+// broken, while it is looked for three times (a call through its open session, then
+// two new links), and whether the last look found it. Looked for in a child process,
+// so that a read that blocks fails its row within seconds instead of holding the run.
+struct Looked {
+  bool finished = false;
+  bool sessionWorked = false;
+  bool attached = false;
+  std::string said;
+};
+Looked LookAfter(const std::function<void()>& breakIt) {
+  int pipeEnds[2];
+  if (::pipe(pipeEnds) != 0) return {};
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::alarm(5);
+    ::dup2(pipeEnds[1], STDERR_FILENO);
+    Link first;
+    first.Connect();
+    if (!first.connected) ::_exit(100);
+    breakIt();
+    const bool sessionWorked = first.session->CeCreateDirectory(L"\\made", nullptr) != 0;
+    bool attached = false;
+    for (int look = 0; look < 2; ++look) {
+      Link again;
+      again.Connect();
+      attached = again.device != nullptr;
+    }
+    ::_exit((sessionWorked ? 2 : 0) | (attached ? 1 : 0));
+  }
+  ::close(pipeEnds[1]);
+  Looked looked;
+  char buffer[4096];
+  for (ssize_t n; (n = ::read(pipeEnds[0], buffer, sizeof buffer)) > 0;) looked.said.append(buffer, static_cast<size_t>(n));
+  ::close(pipeEnds[0]);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  looked.finished = WIFEXITED(status) && WEXITSTATUS(status) < 100;
+  looked.sessionWorked = looked.finished && (WEXITSTATUS(status) & 2) != 0;
+  looked.attached = looked.finished && (WEXITSTATUS(status) & 1) != 0;
+  return looked;
+}
+
+// Each problem is said once on standard error, however often the handheld is looked
+// for, and the handheld is gone. Files that are not plain files, or are too large, are
+// refused before they are read.
 TEST(EmulatedHandheld, ProfileProblemsMeanNoDevice) {
-  auto attached = [] { Link link; link.Connect(); return link.device != nullptr; };
-  TempHandheld handheld;
-  const std::pair<std::string, std::string> problems[] = {
-      {"", ""},  // no profile: nothing attached, nothing to say
-      {"{ \"name\": ", "profile.json: not valid JSON"},
-      {R"({"faults": {"no_desktp": true}})", "unknown field \"faults.no_desktp\""},
-      {R"({"cards": [{"name": "..\\x"}]})", "cards[0].name"},
-      {R"({"cards": [{}, {}]})", "cards[1]"},  // two cards of one name
-      {R"({"os": {"major": -1}})", "os.major"}};
-  for (const auto& [profile, complaint] : problems) {
-    fs::remove(handheld.folder() + "/profile.json");
-    if (!profile.empty()) std::ofstream(handheld.folder() + "/profile.json") << profile;
-    testing::internal::CaptureStderr();
-    EXPECT_FALSE(attached() || attached()) << profile;  // asked twice, said once
-    const std::string said = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), complaint.empty() ? 0 : 1) << said;
-    EXPECT_NE(said.find(complaint), std::string::npos) << said;
+  using Make = std::function<void(const std::string&)>;
+  auto text = [](std::string content) -> Make {  // saved the way an editor saves
+    return [content](const std::string& path) {
+      std::ofstream(path + ".new") << content;
+      fs::rename(path + ".new", path);
+    };
+  };
+  auto sized = [](off_t size) -> Make {  // sparse: costs nothing to make
+    return [size](const std::string& path) {
+      const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      if (::ftruncate(fd, size) != 0) std::abort();
+      ::close(fd);
+    };
+  };
+  const Make fifo = [](const std::string& path) { ::mkfifo(path.c_str(), 0644); };
+  const Make folder = [](const std::string& path) { fs::create_directory(path); };
+  const Make zeros = [](const std::string& path) { fs::create_symlink("/dev/zero", path); };
+  const off_t bound = 4 << 20;
+  const struct { const char* file; Make make; std::string complaint; } problems[] = {
+      {"profile.json", nullptr, ""},  // no profile: nothing attached, nothing to say
+      {"profile.json", text("{ \"name\": "), "profile.json: not valid JSON"},
+      {"profile.json", text(R"({"faults": {"no_desktp": true}})"), "unknown field \"faults.no_desktp\""},
+      {"profile.json", text(R"({"cards": [{"name": "..\\x"}]})"), "cards[0].name"},
+      {"profile.json", text(R"({"cards": [{}, {}]})"), "cards[1]"},  // two cards of one name
+      {"profile.json", text(R"({"os": {"major": -1}})"), "os.major"},
+      {"profile.json", fifo, "profile.json: a FIFO, not a plain file"},
+      {"profile.json", folder, "profile.json: a folder, not a plain file"},
+      {"profile.json", zeros, "profile.json: a device, not a plain file"},  // the link is followed
+      {"profile.json", sized(bound + 1), "profile.json: larger than 4194304 bytes"},
+      {"profile.json", sized(bound), "profile.json: not valid JSON"},  // read whole
+      {"registry.json", text("{"), "registry.json: not valid JSON"},
+      {"registry.json", fifo, "registry.json: a FIFO, not a plain file"},
+      {"registry.json", folder, "registry.json: a folder, not a plain file"},
+      {"registry.json", sized(bound + 1), "registry.json: larger than 4194304 bytes"}};
+  for (const auto& row : problems) {
+    SCOPED_TRACE(std::string(row.file) + " row " + std::to_string(&row - problems));
+    TempHandheld handheld;
+    const std::string path = handheld.folder() + "/" + row.file;
+    const Looked looked = LookAfter([&] {
+      fs::remove(path);
+      if (row.make) row.make(path);
+    });
+    EXPECT_TRUE(looked.finished) << "held or ended by a signal; said: " << looked.said;
+    if (!looked.finished) continue;
+    EXPECT_FALSE(looked.sessionWorked);
+    EXPECT_FALSE(looked.attached);
+    EXPECT_EQ(std::count(looked.said.begin(), looked.said.end(), '\n'), row.complaint.empty() ? 0 : 1) << looked.said;
+    EXPECT_NE(looked.said.find(row.complaint), std::string::npos) << looked.said;
   }
 }
 

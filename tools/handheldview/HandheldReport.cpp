@@ -1,7 +1,6 @@
 #include "tools/handheldview/HandheldReport.h"
 
 #include <cstdio>
-#include <fstream>
 #include <iomanip>
 #include <sstream>
 
@@ -82,16 +81,11 @@ void WriteVolume(const emu::DeviceFiles& files, int index, const emu::Volume& v,
 }  // namespace
 
 bool WriteHandheldReport(const std::string& folder, std::ostream& out, std::string* error) {
-  std::ifstream in(folder + "/profile.json", std::ios::binary);
-  if (!in) {
-    *error = folder + ": no profile.json, so no handheld";
-    return false;
-  }
-  std::stringstream text;
-  text << in.rdbuf();
   emu::Profile p;
-  if (!emu::ParseProfile(text.str(), &p, error)) {
-    *error = folder + "/profile.json: " + *error;
+  const emu::WholeFile read = emu::LoadProfile(folder + "/profile.json", &p, error);
+  if (read != emu::WholeFile::kRead) {
+    *error = read == emu::WholeFile::kMissing ? folder + ": no profile.json, so no handheld"
+                                              : folder + "/profile.json: " + *error;
     return false;
   }
   // Never walk a tree reached through a link: the layer refuses such a handheld too.

@@ -1,0 +1,80 @@
+#include "platform/rapi2/bounded_read.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+
+namespace emu {
+
+namespace {
+
+struct Descriptor {
+  int fd;
+  ~Descriptor() {
+    if (fd >= 0) ::close(fd);
+  }
+};
+
+std::string TooLarge(std::size_t maxBytes) { return "larger than " + std::to_string(maxBytes) + " bytes"; }
+
+const char* KindOf(mode_t mode) {
+  if (S_ISDIR(mode)) return "a folder";
+  if (S_ISFIFO(mode)) return "a FIFO";
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
+  if (S_ISSOCK(mode)) return "a socket";
+  return "a special file";
+}
+
+}  // namespace
+
+WholeFile ReadWholeFile(const std::string& path, std::size_t maxBytes, std::string* text, std::string* why) {
+  // O_NONBLOCK: opening a FIFO waits for a writer otherwise. O_NOCTTY: a terminal
+  // opened here must not become the program's own.
+  Descriptor file{::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)};
+  if (file.fd < 0) {
+    if (errno == ENOENT || errno == ENOTDIR) return WholeFile::kMissing;
+    *why = std::string("cannot be opened: ") + std::strerror(errno);
+    return WholeFile::kRefused;
+  }
+  struct stat st {};
+  if (::fstat(file.fd, &st) != 0) {
+    *why = std::string("cannot be read: ") + std::strerror(errno);
+    return WholeFile::kRefused;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    *why = std::string(KindOf(st.st_mode)) + ", not a plain file";
+    return WholeFile::kRefused;
+  }
+  if (static_cast<std::uint64_t>(st.st_size) > maxBytes) {
+    *why = TooLarge(maxBytes);
+    return WholeFile::kRefused;
+  }
+  // The size may change while the file is read: never more than one byte past the bound.
+  std::string read;
+  read.reserve(static_cast<std::size_t>(st.st_size) + 1);
+  char chunk[16384];
+  while (true) {
+    const std::size_t want = std::min(sizeof chunk, maxBytes + 1 - read.size());
+    const ssize_t n = ::read(file.fd, chunk, want);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      *why = std::string("cannot be read: ") + std::strerror(errno);
+      return WholeFile::kRefused;
+    }
+    if (n == 0) break;
+    read.append(chunk, static_cast<std::size_t>(n));
+    if (read.size() > maxBytes) {
+      *why = TooLarge(maxBytes);
+      return WholeFile::kRefused;
+    }
+  }
+  *text = std::move(read);
+  return WholeFile::kRead;
+}
+
+}  // namespace emu
