@@ -218,17 +218,19 @@ TEST(EmulatedHandheld, OwnFilesAreReadToTheirEndWithinTheBound) {
   }
 }
 
-// What a handheld that was attached says on standard error once one of its files is
-// broken, while it is looked for three times (a call through its open session, then
-// two new links), and whether the last look found it. Looked for in a child process,
-// so that a read that blocks fails its row within seconds instead of holding the run.
+// What an attached handheld says on standard error when one of its files is broken,
+// mended and broken again. Each time it is broken it is looked for three times (a call
+// through the session opened before, then two new links); once mended, once. Done in a
+// child process, so that a read that blocks fails its row within seconds instead of
+// holding the run.
 struct Looked {
   bool finished = false;
-  bool sessionWorked = false;
-  bool attached = false;
+  bool usableWhileBroken = false;  // the session worked or a link found the handheld
+  bool backWhenMended = false;
   std::string said;
 };
-Looked LookAfter(const std::function<void()>& breakIt) {
+Looked BreakTwice(const std::function<void()>& breakIt, const std::function<void()>& mend) {
+  enum : int { kUsableWhileBroken = 1, kBackWhenMended = 2, kNeverAttached = 100 };
   int pipeEnds[2];
   if (::pipe(pipeEnds) != 0) return {};
   const pid_t child = ::fork();
@@ -237,16 +239,16 @@ Looked LookAfter(const std::function<void()>& breakIt) {
     ::dup2(pipeEnds[1], STDERR_FILENO);
     Link first;
     first.Connect();
-    if (!first.connected) ::_exit(100);
-    breakIt();
-    const bool sessionWorked = first.session->CeCreateDirectory(L"\\made", nullptr) != 0;
-    bool attached = false;
-    for (int look = 0; look < 2; ++look) {
-      Link again;
-      again.Connect();
-      attached = again.device != nullptr;
+    if (!first.connected) ::_exit(kNeverAttached);
+    auto found = [] { Link link; link.Connect(); return link.device != nullptr; };
+    int outcome = 0;
+    for (int round = 0; round < 2; ++round) {
+      breakIt();
+      if (first.session->CeCreateDirectory(L"\\made", nullptr) || found() || found()) outcome |= kUsableWhileBroken;
+      mend();
+      if (round == 0 && found()) outcome |= kBackWhenMended;
     }
-    ::_exit((sessionWorked ? 2 : 0) | (attached ? 1 : 0));
+    ::_exit(outcome);
   }
   ::close(pipeEnds[1]);
   Looked looked;
@@ -255,15 +257,15 @@ Looked LookAfter(const std::function<void()>& breakIt) {
   ::close(pipeEnds[0]);
   int status = 0;
   ::waitpid(child, &status, 0);
-  looked.finished = WIFEXITED(status) && WEXITSTATUS(status) < 100;
-  looked.sessionWorked = looked.finished && (WEXITSTATUS(status) & 2) != 0;
-  looked.attached = looked.finished && (WEXITSTATUS(status) & 1) != 0;
+  looked.finished = WIFEXITED(status) && WEXITSTATUS(status) != kNeverAttached;
+  looked.usableWhileBroken = looked.finished && (WEXITSTATUS(status) & kUsableWhileBroken) != 0;
+  looked.backWhenMended = looked.finished && (WEXITSTATUS(status) & kBackWhenMended) != 0;
   return looked;
 }
 
 // Each problem is said once on standard error, however often the handheld is looked
-// for, and the handheld is gone. Files that are not plain files, or are too large, are
-// refused before they are read.
+// for, and the handheld is gone until the problem is mended. Files that are not plain
+// files, or are too large, are refused before they are read.
 TEST(EmulatedHandheld, ProfileProblemsMeanNoDevice) {
   using Make = std::function<void(const std::string&)>;
   auto text = [](std::string content) -> Make {  // saved the way an editor saves
@@ -303,16 +305,23 @@ TEST(EmulatedHandheld, ProfileProblemsMeanNoDevice) {
     SCOPED_TRACE(std::string(row.file) + " row " + std::to_string(&row - problems));
     TempHandheld handheld;
     const std::string path = handheld.folder() + "/" + row.file;
-    const Looked looked = LookAfter([&] {
-      fs::remove(path);
-      if (row.make) row.make(path);
-    });
+    const Looked looked = BreakTwice(
+        [&] {
+          fs::remove(path);
+          if (row.make) row.make(path);
+        },
+        [&] {
+          fs::remove_all(path);
+          if (path == handheld.folder() + "/profile.json") text("{}")(path);
+        });
     EXPECT_TRUE(looked.finished) << "held or ended by a signal; said: " << looked.said;
     if (!looked.finished) continue;
-    EXPECT_FALSE(looked.sessionWorked);
-    EXPECT_FALSE(looked.attached);
-    EXPECT_EQ(std::count(looked.said.begin(), looked.said.end(), '\n'), row.complaint.empty() ? 0 : 1) << looked.said;
-    EXPECT_NE(looked.said.find(row.complaint), std::string::npos) << looked.said;
+    EXPECT_FALSE(looked.usableWhileBroken);
+    EXPECT_TRUE(looked.backWhenMended);
+    // Said once each time it is broken.
+    const std::string line = looked.said.substr(0, looked.said.find('\n') + 1);
+    EXPECT_EQ(looked.said, row.complaint.empty() ? "" : line + line);
+    EXPECT_NE(line.find(row.complaint), std::string::npos) << looked.said;
   }
 }
 
