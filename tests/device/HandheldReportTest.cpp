@@ -42,6 +42,8 @@ TEST(HandheldReport, ShowsFilesRegistryAndFreeSpacePerVolume) {
   std::filesystem::create_directory(handheld.folder() + "/profile.json");
   EXPECT_FALSE(WriteHandheldReport(handheld.folder(), out, &error));
   EXPECT_NE(error.find("/profile.json: a folder, not a plain file"), std::string::npos) << error;
+  EXPECT_FALSE(WriteHandheldReport(handheld.folder() + "/registry.json", out, &error));  // a file
+  EXPECT_EQ(error, handheld.folder() + "/registry.json: no profile.json, so no handheld");
 }
 
 }  // namespace

@@ -218,18 +218,20 @@ TEST(EmulatedHandheld, OwnFilesAreReadToTheirEndWithinTheBound) {
   }
 }
 
-// What an attached handheld says on standard error when one of its files is broken,
-// mended and broken again. Each time it is broken it is looked for three times (a call
-// through the session opened before, then two new links); once mended, once. Done in a
-// child process, so that a read that blocks fails its row within seconds instead of
-// holding the run.
+// What an attached handheld says on standard error when one of its files is broken
+// three times: mended first by removing the file, then by also writing a good profile.
+// Each time it is broken it is looked for three times (a call through the session
+// opened before, then two new links); each time it is mended, once. Done in a child
+// process, so that a read that blocks fails its row within seconds instead of holding
+// the run.
 struct Looked {
   bool finished = false;
   bool usableWhileBroken = false;  // the session worked or a link found the handheld
   bool backWhenMended = false;
   std::string said;
 };
-Looked BreakTwice(const std::function<void()>& breakIt, const std::function<void()>& mend) {
+Looked BreakThreeTimes(const std::function<void()>& breakIt, const std::function<void()>& remove,
+                       const std::function<void()>& mend) {
   enum : int { kUsableWhileBroken = 1, kBackWhenMended = 2, kNeverAttached = 100 };
   int pipeEnds[2];
   if (::pipe(pipeEnds) != 0) return {};
@@ -242,11 +244,16 @@ Looked BreakTwice(const std::function<void()>& breakIt, const std::function<void
     if (!first.connected) ::_exit(kNeverAttached);
     auto found = [] { Link link; link.Connect(); return link.device != nullptr; };
     int outcome = 0;
-    for (int round = 0; round < 2; ++round) {
+    for (int round = 0; round < 3; ++round) {
       breakIt();
       if (first.session->CeCreateDirectory(L"\\made", nullptr) || found() || found()) outcome |= kUsableWhileBroken;
-      mend();
-      if (round == 0 && found()) outcome |= kBackWhenMended;
+      if (round == 0) {
+        remove();
+        found();
+      } else if (round == 1) {
+        mend();
+        if (found()) outcome |= kBackWhenMended;
+      }
     }
     ::_exit(outcome);
   }
@@ -305,14 +312,15 @@ TEST(EmulatedHandheld, ProfileProblemsMeanNoDevice) {
     SCOPED_TRACE(std::string(row.file) + " row " + std::to_string(&row - problems));
     TempHandheld handheld;
     const std::string path = handheld.folder() + "/" + row.file;
-    const Looked looked = BreakTwice(
+    const Looked looked = BreakThreeTimes(
         [&] {
           fs::remove(path);
           if (row.make) row.make(path);
         },
+        [&] { fs::remove_all(path); },
         [&] {
           fs::remove_all(path);
-          if (path == handheld.folder() + "/profile.json") text("{}")(path);
+          text("{}")(handheld.folder() + "/profile.json");
         });
     EXPECT_TRUE(looked.finished) << "held or ended by a signal; said: " << looked.said;
     if (!looked.finished) continue;
@@ -320,7 +328,7 @@ TEST(EmulatedHandheld, ProfileProblemsMeanNoDevice) {
     EXPECT_TRUE(looked.backWhenMended);
     // Said once each time it is broken.
     const std::string line = looked.said.substr(0, looked.said.find('\n') + 1);
-    EXPECT_EQ(looked.said, row.complaint.empty() ? "" : line + line);
+    EXPECT_EQ(looked.said, row.complaint.empty() ? "" : line + line + line);
     EXPECT_NE(line.find(row.complaint), std::string::npos) << looked.said;
   }
 }
