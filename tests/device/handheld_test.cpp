@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -183,12 +184,13 @@ TEST(EmulatedHandheld, RegistryIsWrittenWholeAndAFailedWriteChangesNothing) {
                                          static_cast<DWORD>((units + 1) * sizeof(WCHAR)));
   };
   const std::string registry = handheld.folder() + "/registry.json";
+  const size_t bound = 4u << 20;
   ASSERT_EQ(setBig(0), ERROR_SUCCESS);
-  const size_t room = (4u << 20) - fs::file_size(registry);
+  const size_t room = bound - fs::file_size(registry);
   EXPECT_EQ(setBig(room + 1), static_cast<LONG>(ERROR_WRITE_FAULT));
-  EXPECT_EQ(fs::file_size(registry), (4u << 20) - room);
+  EXPECT_EQ(fs::file_size(registry), bound - room);
   ASSERT_EQ(setBig(room), ERROR_SUCCESS);
-  EXPECT_EQ(fs::file_size(registry), 4u << 20);
+  EXPECT_EQ(fs::file_size(registry), bound);
   Link next;
   next.Connect();
   EXPECT_TRUE(next.connected);
@@ -303,7 +305,7 @@ TEST(EmulatedHandheld, ProfileProblemsMeanNoDevice) {
       {"profile.json", folder, "profile.json: a folder, not a plain file"},
       {"profile.json", zeros, "profile.json: a device, not a plain file"},  // the link is followed
       {"profile.json", sized(bound + 1), "profile.json: larger than 4194304 bytes"},
-      {"profile.json", sized(bound), "profile.json: not valid JSON"},  // read whole
+      {"profile.json", sized(bound), "profile.json: not valid JSON"},  // just fits, so read and parsed
       {"registry.json", text("{"), "registry.json: not valid JSON"},
       {"registry.json", fifo, "registry.json: a FIFO, not a plain file"},
       {"registry.json", folder, "registry.json: a folder, not a plain file"},
