@@ -78,10 +78,8 @@ void CTResourceFile::Load(const std::wstring& path, std::int32_t salt, const std
   } catch (const std::bad_alloc&) {
     listed = false;
   }
-  if (!listed) {
-    std::vector<CTResource>().swap(entries);  // the memory back before the log line is written
-    FailWithError(L"Can't read resource file");
-  }
+  // Outside the handler, so that the exception is gone before the log line is written.
+  if (!listed) FailWithError(L"Can't read resource file");
 }
 
 // A record may begin while at least 5 bytes of the directory are left. Records are read

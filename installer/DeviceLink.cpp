@@ -143,12 +143,8 @@ bool CDeviceLink::CopyFileToDevice(std::wstring pcPath, std::wstring devicePath)
   }
   // A file too big for the memory left fails its copy as an unreadable one does.
   const std::unique_ptr<BYTE[]> buffer(new (std::nothrow) BYTE[size]);
-  if (!buffer) {
-    CloseHandle(file);
-    return false;
-  }
   DWORD read = 0;
-  const BOOL readOk = ReadFile(file, buffer.get(), size, &read, nullptr);
+  const BOOL readOk = buffer != nullptr && ReadFile(file, buffer.get(), size, &read, nullptr);
   CloseHandle(file);
   if (!readOk || read < size) return false;
 

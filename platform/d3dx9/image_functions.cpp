@@ -72,8 +72,7 @@ HRESULT D3DXCreateTextureFromFileInMemoryEx(IDirect3DDevice9* device, LPCVOID da
   try {
     result = layer::CreateTextureFromPixels(device, pixels.width, pixels.height, pixels.argb.data(), pool, texture);
   } catch (const std::bad_alloc&) {
-    *texture = nullptr;
-    result = E_OUTOFMEMORY;
+    result = E_OUTOFMEMORY;  // the texture pointer is null already
   }
   // Like every failure before it, a failed texture leaves the information alone.
   if (SUCCEEDED(result) && sourceInfo != nullptr) *sourceInfo = info;

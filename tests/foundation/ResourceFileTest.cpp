@@ -145,8 +145,8 @@ TEST_F(PackTest, BadEntriesEndTheProgramSilentlyAndUnreadablePacksWithALogLine) 
   path = "/sys/devices/system/cpu/online";
   Load();
   EXPECT_EQ(pack.GetFileSize(), 4096u);
-  // Sparse packs: the largest read is read whole; one byte more, or 2 GiB, fails before
-  // anything is read or allocated.
+  // Sparse packs: the largest read is read whole; one byte more, 2 GiB, or 4 GiB and
+  // 36 bytes (36 in the low 32 bits of its size) fail before anything is read.
   path = folder.File("sparse.pak");
   image = Header(36, 11, 60, 0);
   AddRecord(image, 0, 0, "/A");
@@ -161,8 +161,10 @@ TEST_F(PackTest, BadEntriesEndTheProgramSilentlyAndUnreadablePacksWithALogLine) 
   ASSERT_EQ(::truncate(folder.File("over.pak").c_str(), CTResourceFile::kMaxFileSize + 1), 0);
   WriteBytes(folder.File("huge.pak"), {});
   ASSERT_EQ(::truncate(folder.File("huge.pak").c_str(), off_t{1} << 31), 0);
+  WriteBytes(folder.File("past32.pak"), {});
+  ASSERT_EQ(::truncate(folder.File("past32.pak").c_str(), (off_t{1} << 32) + 36), 0);
   ASSERT_EQ(::mkfifo(folder.File("fifo.pak").c_str(), 0600), 0);
-  for (const char* name : {"fifo.pak", "missing.pak", "over.pak", "huge.pak"}) {
+  for (const char* name : {"fifo.pak", "missing.pak", "over.pak", "huge.pak", "past32.pak"}) {
     path = folder.File(name);
     EXPECT_EXIT(Load(), ::testing::ExitedWithCode(3), "Can't read resource file") << name;
   }
@@ -177,7 +179,7 @@ TEST_F(PackTest, BadEntriesEndTheProgramSilentlyAndUnreadablePacksWithALogLine) 
   }
   const std::wstring stamp = L"2009-03-07 14:05:09  ", error = stamp + L"ERROR    Can't read resource file\r\n";
   std::wstring expected = stamp + L"WARNING  Resource file can't be read completely\r\n";
-  for (int i = 0; i < 6; ++i) expected += error;
+  for (int i = 0; i < 7; ++i) expected += error;
   EXPECT_EQ(ReadBytes(log), Utf16Le(expected));
 }
 
