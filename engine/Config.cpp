@@ -156,9 +156,12 @@ class BudgetedMemory : public MemoryManager {
  public:
   explicit BudgetedMemory(std::size_t budget) : budget(budget) {}
   MemoryManager* getExceptionMemoryManager() override { return XMLPlatformUtils::fgMemoryManager; }
+  // A heap that runs out fails the same way: Xerces unwinds cleanly only from its own
+  // exception.
   void* allocate(XMLSize_t size) override {
     if (size > budget - used) throw OutOfMemoryException();
-    auto* block = static_cast<std::max_align_t*>(::operator new(sizeof(std::max_align_t) + size));
+    auto* block = static_cast<std::max_align_t*>(::operator new(sizeof(std::max_align_t) + size, std::nothrow));
+    if (block == nullptr) throw OutOfMemoryException();
     *reinterpret_cast<std::size_t*>(block) = size;
     used += size;
     return block + 1;
@@ -198,7 +201,8 @@ class TextCountingParser : public XercesDOMParser {
 };
 
 // The whole file through the layer, which refuses anything but a regular file (a FIFO
-// or a device would block a reader for ever). False when it can't be read whole.
+// or a device would block a reader for ever). False when it can't be read whole or its
+// bytes don't fit in memory.
 bool ReadWholeFile(const std::wstring& path, std::vector<XMLByte>& bytes) {
   HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -207,7 +211,13 @@ bool ReadWholeFile(const std::wstring& path, std::vector<XMLByte>& bytes) {
   const DWORD size = GetFileSize(file, &high);
   bool ok = size != INVALID_FILE_SIZE && high == 0 && size <= kConfigParseMemory;
   if (ok) {
-    bytes.resize(size);
+    try {
+      bytes.resize(size);
+    } catch (const std::bad_alloc&) {
+      ok = false;
+    }
+  }
+  if (ok) {
     DWORD read = 0;
     ok = ReadFile(file, bytes.data(), size, &read, nullptr) && read == size;
   }
@@ -259,7 +269,7 @@ bool ReadConfig(const std::wstring& path) {
     return false;
   }
 
-  ConfigState state{g_Header, g_CommonPackPath, g_LocalPackPath, g_Splashes, g_Texts};
+  ConfigState state;
   NothingOutside resolver;
   FatalErrorFlag fatalErrors;
   BudgetedMemory memory(kConfigParseMemory);
@@ -267,6 +277,7 @@ bool ReadConfig(const std::wstring& path) {
   // what they expand to.
   SecurityManager limits;
   try {
+    state = {g_Header, g_CommonPackPath, g_LocalPackPath, g_Splashes, g_Texts};
     auto parser = std::make_unique<TextCountingParser>(&memory);
     parser->setValidationScheme(XercesDOMParser::Val_Always);
     parser->setXMLEntityResolver(&resolver);

@@ -34,8 +34,10 @@ void CTResourceFile::Load(const std::wstring& path, std::int32_t salt, const std
   if (!IsUsableHandle(file)) FailWithError(L"Can't read resource file");
   DWORD sizeHigh = 0;
   const DWORD size = ::GetFileSize(file, &sizeHigh);
-  // A pack is addressed with 32-bit offsets; a file too big for them can't be one.
-  std::uint8_t* bytes = size == INVALID_FILE_SIZE || sizeHigh != 0 ? nullptr : new (std::nothrow) std::uint8_t[size];
+  // Refused before anything is read: past 32 bits the offsets can't address it, and
+  // past the bound its names alone could take gigabytes.
+  const bool tooBig = size == INVALID_FILE_SIZE || sizeHigh != 0 || size > kMaxFileSize;
+  std::uint8_t* bytes = tooBig ? nullptr : new (std::nothrow) std::uint8_t[size];
   if (bytes == nullptr) {
     CloseHandle(file);
     FailWithError(L"Can't read resource file");
@@ -70,7 +72,14 @@ void CTResourceFile::Load(const std::wstring& path, std::int32_t salt, const std
   dirSize = LoadLE32(bytes + 24);
   dataOffset = LoadLE32(bytes + 28);
   dataSize = LoadLE32(bytes + 32);
-  ParseDirectory();
+  bool listed = true;
+  try {
+    ParseDirectory();
+  } catch (const std::bad_alloc&) {
+    listed = false;
+  }
+  // Outside the handler, so that the exception is gone before the log line is written.
+  if (!listed) FailWithError(L"Can't read resource file");
 }
 
 // A record may begin while at least 5 bytes of the directory are left. Records are read

@@ -51,15 +51,19 @@ class CTResourceFile {
   static constexpr std::uint32_t kEncipheredFrom = 20;
   static constexpr std::uint32_t kHeaderSize = 36;
   static constexpr std::uint32_t kCipherRounds = 5;
+  // The largest pack read (the program's own are a few hundred KiB). A directory may
+  // claim most of the file for one name, which takes four times its bytes once widened.
+  static constexpr std::uint32_t kMaxFileSize = std::uint32_t{64} << 20;
 
   CTResourceFile();
   virtual ~CTResourceFile();
   CTResourceFile(const CTResourceFile&) = delete;
   CTResourceFile& operator=(const CTResourceFile&) = delete;
 
-  // Reads and deciphers the pack and lists its entries. A file that can't be opened is
-  // an ERROR that ends the program ("Can't read resource file"); a short read is logged
-  // as a WARNING and the missing bytes read as 0. Whatever the file holds, nothing
+  // Reads and deciphers the pack and lists its entries. A file that can't be opened, is
+  // larger than kMaxFileSize or whose buffer or entries don't fit in memory is an ERROR
+  // that ends the program ("Can't read resource file"); a short read is logged as a
+  // WARNING and the missing bytes read as 0. Whatever the file holds, nothing
   // outside the buffer is touched: a file shorter than the header has no entries, and
   // the directory ends at the first record that does not lie wholly inside the file.
   virtual void Load(const std::wstring& path, std::int32_t salt, const std::uint32_t mask[4], const char* passText);

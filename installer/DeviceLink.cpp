@@ -2,6 +2,9 @@
 
 #include <wchar.h>
 
+#include <memory>
+#include <new>
+
 #include "installer/GameLayout.h"
 #include "platform/win32/files.h"
 
@@ -138,9 +141,10 @@ bool CDeviceLink::CopyFileToDevice(std::wstring pcPath, std::wstring devicePath)
     CloseHandle(file);
     return false;
   }
-  std::vector<BYTE> buffer(size);
+  // A file too big for the memory left fails its copy as an unreadable one does.
+  const std::unique_ptr<BYTE[]> buffer(new (std::nothrow) BYTE[size]);
   DWORD read = 0;
-  const BOOL readOk = ReadFile(file, buffer.data(), size, &read, nullptr);
+  const BOOL readOk = buffer != nullptr && ReadFile(file, buffer.get(), size, &read, nullptr);
   CloseHandle(file);
   if (!readOk || read < size) return false;
 
@@ -149,7 +153,7 @@ bool CDeviceLink::CopyFileToDevice(std::wstring pcPath, std::wstring devicePath)
   if (target == INVALID_HANDLE_VALUE) return false;
   DWORD written = 0;
   // A full volume or a dropped link stops the write part way.
-  const BOOL writeOk = session->CeWriteFile(target, buffer.data(), size, &written, nullptr);
+  const BOOL writeOk = session->CeWriteFile(target, buffer.get(), size, &written, nullptr);
   const BOOL closeOk = session->CeCloseHandle(target);
   return writeOk && written == size && closeOk;
 }

@@ -63,9 +63,20 @@ HRESULT D3DXCreateTextureFromFileInMemoryEx(IDirect3DDevice9* device, LPCVOID da
   if (device == nullptr || texture == nullptr) return D3DERR_INVALIDCALL;
   *texture = nullptr;
   layer::DecodedImage pixels;
-  HRESULT result = layer::PrepareTexturePixels(data, size, width, height, colorKey, sourceInfo, pixels);
+  D3DXIMAGE_INFO info{};
+  HRESULT result =
+      layer::PrepareTexturePixels(data, size, width, height, colorKey, sourceInfo ? &info : nullptr, pixels);
   if (FAILED(result)) return result;
-  return layer::CreateTextureFromPixels(device, pixels.width, pixels.height, pixels.argb.data(), pool, texture);
+  // The device copies the pixels: a picture whose copy doesn't fit fails as its own
+  // decoding would.
+  try {
+    result = layer::CreateTextureFromPixels(device, pixels.width, pixels.height, pixels.argb.data(), pool, texture);
+  } catch (const std::bad_alloc&) {
+    result = E_OUTOFMEMORY;  // the texture pointer is null already
+  }
+  // Like every failure before it, a failed texture leaves the information alone.
+  if (SUCCEEDED(result) && sourceInfo != nullptr) *sourceInfo = info;
+  return result;
 }
 
 HRESULT D3DXCreateTextureFromFileExW(IDirect3DDevice9* device, LPCWSTR path, UINT width, UINT height,

@@ -100,7 +100,9 @@ HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD shareMode, LPSECURITY_ATTRI
   }
   // Opened without blocking, so that a FIFO or a device can't hold the caller for
   // ever, and refused unless it is a plain file; reads and writes then block as usual.
-  int fd = ::open(host.c_str(), flags | O_NONBLOCK, 0644);
+  // O_NOCTTY: a terminal met on the way to its refusal must not become the process's
+  // controlling terminal.
+  int fd = ::open(host.c_str(), flags | O_NONBLOCK | O_NOCTTY, 0644);
   if (fd < 0) {
     SetLastError(ErrnoToWin32(errno));
     return INVALID_HANDLE_VALUE;

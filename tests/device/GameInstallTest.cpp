@@ -2,13 +2,17 @@
 // emulated handhelds; each ends by checking the device's files and registry.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstdint>
 
 #include "installer/DeviceLink.h"
 #include "installer/InstallWorkers.h"
 #include "platform/testkit/clock.h"
 #include "platform/win32/clock_internal.h"
 #include "tests/device/DeviceKit.h"
+#include "tests/support/FailingAllocations.h"
 
 namespace devtest {
 namespace {
@@ -132,18 +136,24 @@ TEST_F(InstallRoads, TheShortcutTakesTheFirstPlaceThatWorksInTheSpecifiedOrder) 
 }
 
 // A failed check changes nothing; a failure after it leaves what the steps before left.
+// hugeData: the data file is 4 GiB less two bytes, with no memory for a buffer of 1 GiB.
 TEST_F(InstallRoads, FailuresLeaveWhatTheStepsBeforeThemLeft) {
-  const struct { json profile; int storage; std::int32_t status; Tree tree; } roads[] = {
+  const struct { json profile; int storage; std::int32_t status; Tree tree; bool hugeData = false; } roads[] = {
       {{{"screen", {{"width", 320}, {"height", 240}}}, {"main_memory", {{"total", 4194303}, {"reserved", 0}}}},
        0, WorkerCheckFailed, With({})},
       {json::object(), 1, WorkerCheckFailed, With({})},  // a card removed after it was chosen
       {{{"faults", {{"process_refused", true}}}}, 0, WorkerFailed, Installed(kVgaExeText, kVgaData)},
       // The data file cut short by the link going down is dropped whole.
       {{{"faults", {{"disconnect_after_bytes", kConfigText.size() + kVgaExeText.size() + 3}}}}, 0, WorkerFailed,
-       Installed(kVgaExeText, {})}};
+       Installed(kVgaExeText, {})},
+      {json::object(), 0, WorkerFailed, Installed(kVgaExeText, {}), true}};
   for (const auto& road : roads) {
     SCOPED_TRACE(road.profile.dump());
     TempHandheld handheld(Plus(road.profile, {{"programs", GameProgram(0, kPrograms)}}));
+    if (road.hugeData) {
+      ASSERT_EQ(::truncate("Inst/QMRes_VGA.dat", 0xFFFFFFFE), 0);
+    }
+    testsupport::FailLargeAllocations noMemory(road.hugeData ? std::size_t{1} << 30 : SIZE_MAX);
     EXPECT_EQ(Install(road.storage), road.status);
     EXPECT_EQ(handheld.Tree(), road.tree);
     EXPECT_EQ(handheld.Registry(), road.status == WorkerFailed ? json({{kKey, {{"RP", Sz(kGameDir)}}}}) : json::object());

@@ -8,6 +8,7 @@
 
 #include "engine/Config.h"
 #include "tests/foundation/FoundationKit.h"
+#include "tests/support/FailingAllocations.h"
 
 namespace {
 
@@ -117,7 +118,24 @@ TEST_F(ConfigTest, BadFilesFailAndLeaveTheGlobalsAsTheyWere) {
   for (const std::string& path : {folder.File("missing.xml"), folder.Path(), folder.File("fifo.xml")}) {
     EXPECT_FALSE(ReadConfig(Wide(path))) << path;
   }
+  // Memory running out for the file's bytes or for the parser's.
+  const std::string big = "<C><Header>" + std::string(1 << 20, 'x') + "</Header></C>";
+  WriteText(folder.File("big.xml"), big);
+  for (int skip : {0, 1}) {
+    testsupport::FailLargeAllocations noMemory(big.size(), skip);
+    EXPECT_FALSE(ReadConfig(Wide(folder.File("big.xml")))) << skip;
+  }
+  // The parser's memory budget is a running total: 400,000 empty elements (1.6 MB, no
+  // text) pass it in moderate steps; 100,000 stay within it.
+  std::string many = "<C>";
+  for (int i = 0; i < 400000; ++i) many += "<a/>";
+  EXPECT_FALSE(Read(many + "</C>", "many.xml"));
   EXPECT_EQ(std::tuple(g_Header, CountSplashes(kSplashAtStart), LookupText(L"A", 0)), std::tuple(L"good", 1u, L"a"));
+  EXPECT_TRUE(Read(many.substr(0, 3 + 4 * 100000) + "</C>", "many.xml"));
+  // A read adds to what earlier reads gave.
+  ASSERT_TRUE(ReadConfig(Wide(folder.File("big.xml"))));
+  EXPECT_EQ(std::tuple(g_Header.size(), CountSplashes(kSplashAtStart), LookupText(L"A", 0)),
+            std::tuple(std::size_t{1} << 20, 1u, L"a"));
   // Text of exactly the bound is still read.
   ASSERT_TRUE(Read(Expanding(4096, kConfigMaxText / 4096)));
   EXPECT_EQ(g_Header.size(), kConfigMaxText);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
 #include <tuple>
@@ -11,6 +12,7 @@
 #include "engine/XTEA.h"
 #include "platform/testkit/clock.h"
 #include "tests/foundation/FoundationKit.h"
+#include "tests/support/FailingAllocations.h"
 #include "tools/packtool/PackWriter.h"
 
 namespace {
@@ -38,16 +40,18 @@ void AddRecord(Bytes& image, std::uint32_t offset, std::uint32_t size, const std
 
 // Enciphers a plain pack as the format says, with its numbers written out here rather
 // than taken from the reader: key words at 4-19 stored masked, 5 cycles from byte 20.
-void Seal(Bytes& image) {
+// fileSize: the size of the file the image begins, when more follows it.
+void Seal(Bytes& image, std::uint32_t fileSize = 0) {
   std::uint32_t key[4];
   for (int k = 0; k < 4; ++k) key[k] = LoadLE32(&image[4 + 4 * k]);
-  const auto size = static_cast<std::uint32_t>(image.size()), salt = static_cast<std::uint32_t>(kSecrets.salt);
+  const auto size = fileSize != 0 ? fileSize : static_cast<std::uint32_t>(image.size());
+  const auto salt = static_cast<std::uint32_t>(kSecrets.salt);
   const std::uint32_t vector[2] = {size + salt, size - salt};
   XTEAMod cipher;
   cipher.SetPad(vector, "ZorvempLaxit");
   cipher.SetKey(key);
   cipher.SetRounds(5);
-  cipher.Encipher(image.data() + 20, size - 20);
+  cipher.Encipher(image.data() + 20, static_cast<std::uint32_t>(image.size()) - 20);
   for (int k = 0; k < 4; ++k) StoreLE32(&image[4 + 4 * k], key[k] ^ kSecrets.mask[k]);
 }
 
@@ -141,15 +145,42 @@ TEST_F(PackTest, BadEntriesEndTheProgramSilentlyAndUnreadablePacksWithALogLine) 
   path = "/sys/devices/system/cpu/online";
   Load();
   EXPECT_EQ(pack.GetFileSize(), 4096u);
+  // Sparse packs: the largest read is read whole; one byte more, 2 GiB, or 4 GiB and
+  // 36 bytes (36 in the low 32 bits of its size) fail before anything is read.
+  path = folder.File("sparse.pak");
+  image = Header(36, 11, 60, 0);
+  AddRecord(image, 0, 0, "/A");
+  image.resize(52);  // whole blocks: the file goes on after them
+  Seal(image, CTResourceFile::kMaxFileSize);
+  WriteBytes(path, image);
+  ASSERT_EQ(::truncate(path.c_str(), CTResourceFile::kMaxFileSize), 0);
+  Load();
+  EXPECT_EQ(std::tuple(pack.GetFileSize(), pack.GetEntries().size(), pack.GetByIndex(0).GetName()),
+            std::tuple(CTResourceFile::kMaxFileSize, 1u, L"/A"));
+  WriteBytes(folder.File("over.pak"), {});
+  ASSERT_EQ(::truncate(folder.File("over.pak").c_str(), CTResourceFile::kMaxFileSize + 1), 0);
+  WriteBytes(folder.File("huge.pak"), {});
+  ASSERT_EQ(::truncate(folder.File("huge.pak").c_str(), off_t{1} << 31), 0);
+  WriteBytes(folder.File("past32.pak"), {});
+  ASSERT_EQ(::truncate(folder.File("past32.pak").c_str(), (off_t{1} << 32) + 36), 0);
   ASSERT_EQ(::mkfifo(folder.File("fifo.pak").c_str(), 0600), 0);
-  for (const char* name : {"fifo.pak", "missing.pak"}) {
+  for (const char* name : {"fifo.pak", "missing.pak", "over.pak", "huge.pak", "past32.pak"}) {
     path = folder.File(name);
-    EXPECT_EXIT(Load(), ::testing::ExitedWithCode(3), "Can't read resource file");
+    EXPECT_EXIT(Load(), ::testing::ExitedWithCode(3), "Can't read resource file") << name;
   }
-  const std::wstring stamp = L"2009-03-07 14:05:09  ";
-  EXPECT_EQ(ReadBytes(log), Utf16Le(stamp + L"WARNING  Resource file can't be read completely\r\n" + stamp +
-                                    L"ERROR    Can't read resource file\r\n" + stamp +
-                                    L"ERROR    Can't read resource file\r\n"));
+  // Memory running out for the buffer, or for a name of 100,000 characters (400 kB).
+  image = Header(36, 100009, 0, 0);
+  AddRecord(image, 0, 0, std::string(100000, 'n'));
+  LoadImage(image);
+  EXPECT_EQ(pack.GetEntries().at(0).GetName().size(), 100000u);
+  for (int skip : {0, 1}) {
+    EXPECT_EXIT((testsupport::FailLargeAllocations(100000, skip), Load()), ::testing::ExitedWithCode(3),
+                "Can't read resource file") << skip;
+  }
+  const std::wstring stamp = L"2009-03-07 14:05:09  ", error = stamp + L"ERROR    Can't read resource file\r\n";
+  std::wstring expected = stamp + L"WARNING  Resource file can't be read completely\r\n";
+  for (int i = 0; i < 7; ++i) expected += error;
+  EXPECT_EQ(ReadBytes(log), Utf16Le(expected));
 }
 
 }  // namespace

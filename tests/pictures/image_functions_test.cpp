@@ -7,6 +7,7 @@
 
 #include "engine/Window.h"
 #include "platform/win32/strings.h"
+#include "tests/support/FailingAllocations.h"
 #include "tests/support/PictureWriters.h"
 #include "tests/support/TempFolder.h"
 
@@ -53,6 +54,17 @@ TEST_F(D3dxPictures, InformationAndTexturesFromMemoryOrFilesOrWhyNot) {
   info.Width = 77;
   EXPECT_EQ(Create(Bytes(png.begin(), png.end() - 4), &texture, &info), D3DXERR_INVALIDDATA);
   EXPECT_EQ(std::tuple(texture, info.Width), std::tuple(nullptr, 77u));
+  // So does memory running out for the pixels scaled to 512 x 512, or for the device's
+  // copy of them.
+  for (int skip : {0, 1}) {
+    texture = reinterpret_cast<IDirect3DTexture9*>(&info);
+    testsupport::FailLargeAllocations noMemory(512 * 512 * 4, skip);
+    EXPECT_EQ(D3DXCreateTextureFromFileInMemoryEx(g_Device, png.data(), static_cast<UINT>(png.size()), 512, 512, 1, 0,
+                                                  D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_DEFAULT, D3DX_DEFAULT, 0, &info,
+                                                  nullptr, &texture),
+              E_OUTOFMEMORY) << skip;
+    EXPECT_EQ(std::tuple(texture, info.Width), std::tuple(nullptr, 77u)) << skip;
+  }
 }
 
 }  // namespace

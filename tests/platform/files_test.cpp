@@ -1,5 +1,8 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <stdlib.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <string>
@@ -32,6 +35,19 @@ TEST(LayerFiles, OnlyRegularFilesOpenAndNothingBlocks) {
       CloseHandle(file);
     }
   }
+  // A terminal is refused too, and refusing it must not make it the controlling terminal
+  // of a session leader that had none (the child below).
+  const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+  ASSERT_TRUE(master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0);
+  const std::wstring terminal = layer::Utf8ToWide(::ptsname(master));
+  auto openInNewSession = [&terminal] {
+    ::setsid();
+    const bool opened = IsUsableHandle(CreateFileW(terminal.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    std::_Exit(opened ? 2 : ::open("/dev/tty", O_RDONLY) >= 0 ? 1 : 0);
+  };
+  EXPECT_EXIT(openInNewSession(), ::testing::ExitedWithCode(0), "");
+  ::close(master);
 }
 
 }  // namespace
