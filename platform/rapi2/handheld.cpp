@@ -398,7 +398,6 @@ DWORD Handheld::CreateFile(const WCHAR* path, DWORD access, DWORD creation, std:
     const int flags = O_CLOEXEC | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK;
     const int folder = entry.parent->fd();
     if (writable && empty) {
-      file.replaces = entry.exists ? st.st_ino : 0;
       file.replacedSize = entry.exists ? static_cast<std::uint64_t>(st.st_size) : 0;
       file.where = Where(*entry.parent);
       file.fd = staging_.Create(*entry.parent, file.where, &file.temp);
@@ -406,7 +405,6 @@ DWORD Handheld::CreateFile(const WCHAR* path, DWORD access, DWORD creation, std:
     } else {
       // Reading never changes a file's content; a missing one is made empty. Written
       // in place, a file with a second name would change under that name too.
-      if (writable && st.st_nlink > 1) return ERROR_ACCESS_DENIED;
       const int mode = writable ? O_WRONLY : O_RDONLY | (entry.exists ? 0 : O_CREAT | O_EXCL);
       file.fd = ::openat(folder, entry.name.c_str(), flags | mode, 0644);
       if (file.fd < 0) return FromErrno(errno);
@@ -458,15 +456,12 @@ DWORD Handheld::Commit(OpenFile& file) {
   std::uint64_t replaced = 0;
   if (target && file.createNew) {
     error = ERROR_FILE_EXISTS;
-  } else if (target && target->isDir) {
-    error = ERROR_ACCESS_DENIED;
   } else if (target) {
-    // What the count holds for the file it replaces: nothing for one made by hand since.
-    struct stat st {};
-    if (file.folder->Stat(target->name, &st) && st.st_ino == file.replaces) replaced = file.replacedSize;
+    // Fails on a folder, whose name the content then never takes.
     if (::renameat(file.folder->fd(), file.temp.c_str(), file.folder->fd(), target->name.c_str()) != 0) {
       error = FromErrno(errno);
     }
+    replaced = file.replacedSize;  // what the count holds for the file it replaced
   } else if (RenameNew(file.folder->fd(), file.temp.c_str(), file.name.c_str()) != 0) {
     error = errno == EEXIST ? ERROR_ACCESS_DENIED : FromErrno(errno);  // something the device cannot see
   }

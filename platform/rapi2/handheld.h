@@ -95,8 +95,7 @@ class Handheld {
     std::vector<std::wstring> names;  // its volume is looked up at each use: cards come and go
     bool writable = false;
     bool createNew = false;  // must not find its name taken when it closes
-    ino_t replaces = 0;      // the file it replaces, as counted when opened (0: none)
-    std::uint64_t replacedSize = 0;
+    std::uint64_t replacedSize = 0;  // what the count holds for the file it replaces
     bool lost = false;       // its new content was dropped
     std::uint64_t position = 0;
   };

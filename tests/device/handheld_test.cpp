@@ -1,7 +1,9 @@
 // The emulated handheld behind RAPI2: what a real device would refuse or report.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,6 +14,7 @@
 #include <thread>
 
 #include "platform/rapi2/staging.h"
+#include "platform/win32/strings.h"
 #include "tests/device/DeviceKit.h"
 
 namespace devtest {
@@ -34,6 +37,16 @@ bool Put(IRAPISession* session, HANDLE file, const std::string& bytes) {
   DWORD written = 0;
   return session->CeWriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
          written == bytes.size();
+}
+
+std::vector<std::wstring> Listed(IRAPISession* session, const wchar_t* pattern) {
+  DWORD count = 0;
+  LPCE_FIND_DATA found = nullptr;
+  std::vector<std::wstring> names;
+  if (!session->CeFindAllFiles(pattern, FAF_NAME, &count, &found)) return names;
+  for (DWORD i = 0; i < count; ++i) names.push_back(found[i].cFileName);
+  session->CeRapiFreeBuffer(found);
+  return names;
 }
 
 TEST(EmulatedHandheld, PathsNeverLeaveTheHandheldFolder) {
@@ -75,6 +88,7 @@ TEST(EmulatedHandheld, NoLinkLeadsADevicePathOutOfTheFolder) {
     if (!refused) handheld.Put("\\a\\");
     const std::string link = handheld.folder() + "/" + row.link, target = outside.Path() + row.target;
     std::string(row.kind).find("hard") == 0 ? fs::create_hard_link(target, link) : fs::create_symlink(target, link);
+    EXPECT_EQ(emu::HostFolder::Open(link), nullptr);  // not even a link to a folder opens as one
     testing::internal::CaptureStderr();
     Link device;
     device.Connect();
@@ -158,8 +172,10 @@ TEST(EmulatedHandheld, FaultsLeaveTheVolumeAsADeviceWould) {
          h.WriteProfile({{"connected", false}});
          const bool whileOut = s->CeDeleteFile(L"\\k.bin");
          h.WriteProfile({{"connected", true}});
-         return whileOut || s->CeDeleteFile(L"\\k.bin") || Write(s, L"\\n.bin", "new");
-       }, false, {{"\\k.bin", "keep"}}, 0xFFFFFFFF},
+         const bool afterwards = s->CeDeleteFile(L"\\k.bin") || Write(s, L"\\n.bin", "old session");
+         return !whileOut && !afterwards && s->CeRapiUninit() == S_OK && s->CeRapiInit() == S_OK &&
+                Write(s, L"\\n.bin", "new session");
+       }, true, {{"\\k.bin", "keep"}, {"\\n.bin", "new session"}}, 0xFFFFFFFF},
       {"name taken by a folder before close", {{"main_memory", small}}, {},
        [](IRAPISession* s, const TempHandheld& h) {
          HANDLE file = Open(s, L"\\c.bin");
@@ -181,6 +197,44 @@ TEST(EmulatedHandheld, FaultsLeaveTheVolumeAsADeviceWould) {
          h.Put("\\E.TXT", "hand");
          return s->CeCloseHandle(file) != 0;
        }, true, {{"\\E.TXT", "new"}}, 997},
+      {"new content without room", {{"main_memory", small}}, {},
+       [](IRAPISession* s, const TempHandheld&) {
+         HANDLE file = Open(s, L"\\n.bin");
+         return Put(s, file, std::string(1001, 'n')) || s->CeCloseHandle(file);
+       }, false, {}, 1000},
+      {"names taken by links the device cannot see", {{"main_memory", small}}, {},
+       [](IRAPISession* s, const TempHandheld& h) {
+         HANDLE file = Open(s, L"\\z.bin");
+         Put(s, file, "new");
+         fs::create_symlink("nowhere", h.folder() + "/fs/z.bin");
+         fs::create_symlink("nowhere", h.folder() + "/fs/s.lnk");
+         std::wstring shortcut = L"\\s.lnk", target = L"\\t";
+         return s->CeCloseHandle(file) || s->CeSHCreateShortcut(shortcut.data(), target.data());
+       }, false, {{"\\z.bin", ""}, {"\\s.lnk", ""}}, 1000},
+      {"a shortcut a byte too big", {{"main_memory", {{"total", 3}, {"reserved", 0}}}}, {},
+       [](IRAPISession* s, const TempHandheld&) {
+         std::wstring shortcut = L"\\s.lnk", target = L"\\t";  // "2#\t": 4 bytes
+         return s->CeSHCreateShortcut(shortcut.data(), target.data()) != 0;
+       }, false, {}, 3},
+      {"one name in two folders", {{"main_memory", small}}, {{"\\x\\", ""}, {"\\y\\", ""}},
+       [](IRAPISession* s, const TempHandheld&) {
+         HANDLE first = Open(s, L"\\x\\n.txt"), second = Open(s, L"\\y\\N.txt");
+         return Put(s, first, "1") && Put(s, second, "2") && s->CeCloseHandle(first) && s->CeCloseHandle(second);
+       }, true, {{"\\x\\", ""}, {"\\y\\", ""}, {"\\x\\n.txt", "1"}, {"\\y\\N.txt", "2"}}, 998},
+      {"a file being written, by its temporary name", {{"main_memory", small}}, {},
+       [](IRAPISession* s, const TempHandheld& h) {
+         HANDLE file = Open(s, L"\\g.bin");
+         Put(s, file, "abc");
+         fs::create_directory_symlink("Windows", h.folder() + "/fs/ln");
+         std::wstring temp;
+         for (const auto& [path, content] : h.Tree()) {
+           if (path.find("~rapi-") == 1) temp = layer::Utf8ToWide(path);
+         }
+         const bool seen = Listed(s, L"\\*") != std::vector<std::wstring>{L"Windows"};  // no link either
+         fs::remove(h.folder() + "/fs/ln");
+         const bool reached = s->CeDeleteFile(temp.c_str()) || Open(s, temp.c_str(), OPEN_EXISTING) != INVALID_HANDLE_VALUE;
+         return s->CeCloseHandle(file) && !temp.empty() && !seen && !reached;
+       }, true, {{"\\g.bin", "abc"}}, 997},
       {"two handles, two cases", {{"main_memory", small}}, {},
        [](IRAPISession* s, const TempHandheld&) {
          HANDLE first = Open(s, L"\\Foo.txt");
@@ -215,6 +269,8 @@ TEST(EmulatedHandheld, FaultsLeaveTheVolumeAsADeviceWould) {
     ASSERT_TRUE(link.connected);
     EXPECT_EQ(row.act(link.session, handheld), row.ok);
     EXPECT_EQ(handheld.Tree(), With(row.after));  // the host folder itself: no temporary file either
+    EXPECT_FALSE(fs::exists(handheld.folder() + "/registry.json"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(handheld.folder()), fs::directory_iterator()), 2);  // nor journal
     if (row.freeAfter != 0xFFFFFFFF) {
       EXPECT_EQ(FreeBytes(link.session, L"\\"), row.freeAfter);
     }
@@ -246,12 +302,38 @@ TEST(EmulatedHandheld, AKilledRunsTemporaryFilesGoAtTheNextAttach) {
   EXPECT_EQ(temp.find_first_of("\"*/:<>?\\|"), std::string::npos);  // legal on FAT and exFAT too
   handheld.Put("\\Game\\~rapi-0123456789abcdef.tmp", "by hand");
   std::ofstream(handheld.folder() + "/registry.json.tmp") << "{";
+  // Journals as other runs would leave them: an ended one naming things the layer
+  // never makes, and a living one (its lock held) whose file is still being written.
+  const Tree kept = {{"\\Game\\~rapi-2222222222222222.tmp", "resolved, then made by hand"},
+                     {"\\Game\\not-temporary.txt", "x"},
+                     {"\\Game\\~rapi-333333333333333g.tmp", "x"},
+                     {"\\Game\\~rapi-4444444444444444.tmp", "a second name"},
+                     {"\\Game\\~rapi-5555555555555555.tmp", "living run"}};
+  for (const auto& [path, content] : kept) handheld.Put(path, content);
+  fs::create_hard_link(handheld.folder() + "/fs/Game/~rapi-4444444444444444.tmp", handheld.folder() + "/hard");
+  std::ofstream(handheld.folder() + "/~rapi-6666666666666666.tmp") << "beside fs/";
+  std::ofstream(handheld.folder() + "/.rapi-pending-ended")
+      << "+Game/~rapi-1111111111111111.tmp\n+Game/~rapi-2222222222222222.tmp\n-Game/~rapi-2222222222222222.tmp\n"
+         "+Game/not-temporary.txt\n+Game/~rapi-333333333333333g.tmp\n+Game/~rapi-4444444444444444.tmp\n"
+         "+../~rapi-6666666666666666.tmp\n";
+  handheld.Put("\\Game\\~rapi-1111111111111111.tmp", "ended run");
+  std::ofstream(handheld.folder() + "/.rapi-pending-living") << "+Game/~rapi-5555555555555555.tmp\n";
+  const int living = ::open((handheld.folder() + "/.rapi-pending-living").c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_EQ(::flock(living, LOCK_EX), 0);
   Link next;
   next.Connect();
-  EXPECT_EQ(handheld.Tree(), With({{"\\Game\\", ""}, {"\\Game\\~rapi-0123456789abcdef.tmp", "by hand"}}));
+  Tree after = kept;
+  after.insert({{"\\Game\\", ""}, {"\\Game\\~rapi-0123456789abcdef.tmp", "by hand"}});
+  EXPECT_EQ(handheld.Tree(), With(after));
+  EXPECT_TRUE(fs::exists(handheld.folder() + "/~rapi-6666666666666666.tmp"));
+  EXPECT_TRUE(fs::exists(handheld.folder() + "/.rapi-pending-living"));
+  ::close(living);
+  for (const char* gone : {"/hard", "/~rapi-6666666666666666.tmp", "/.rapi-pending-living"}) {
+    fs::remove(handheld.folder() + gone);
+  }
   EXPECT_EQ(FolderTree(handheld.folder()).count("\\registry.json.tmp"), 0u);
   EXPECT_EQ(std::distance(fs::directory_iterator(handheld.folder()), fs::directory_iterator()), 2);  // no journal
-  EXPECT_EQ(FreeBytes(next.session, L"\\"), 993u);
+  EXPECT_EQ(FreeBytes(next.session, L"\\"), 941u);  // what stays counts, what went does not
 }
 
 // A temporary name that is taken, by a file or a folder, is passed over and left alone.
