@@ -287,15 +287,16 @@ TEST(EmulatedHandheld, AKilledRunsTemporaryFilesGoAtTheNextAttach) {
     Link link;
     link.Connect();
     HANDLE file = Open(link.session, L"\\Game\\a.bin");
-    if (Put(link.session, file, "half")) ::kill(::getpid(), SIGKILL);
+    // Another copy finished meanwhile: the journal still lists the first.
+    if (Put(link.session, file, "half") && Write(link.session, L"\\Game\\b.bin", "x")) ::kill(::getpid(), SIGKILL);
     ::_exit(1);
   }
   int status = 0;
   ASSERT_EQ(::waitpid(child, &status, 0), child);
   ASSERT_TRUE(WIFSIGNALED(status));
   const Tree left = handheld.Tree();
-  ASSERT_EQ(left.size(), With({}).size() + 2);  // the folder and the temporary file
-  const auto made = std::next(left.find("\\Game\\"));
+  ASSERT_EQ(left.size(), With({}).size() + 3);  // the folder, the finished file and the temporary file
+  const auto made = std::next(left.find("\\Game\\b.bin"));
   ASSERT_NE(made, left.end());
   const std::string temp = made->first.substr(6);
   EXPECT_TRUE(emu::IsTemporaryName(temp)) << temp;
@@ -323,7 +324,7 @@ TEST(EmulatedHandheld, AKilledRunsTemporaryFilesGoAtTheNextAttach) {
   Link next;
   next.Connect();
   Tree after = kept;
-  after.insert({{"\\Game\\", ""}, {"\\Game\\~rapi-0123456789abcdef.tmp", "by hand"}});
+  after.insert({{"\\Game\\", ""}, {"\\Game\\b.bin", "x"}, {"\\Game\\~rapi-0123456789abcdef.tmp", "by hand"}});
   EXPECT_EQ(handheld.Tree(), With(after));
   EXPECT_TRUE(fs::exists(handheld.folder() + "/~rapi-6666666666666666.tmp"));
   EXPECT_TRUE(fs::exists(handheld.folder() + "/.rapi-pending-living"));
@@ -333,7 +334,7 @@ TEST(EmulatedHandheld, AKilledRunsTemporaryFilesGoAtTheNextAttach) {
   }
   EXPECT_EQ(FolderTree(handheld.folder()).count("\\registry.json.tmp"), 0u);
   EXPECT_EQ(std::distance(fs::directory_iterator(handheld.folder()), fs::directory_iterator()), 2);  // no journal
-  EXPECT_EQ(FreeBytes(next.session, L"\\"), 941u);  // what stays counts, what went does not
+  EXPECT_EQ(FreeBytes(next.session, L"\\"), 940u);  // what stays counts, what went does not
 }
 
 // A temporary name that is taken, by a file or a folder, is passed over and left alone.
