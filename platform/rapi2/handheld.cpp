@@ -9,9 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
-#include <fstream>
 #include <map>
-#include <sstream>
 
 #include "platform/rapi2/device_path.h"
 #include "platform/win32/clock_internal.h"
@@ -162,6 +160,8 @@ bool Handheld::Reload() {
   profile_ = std::move(*profile);
   registry_ = std::move(registry);
   PrepareFolders();
+  if (!files_->root()) return false;
+  Staging::CleanUpEndedRuns(folder_, *files_->root());
   CountUsed();
   linkDropped_ = false;
   present_ = true;
@@ -171,7 +171,9 @@ bool Handheld::Reload() {
 void Handheld::PrepareFolders() {
   std::vector<std::wstring> cards;
   for (const auto& card : profile_.cards) cards.push_back(card.name);
+  // fs/ is held open from here on: every path is resolved beneath this very folder.
   files_ = std::make_unique<DeviceFiles>(folder_ + "/fs", cards);
+  files_->SetHidden([this](const HostFolder& folder, const std::string& name) { return IsTemporary(folder, name); });
   std::vector<std::vector<std::wstring>> wanted;
   for (const auto& card : cards) wanted.push_back({card});
   if (profile_.programsFolder) {
@@ -180,7 +182,7 @@ void Handheld::PrepareFolders() {
   }
   for (const auto& names : wanted) {
     HostEntry entry;
-    if (files_->Resolve(names, &entry) && !entry.exists) ::mkdir(entry.host.c_str(), 0755);
+    if (files_->Resolve(names, &entry) && !entry.exists) ::mkdirat(entry.parent->fd(), entry.name.c_str(), 0755);
   }
 }
 
@@ -222,10 +224,6 @@ void Handheld::CountUsed() {
   for (int volume = -1; volume < static_cast<int>(profile_.cards.size()); ++volume) {
     Used(volume) = files_->UsedBytes(volume);
   }
-  // A file being replaced counts as empty until its new content takes its name.
-  for (const auto& [id, file] : open_) {
-    if (file.replacing && !file.lost) Release(files_->VolumeOf(file.names), file.replaced);
-  }
 }
 
 void Handheld::Release(int volume, std::uint64_t bytes) {
@@ -248,25 +246,63 @@ Handheld::OpenFile* Handheld::FindOpen(std::uint32_t id) {
   return nullptr;
 }
 
-void Handheld::GiveUp(OpenFile& file, std::uint64_t counted) {
-  const int volume = files_->VolumeOf(file.names);
+void Handheld::GiveUp(OpenFile& file) {
   if (!file.temp.empty()) {
-    ::unlink(file.temp.c_str());
-    if (file.replacing) Used(volume) += file.replaced;  // the old content stays
-  } else {
-    struct stat open {}, now {};
-    ::fstat(file.fd, &open);
-    if (::lstat(file.host.c_str(), &now) == 0 && now.st_ino == open.st_ino) ::unlink(file.host.c_str());
+    struct stat st {};
+    ::fstat(file.fd, &st);
+    ::unlinkat(file.folder->fd(), file.temp.c_str(), 0);
+    Release(files_->VolumeOf(file.names), static_cast<std::uint64_t>(st.st_size));
+    staging_.Resolved(file.where, file.temp);
+    file.temp.clear();
+    file.lost = true;
   }
-  Release(volume, counted);
-  file.lost = true;
 }
 
-bool Handheld::IsOpen(const std::string& host) const {
+void Handheld::CountGrowth(const OpenFile& file, std::uint64_t sizeBefore) {
+  struct stat st {};
+  if (::fstat(file.fd, &st) != 0) return;
+  const auto size = static_cast<std::uint64_t>(st.st_size);
+  if (size > sizeBefore) Used(files_->VolumeOf(file.names)) += size - sizeBefore;
+}
+
+namespace {
+
+bool SameFolder(const HostFolder& a, const HostFolder& b) { return a.device() == b.device() && a.inode() == b.inode(); }
+
+// Renames without replacing anything that has the name by then.
+int RenameNew(int folder, const char* from, const char* to) {
+  if (::renameat2(folder, from, folder, to, RENAME_NOREPLACE) == 0) return 0;
+  if (errno != EINVAL && errno != ENOSYS) return -1;
+  // A file system that cannot refuse by itself: checked just before.
+  struct stat st {};
+  if (::fstatat(folder, to, &st, AT_SYMLINK_NOFOLLOW) == 0) {
+    errno = EEXIST;
+    return -1;
+  }
+  return ::renameat(folder, from, folder, to);
+}
+
+}  // namespace
+
+bool Handheld::IsOpen(const HostEntry& entry) const {
+  if (!entry.parent || entry.names.empty()) return false;
+  const std::wstring folded = FoldCase(entry.names.back());
   for (const auto& [id, file] : open_) {
-    if (!file.lost && file.host == host) return true;
+    if (!file.lost && file.folded == folded && SameFolder(*file.folder, *entry.parent)) return true;
   }
   return false;
+}
+
+bool Handheld::IsTemporary(const HostFolder& folder, const std::string& name) const {
+  for (const auto& [id, file] : open_) {
+    if (!file.temp.empty() && file.temp == name && SameFolder(*file.folder, folder)) return true;
+  }
+  return false;
+}
+
+std::string Handheld::Where(const HostFolder& folder) const {
+  const std::string& root = files_->root()->path();
+  return folder.path().size() > root.size() ? folder.path().substr(root.size() + 1) : "";
 }
 
 Profile Handheld::CurrentProfile() {
@@ -324,7 +360,7 @@ DWORD Handheld::AtPath(const WCHAR* path, bool rootAllowed, Operation&& operatio
 DWORD Handheld::CreateFile(const WCHAR* path, DWORD access, DWORD creation, std::uint32_t* id) {
   return AtPath(path, false, [&](const HostEntry& entry) -> DWORD {
     if (entry.exists && entry.isDir) return ERROR_ACCESS_DENIED;
-    if (IsOpen(entry.host)) return ERROR_SHARING_VIOLATION;
+    if (IsOpen(entry)) return ERROR_SHARING_VIOLATION;
     const bool writable = (access & GENERIC_WRITE) != 0;
     bool empty = true;  // the file starts empty
     switch (creation) {
@@ -344,32 +380,38 @@ DWORD Handheld::CreateFile(const WCHAR* path, DWORD access, DWORD creation, std:
       default: return ERROR_INVALID_PARAMETER;
     }
     OpenFile file;
-    file.host = entry.host;
+    file.folder = entry.parent;
+    file.name = entry.name;
+    file.folded = FoldCase(entry.names.back());
     file.names = entry.names;
     file.writable = writable;
+    file.createNew = creation == CREATE_NEW;
     struct stat st {};
     // A name the device cannot see (a link put there by hand) is never replaced.
-    const bool onHost = ::lstat(entry.host.c_str(), &st) == 0;
+    const bool onHost = entry.parent->Stat(entry.name, &st);
     if (onHost != entry.exists) return entry.exists ? FromErrno(errno) : ERROR_ACCESS_DENIED;
-    const int flags = O_CLOEXEC | O_NOFOLLOW;
-    if (!writable) {
-      // Reading never changes a file's content; a missing one is made empty.
-      file.fd = ::open(entry.host.c_str(), flags | O_RDONLY | (entry.exists ? 0 : O_CREAT | O_EXCL), 0644);
-    } else if (!empty) {
-      // Written in place: a file with a second name would change under that name too.
-      if (st.st_nlink > 1) return ERROR_ACCESS_DENIED;
-      file.fd = ::open(entry.host.c_str(), flags | O_WRONLY);
+    // Non-blocking, so that whatever is swapped in under the name is looked at, not waited on.
+    const int flags = O_CLOEXEC | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK;
+    const int folder = entry.parent->fd();
+    if (writable && empty) {
+      file.replacedSize = entry.exists ? static_cast<std::uint64_t>(st.st_size) : 0;
+      file.where = Where(*entry.parent);
+      file.fd = staging_.Create(*entry.parent, file.where, &file.temp);
+      if (file.fd < 0) return FromErrno(errno);
     } else {
-      file.temp = entry.host.substr(0, entry.host.rfind('/') + 1) + "~" + std::to_string(nextFileId_) + ":new";
-      ::unlink(file.temp.c_str());
-      file.fd = ::open(file.temp.c_str(), flags | O_WRONLY | O_CREAT | O_EXCL, 0644);
-      file.replacing = entry.exists;
-      file.replaced = entry.exists ? static_cast<std::uint64_t>(st.st_size) : 0;
+      // Reading never changes a file's content; a missing one is made empty. Written
+      // in place, a file with a second name would change under that name too.
+      const int mode = writable ? O_WRONLY : O_RDONLY | (entry.exists ? 0 : O_CREAT | O_EXCL);
+      file.fd = ::openat(folder, entry.name.c_str(), flags | mode, 0644);
+      if (file.fd < 0) return FromErrno(errno);
+      struct stat opened {};
+      if (::fstat(file.fd, &opened) != 0 || !S_ISREG(opened.st_mode) || (writable && opened.st_nlink > 1)) {
+        ::close(file.fd);
+        return ERROR_ACCESS_DENIED;
+      }
     }
-    if (file.fd < 0) return FromErrno(errno);
-    if (file.replacing) Release(files_->VolumeOf(file.names), file.replaced);
     *id = nextFileId_++;
-    open_.emplace_back(*id, file);
+    open_.emplace_back(*id, std::move(file));
     return 0;
   });
 }
@@ -382,53 +424,88 @@ DWORD Handheld::WriteFile(std::uint32_t id, const void* data, DWORD size) {
     if (size == 0) return 0;
     if (data == nullptr) return ERROR_INVALID_PARAMETER;
     struct stat st {};
-    ::fstat(file->fd, &st);
+    if (::fstat(file->fd, &st) != 0) return ERROR_ACCESS_DENIED;
     const std::uint64_t end = file->position + size;
-    const std::uint64_t current = static_cast<std::uint64_t>(st.st_size);
+    const auto current = static_cast<std::uint64_t>(st.st_size);
     const std::uint64_t growth = end > current ? end - current : 0;
-    const int volume = files_->VolumeOf(file->names);
-    if (growth > FreeBytes(volume) ||
-        !WriteAll(file->fd, static_cast<const char*>(data), size, static_cast<off_t>(file->position))) {
-      GiveUp(*file, current);
-      return ERROR_DISK_FULL;
+    DWORD error = 0;
+    if (growth > FreeBytes(files_->VolumeOf(file->names))) {
+      error = ERROR_DISK_FULL;
+    } else if (!WriteAll(file->fd, static_cast<const char*>(data), size, static_cast<off_t>(file->position))) {
+      error = errno == ENOSPC || errno == EDQUOT ? ERROR_DISK_FULL : ERROR_WRITE_FAULT;
     }
-    Used(volume) += growth;
+    CountGrowth(*file, current);  // what did reach the file counts, even from a failed write
+    if (error != 0) {
+      GiveUp(*file);  // new content is dropped; a file written in place keeps its bytes
+      return error;
+    }
     file->position = end;
     return 0;
   });
 }
 
-DWORD Handheld::CloseFile(std::uint32_t id) {
+DWORD Handheld::Commit(OpenFile& file) {
+  // Looked for again: since the file was opened, its name may have been made (in any
+  // letter case), taken by a folder, or removed.
+  const std::optional<HostEntry> target = files_->Find(file.folder, file.names.back());
+  DWORD error = 0;
+  std::uint64_t replaced = 0;
+  if (target && file.createNew) {
+    error = ERROR_FILE_EXISTS;
+  } else if (target) {
+    // Fails on a folder, whose name the content then never takes.
+    if (::renameat(file.folder->fd(), file.temp.c_str(), file.folder->fd(), target->name.c_str()) != 0) {
+      error = FromErrno(errno);
+    }
+    replaced = file.replacedSize;  // what the count holds for the file it replaced
+  } else if (RenameNew(file.folder->fd(), file.temp.c_str(), file.name.c_str()) != 0) {
+    error = errno == EEXIST ? ERROR_ACCESS_DENIED : FromErrno(errno);  // something the device cannot see
+  }
+  if (error != 0) {
+    GiveUp(file);
+    return error;
+  }
+  Release(files_->VolumeOf(file.names), replaced);
+  staging_.Resolved(file.where, file.temp);
+  file.temp.clear();
+  return 0;
+}
+
+DWORD Handheld::CloseFile(std::uint32_t id, bool keep) {
   std::lock_guard<std::mutex> lock(mutex_);
   for (auto it = open_.begin(); it != open_.end(); ++it) {
     if (it->first != id) continue;
     OpenFile& file = it->second;
-    // A new content takes the file's name only over a working link: a copy cut short
-    // by the link going down is dropped whole.
-    if (!file.lost && !file.temp.empty() && (!LinkUp() || ::rename(file.temp.c_str(), file.host.c_str()) != 0)) {
-      struct stat st {};
-      ::fstat(file.fd, &st);
-      GiveUp(file, static_cast<std::uint64_t>(st.st_size));
+    DWORD error = file.lost ? ERROR_WRITE_FAULT : 0;
+    // New content takes the file's name only when kept over a working link: a copy cut
+    // short, or given up, is dropped whole.
+    if (!file.temp.empty()) {
+      if (keep && LinkUp()) {
+        error = Commit(file);
+      } else {
+        GiveUp(file);
+        error = ERROR_DEVICE_NOT_CONNECTED;
+      }
     }
     ::close(file.fd);
     open_.erase(it);
-    return 0;
+    return error;
   }
   return ERROR_INVALID_HANDLE;
 }
 
 DWORD Handheld::CreateDirectory(const WCHAR* path) {
   return AtPath(path, true, [&](const HostEntry& entry) -> DWORD {
-    if (entry.exists) return ERROR_ALREADY_EXISTS;
-    return ::mkdir(entry.host.c_str(), 0755) == 0 ? 0 : FromErrno(errno);
+    if (entry.exists || !entry.parent) return ERROR_ALREADY_EXISTS;
+    return ::mkdirat(entry.parent->fd(), entry.name.c_str(), 0755) == 0 ? 0 : FromErrno(errno);
   });
 }
 
 DWORD Handheld::RemoveDirectory(const WCHAR* path) {
   return AtPath(path, true, [&](const HostEntry& entry) -> DWORD {
     if (!entry.exists) return ERROR_FILE_NOT_FOUND;
-    if (entry.names.empty() || files_->IsCardRoot(entry.names) || !entry.isDir) return ERROR_ACCESS_DENIED;
-    return ::rmdir(entry.host.c_str()) == 0 ? 0 : FromErrno(errno);
+    if (!entry.parent || files_->IsCardRoot(entry.names) || !entry.isDir) return ERROR_ACCESS_DENIED;
+    return ::unlinkat(entry.parent->fd(), entry.name.c_str(), AT_REMOVEDIR) == 0 ? 0 : FromErrno(errno);
   });
 }
 
@@ -436,9 +513,10 @@ DWORD Handheld::DeleteFile(const WCHAR* path) {
   return AtPath(path, false, [&](const HostEntry& entry) -> DWORD {
     if (!entry.exists) return ERROR_FILE_NOT_FOUND;
     if (entry.isDir) return ERROR_ACCESS_DENIED;
-    if (IsOpen(entry.host)) return ERROR_SHARING_VIOLATION;
+    if (IsOpen(entry)) return ERROR_SHARING_VIOLATION;
     struct stat st {};
-    if (::lstat(entry.host.c_str(), &st) != 0 || ::unlink(entry.host.c_str()) != 0) return FromErrno(errno);
+    if (!entry.parent->Stat(entry.name, &st) || !S_ISREG(st.st_mode)) return ERROR_FILE_NOT_FOUND;
+    if (::unlinkat(entry.parent->fd(), entry.name.c_str(), 0) != 0) return FromErrno(errno);
     Release(files_->VolumeOf(entry.names), static_cast<std::uint64_t>(st.st_size));
     return 0;
   });
@@ -452,10 +530,11 @@ DWORD Handheld::ListMatches(const WCHAR* pattern, DWORD flags, std::vector<CE_FI
   found->clear();
   auto search = pattern ? SplitFindPattern(pattern) : std::nullopt;
   HostEntry folder;
-  if (!search || !files_->Resolve(search->folder, &folder) || !folder.exists || !folder.isDir) {
+  FolderRef opened;
+  if (!search || !files_->Resolve(search->folder, &folder) || !(opened = files_->OpenFolder(folder))) {
     return ERROR_PATH_NOT_FOUND;
   }
-  for (const ListedEntry& entry : files_->List(folder.host, search->folder.empty())) {
+  for (const ListedEntry& entry : files_->List(*opened, search->folder.empty())) {
     if (!MatchesPattern(entry.name, search->pattern)) continue;
     if ((flags & FAF_FOLDERS_ONLY) && !entry.isDir) continue;
     CE_FIND_DATA data{};
@@ -498,21 +577,27 @@ DWORD Handheld::CreateShortcut(const WCHAR* shortcut, const WCHAR* target) {
   return AtPath(shortcut, false, [&](const HostEntry& entry) -> DWORD {
     if (profile_.shortcutRefused) return ERROR_ACCESS_DENIED;
     if (entry.exists) return ERROR_ALREADY_EXISTS;
+    if (IsOpen(entry)) return ERROR_SHARING_VIOLATION;
     // The device keeps a shortcut as the target's length, "#", then the target.
     std::wstring targetText(target);
     std::string text = std::to_string(targetText.size()) + "#" + layer::WideToUtf8(targetText);
     const int volume = files_->VolumeOf(entry.names);
     if (text.size() > FreeBytes(volume)) return ERROR_DISK_FULL;
-    int fd = ::open(entry.host.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    // Written whole under a temporary name, then named: never half a shortcut.
+    const std::string where = Where(*entry.parent);
+    std::string temp;
+    const int fd = staging_.Create(*entry.parent, where, &temp);
     if (fd < 0) return FromErrno(errno);
     bool ok = WriteAll(fd, text.data(), text.size(), 0);
     ok = ::close(fd) == 0 && ok;
-    if (!ok) {
-      ::unlink(entry.host.c_str());
-      return ERROR_DISK_FULL;
+    DWORD error = ok ? 0 : ERROR_DISK_FULL;
+    if (ok && RenameNew(entry.parent->fd(), temp.c_str(), entry.name.c_str()) != 0) {
+      error = errno == EEXIST ? ERROR_ALREADY_EXISTS : FromErrno(errno);
     }
-    Used(volume) += text.size();
-    return 0;
+    if (error != 0) ::unlinkat(entry.parent->fd(), temp.c_str(), 0);
+    staging_.Resolved(where, temp);
+    if (error == 0) Used(volume) += text.size();
+    return error;
   });
 }
 

@@ -20,6 +20,7 @@
 #include "platform/rapi2/handheld_profile.h"
 #include "platform/rapi2/handheld_registry.h"
 #include "platform/rapi2/rapi2_types.h"
+#include "platform/rapi2/staging.h"
 
 namespace emu {
 
@@ -50,15 +51,19 @@ class Handheld {
   // (a fault for tests: the device going away part way through an operation).
   void DropLinkAfterCalls(int calls);
 
-  // Files. File ids name open files for WriteFile and CloseFile.
+  // Files. File ids name open files for WriteFile and CloseFile. Two handles never
+  // have one file open, whatever the letter case of their paths.
   DWORD CreateFile(const WCHAR* path, DWORD access, DWORD creation, std::uint32_t* id);
-  // A file opened to start empty (created or truncated) is written beside its name and
-  // takes the name only when it is closed over a working link, so neither a hard link
-  // nor a copy cut short can leave another file rewritten or a half file behind.
-  // Writes at the file's position; a write for which the volume has no room fails and
-  // gives the file up (a new content is dropped, a file written in place is taken away).
+  // A file opened to start empty (created or truncated) is written under a temporary
+  // name beside its own and takes the name only when it is closed, kept, over a
+  // working link, so neither a hard link nor a copy cut short can leave another file
+  // rewritten or a half file behind. Writes at the file's position. A write for which
+  // the volume has no room fails: new content is dropped, a file written in place
+  // keeps what it held.
   DWORD WriteFile(std::uint32_t id, const void* data, DWORD size);
-  DWORD CloseFile(std::uint32_t id);
+  // Closes a file. Kept, new content takes its name (failing when it cannot, or when a
+  // file opened as new finds its name taken by then); not kept, it is dropped.
+  DWORD CloseFile(std::uint32_t id, bool keep);
   DWORD CreateDirectory(const WCHAR* path);
   DWORD RemoveDirectory(const WCHAR* path);
   DWORD DeleteFile(const WCHAR* path);
@@ -82,13 +87,16 @@ class Handheld {
  private:
   struct OpenFile {
     int fd = -1;
-    std::string host;
-    std::string temp;                 // where the new content is written; empty: in place
+    FolderRef folder;                 // the folder holding it
+    std::string name;                 // its host name there, when it was opened
+    std::wstring folded;              // its device name folded, to know it in any case
+    std::string temp;                 // where new content is written; empty: in place
+    std::string where;                // the folder below fs/, for the staging journal
     std::vector<std::wstring> names;  // its volume is looked up at each use: cards come and go
     bool writable = false;
-    bool lost = false;      // given up by a failed write
-    bool replacing = false; // an existing file takes the new content at close
-    std::uint64_t replaced = 0;  // that file's bytes, counted free while it is replaced
+    bool createNew = false;  // must not find its name taken when it closes
+    std::uint64_t replacedSize = 0;  // what the count holds for the file it replaces
+    bool lost = false;       // its new content was dropped
     std::uint64_t position = 0;
   };
   struct PendingRun {
@@ -103,7 +111,7 @@ class Handheld {
     bool operator==(const FileStamp&) const = default;
   };
 
-  explicit Handheld(std::string folder) : folder_(std::move(folder)) {}
+  explicit Handheld(std::string folder) : folder_(std::move(folder)), staging_(folder_) {}
   bool Reload();
   // Catches up with the world before each call: a profile or registry edited on disk,
   // and program runs whose time has come.
@@ -118,17 +126,24 @@ class Handheld {
   template <class Operation>
   DWORD AtPath(const WCHAR* path, bool rootAllowed, Operation&& operation);
   bool LinkUp() const { return present_ && profile_.connected && !linkDropped_; }
-  // Used bytes per volume are counted once when the handheld is (re)read, then kept
-  // up to date by every write, truncation and deletion.
+  // Used bytes per volume are what its files and temporary files hold: counted once
+  // when the handheld is (re)read, then kept up to date by every write, replacement
+  // and deletion, so a replaced file counts until its new content takes its name.
   void CountUsed();
   std::uint64_t& Used(int volume) { return used_[static_cast<size_t>(volume + 1)]; }
   void Release(int volume, std::uint64_t bytes);
   std::uint64_t FreeBytes(int volume);
   OpenFile* FindOpen(std::uint32_t id);
   DWORD ListMatches(const WCHAR* pattern, DWORD flags, std::vector<CE_FIND_DATA>* found);
-  // Gives an open file up; counted is what the volume's count holds for it now.
-  void GiveUp(OpenFile& file, std::uint64_t counted);
-  bool IsOpen(const std::string& host) const;
+  // Drops an open file's new content.
+  void GiveUp(OpenFile& file);
+  // New content takes its name; 0, or why it could not (then it is dropped).
+  DWORD Commit(OpenFile& file);
+  // Counts what a write made the file grow by.
+  void CountGrowth(const OpenFile& file, std::uint64_t sizeBefore);
+  bool IsOpen(const HostEntry& entry) const;
+  bool IsTemporary(const HostFolder& folder, const std::string& name) const;
+  std::string Where(const HostFolder& folder) const;
   static FileStamp Stamp(const std::string& path);
 
   const std::string folder_;
@@ -141,6 +156,7 @@ class Handheld {
   RegistryStore registry_;
   FileStamp registryStamp_;
   std::unique_ptr<DeviceFiles> files_;
+  Staging staging_;
   std::vector<std::uint64_t> used_;  // main memory, then each card
   std::vector<PendingRun> pending_;
   std::vector<std::pair<std::uint32_t, OpenFile>> open_;

@@ -1,7 +1,5 @@
 #include "platform/rapi2/handheld_files.h"
 
-#include <dirent.h>
-
 #include <algorithm>
 #include <utility>
 
@@ -10,23 +8,6 @@
 
 namespace emu {
 
-namespace {
-
-std::vector<std::string> ReadFolder(const std::string& folder) {
-  std::vector<std::string> names;
-  DIR* dir = ::opendir(folder.c_str());
-  if (dir == nullptr) return names;
-  while (dirent* entry = ::readdir(dir)) {
-    std::string name = entry->d_name;
-    if (name != "." && name != "..") names.push_back(std::move(name));
-  }
-  ::closedir(dir);
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
-}  // namespace
-
 std::string RootFolderProblem(const std::string& handheldFolder) {
   const std::string root = handheldFolder + "/fs";
   struct stat st {};
@@ -34,21 +15,22 @@ std::string RootFolderProblem(const std::string& handheldFolder) {
   return root + ": not a real folder (a link or a file), so every write would land elsewhere";
 }
 
-DeviceFiles::DeviceFiles(std::string fsRoot, std::vector<std::wstring> cardNames)
-    : root_(std::move(fsRoot)), cards_(std::move(cardNames)) {}
+DeviceFiles::DeviceFiles(const std::string& fsRoot, std::vector<std::wstring> cardNames)
+    : root_(HostFolder::Open(fsRoot)), cards_(std::move(cardNames)) {}
 
-std::optional<HostEntry> DeviceFiles::Child(const std::string& folder, std::wstring_view name) const {
+std::optional<HostEntry> DeviceFiles::Find(const FolderRef& folder, std::wstring_view name) const {
   // Host names are sorted, so two names that differ only in case resolve the same way
   // every time.
-  for (const std::string& hostName : ReadFolder(folder)) {
+  for (const std::string& hostName : folder->Names()) {
     std::wstring wide = layer::Utf8ToWide(hostName);
-    if (!NamesEqual(wide, name)) continue;
-    std::string host = folder + "/" + hostName;
+    if (!NamesEqual(wide, name) || Hidden(*folder, hostName)) continue;
     struct stat st {};
-    if (::lstat(host.c_str(), &st) != 0 || S_ISLNK(st.st_mode)) continue;
-    if (!S_ISDIR(st.st_mode) && !S_ISREG(st.st_mode)) continue;
+    if (!folder->Stat(hostName, &st)) continue;
+    if (!S_ISDIR(st.st_mode) && !S_ISREG(st.st_mode)) continue;  // links and the like are not there
     HostEntry entry;
-    entry.host = host;
+    entry.parent = folder;
+    entry.name = hostName;
+    entry.host = folder->path() + "/" + hostName;
     entry.names = {wide};
     entry.exists = true;
     entry.isDir = S_ISDIR(st.st_mode);
@@ -58,26 +40,33 @@ std::optional<HostEntry> DeviceFiles::Child(const std::string& folder, std::wstr
 }
 
 bool DeviceFiles::Resolve(const std::vector<std::wstring>& names, HostEntry* out) const {
+  if (!root_) return false;
   HostEntry current;
-  current.host = root_;
+  current.host = root_->path();
   current.exists = true;
   current.isDir = true;
+  FolderRef folder = root_;
   for (size_t i = 0; i < names.size(); ++i) {
     if (!current.exists || !current.isDir) return false;
-    std::optional<HostEntry> child = Child(current.host, names[i]);
-    if (child) {
-      current.host = child->host;
-      current.names.push_back(child->names[0]);
-      current.isDir = child->isDir;
+    // Opened as a real folder: had it become a link since it was found, this fails.
+    if (i > 0 && !(folder = current.parent->Child(current.name))) return false;
+    std::vector<std::wstring> sofar = std::move(current.names);
+    if (std::optional<HostEntry> child = Find(folder, names[i])) {
+      current = std::move(*child);
     } else {
-      current.host += "/" + layer::WideToUtf8(names[i]);
-      current.names.push_back(names[i]);
-      current.exists = false;
-      current.isDir = false;
+      current = HostEntry{folder, layer::WideToUtf8(names[i]), folder->path() + "/" + layer::WideToUtf8(names[i]),
+                          {names[i]}, false, false};
     }
+    sofar.push_back(current.names[0]);
+    current.names = std::move(sofar);
   }
   *out = std::move(current);
   return true;
+}
+
+FolderRef DeviceFiles::OpenFolder(const HostEntry& entry) const {
+  if (!entry.exists || !entry.isDir) return nullptr;
+  return entry.parent ? entry.parent->Child(entry.name) : root_;
 }
 
 int DeviceFiles::VolumeOf(const std::vector<std::wstring>& names) const {
@@ -88,46 +77,46 @@ int DeviceFiles::VolumeOf(const std::vector<std::wstring>& names) const {
   return -1;
 }
 
-std::optional<std::string> DeviceFiles::VolumeRoot(int volume) const {
-  if (volume < 0) return root_;
-  std::optional<HostEntry> card = Child(root_, cards_[static_cast<size_t>(volume)]);
-  if (!card || !card->isDir) return std::nullopt;
-  return card->host;
+FolderRef DeviceFiles::VolumeRoot(int volume) const {
+  if (volume < 0 || !root_) return root_;
+  std::optional<HostEntry> card = Find(root_, cards_[static_cast<size_t>(volume)]);
+  if (!card || !card->isDir) return nullptr;
+  return OpenFolder(*card);
 }
 
 std::uint64_t DeviceFiles::UsedBytes(int volume) const {
-  std::optional<std::string> start = VolumeRoot(volume);
+  FolderRef start = VolumeRoot(volume);
   if (!start) return 0;
   std::uint64_t used = 0;
-  std::vector<std::string> pending{*start};
-  bool atRoot = volume < 0;
+  std::vector<FolderRef> pending{start};
   while (!pending.empty()) {
-    std::string folder = std::move(pending.back());
+    FolderRef folder = std::move(pending.back());
     pending.pop_back();
-    for (const std::string& name : ReadFolder(folder)) {
-      std::string host = folder + "/" + name;
+    const bool atRoot = folder == root_;
+    for (const std::string& name : folder->Names()) {
       struct stat st {};
-      if (::lstat(host.c_str(), &st) != 0) continue;
+      if (!folder->Stat(name, &st)) continue;
       if (S_ISREG(st.st_mode)) {
         used += static_cast<std::uint64_t>(st.st_size);
       } else if (S_ISDIR(st.st_mode)) {
         // Main memory holds everything under fs/ except the cards' folders.
-        if (atRoot && folder == root_ && VolumeOf({layer::Utf8ToWide(name)}) >= 0) continue;
-        pending.push_back(host);
+        if (atRoot && VolumeOf({layer::Utf8ToWide(name)}) >= 0) continue;
+        if (FolderRef child = folder->Child(name)) pending.push_back(std::move(child));
       }
     }
   }
   return used;
 }
 
-std::vector<ListedEntry> DeviceFiles::List(const std::string& hostFolder, bool atRoot) const {
+std::vector<ListedEntry> DeviceFiles::List(const HostFolder& folder, bool atRoot) const {
   std::vector<ListedEntry> out;
-  for (const std::string& name : ReadFolder(hostFolder)) {
+  for (const std::string& name : folder.Names()) {
     ListedEntry entry;
     entry.name = layer::Utf8ToWide(name);
-    if (!IsValidName(entry.name)) continue;
-    entry.host = hostFolder + "/" + name;
-    if (::lstat(entry.host.c_str(), &entry.info) != 0) continue;
+    if (!IsValidName(entry.name) || Hidden(folder, name)) continue;
+    entry.hostName = name;
+    entry.host = folder.path() + "/" + name;
+    if (!folder.Stat(name, &entry.info)) continue;
     if (!S_ISDIR(entry.info.st_mode) && !S_ISREG(entry.info.st_mode)) continue;
     entry.isDir = S_ISDIR(entry.info.st_mode);
     entry.isCard = atRoot && entry.isDir && VolumeOf({entry.name}) >= 0;

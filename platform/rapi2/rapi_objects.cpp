@@ -76,6 +76,7 @@ class Session final : public ComObject<IRAPISession, IID_IRAPISession> {
       return HRESULT_FROM_WIN32(ERROR_DEVICE_NOT_CONNECTED);
     }
     started_ = true;
+    lost_ = false;
     bytesWritten_ = 0;
     return S_OK;
   }
@@ -118,7 +119,10 @@ class Session final : public ComObject<IRAPISession, IID_IRAPISession> {
     if (allowed > 0 && !Check(handheld_->WriteFile(it->second.id, buffer, allowed))) return FALSE;
     bytesWritten_ += allowed;
     if (written) *written = allowed;
-    if (limit && bytesWritten_ >= *limit) handheld_->DropLink();
+    if (limit && bytesWritten_ >= *limit) {
+      handheld_->DropLink();
+      Ready();  // the session sees the link gone at once, and drops what it was writing
+    }
     if (allowed < toWrite) return FALSE;
     if (toWrite == 0 && !Check(handheld_->WriteFile(it->second.id, buffer, 0))) return FALSE;
     return TRUE;
@@ -129,9 +133,10 @@ class Session final : public ComObject<IRAPISession, IID_IRAPISession> {
     if (!Ready()) return FALSE;
     auto it = handles_.find(reinterpret_cast<std::uintptr_t>(object));
     if (it == handles_.end()) return FALSE;
-    if (it->second.kind == Handle::kFile) handheld_->CloseFile(it->second.id);
+    // Closing a file fails when its new content could not take the file's name.
+    const bool closed = it->second.kind != Handle::kFile || Check(handheld_->CloseFile(it->second.id, true));
     handles_.erase(it);
-    return TRUE;
+    return closed ? TRUE : FALSE;
   }
 
   BOOL CeFindAllFiles(LPCWSTR pattern, DWORD flags, LPDWORD count, LPLPCE_FIND_DATA found) override {
@@ -342,8 +347,16 @@ class Session final : public ComObject<IRAPISession, IID_IRAPISession> {
     std::uint32_t id;
   };
 
-  // Every call but start-up needs a started session on a connected device.
-  bool Ready() { return started_ && handheld_->Connected(); }
+  // Every call but start-up needs a started session on a connected device. A link that
+  // went down stays down for the session, even if the device comes back: its open files
+  // are dropped then and there, and only a new session works again.
+  bool Ready() {
+    if (!started_ || lost_) return false;
+    if (handheld_->Connected()) return true;
+    lost_ = true;
+    CloseAll();
+    return false;
+  }
   // The device's answer to one call: 0 or why it failed.
   static bool Check(DWORD error) { return error == 0; }
   BOOL Call(const std::function<DWORD()>& operation) {
@@ -373,9 +386,10 @@ class Session final : public ComObject<IRAPISession, IID_IRAPISession> {
     if (subKey != nullptr && *subKey != L'\0') *path = path->empty() ? subKey : *path + L"\\" + subKey;
     return true;
   }
+  // Files still open when the session ends or its link goes are given up, not kept.
   void CloseAll() {
     for (const auto& [value, handle] : handles_) {
-      if (handle.kind == Handle::kFile) handheld_->CloseFile(handle.id);
+      if (handle.kind == Handle::kFile) handheld_->CloseFile(handle.id, false);
     }
     handles_.clear();
     keys_.clear();
@@ -384,6 +398,7 @@ class Session final : public ComObject<IRAPISession, IID_IRAPISession> {
   std::shared_ptr<Handheld> handheld_;
   std::mutex mutex_;
   bool started_ = false;
+  bool lost_ = false;
   std::uint64_t bytesWritten_ = 0;
   std::uintptr_t nextValue_ = 0x1000;
   std::uint32_t processCount_ = 0;

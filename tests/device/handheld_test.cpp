@@ -2,16 +2,22 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <thread>
 
 #include "platform/rapi2/bounded_read.h"
+#include "platform/rapi2/staging.h"
+#include "platform/win32/strings.h"
 #include "tests/device/DeviceKit.h"
 
 namespace devtest {
@@ -24,6 +30,26 @@ DWORD FreeBytes(IRAPISession* session, const wchar_t* folder) {
   if (!session->CeGetDiskFreeSpaceEx(folder, &free, &total, &totalFree)) return 0xFFFFFFFF;
   EXPECT_EQ(free.QuadPart, totalFree.QuadPart);
   return static_cast<DWORD>(free.QuadPart);
+}
+
+HANDLE Open(IRAPISession* session, const wchar_t* path, DWORD creation = CREATE_ALWAYS) {
+  return session->CeCreateFile(path, GENERIC_WRITE, 0, nullptr, creation, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+bool Put(IRAPISession* session, HANDLE file, const std::string& bytes) {
+  DWORD written = 0;
+  return session->CeWriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+         written == bytes.size();
+}
+
+std::vector<std::wstring> Listed(IRAPISession* session, const wchar_t* pattern) {
+  DWORD count = 0;
+  LPCE_FIND_DATA found = nullptr;
+  std::vector<std::wstring> names;
+  if (!session->CeFindAllFiles(pattern, FAF_NAME, &count, &found)) return names;
+  for (DWORD i = 0; i < count; ++i) names.push_back(found[i].cFileName);
+  session->CeRapiFreeBuffer(found);
+  return names;
 }
 
 TEST(EmulatedHandheld, PathsNeverLeaveTheHandheldFolder) {
@@ -65,6 +91,7 @@ TEST(EmulatedHandheld, NoLinkLeadsADevicePathOutOfTheFolder) {
     if (!refused) handheld.Put("\\a\\");
     const std::string link = handheld.folder() + "/" + row.link, target = outside.Path() + row.target;
     std::string(row.kind).find("hard") == 0 ? fs::create_hard_link(target, link) : fs::create_symlink(target, link);
+    EXPECT_EQ(emu::HostFolder::Open(link), nullptr);  // not even a link to a folder opens as one
     testing::internal::CaptureStderr();
     Link device;
     device.Connect();
@@ -96,9 +123,10 @@ TEST(EmulatedHandheld, FreeSpaceStaysExactThroughWritesTruncationOverwriteAndDel
       {"new file", [&] { return Write(s, L"\\a.bin", std::string(600, 'a'), CREATE_NEW); }, true, 250, 500},
       {"a byte too many", [&] { return Write(s, L"\\b.bin", std::string(251, 'b')); }, false, 250, 500},
       {"exactly the room", [&] { return Write(s, L"\\b.bin", std::string(250, 'b')); }, true, 0, 500},
-      {"replaced, room first", [&] { return Write(s, L"\\a.bin", std::string(600, 'c')); }, true, 0, 500},
-      {"overwritten smaller", [&] { return Write(s, L"\\A.bin", std::string(100, 'd')); }, true, 500, 500},
-      {"truncated", [&] { return Write(s, L"\\b.bin", "", TRUNCATE_EXISTING); }, true, 750, 500},
+      // New content is written beside the old, so a replacement needs room for both.
+      {"replaced, no room beside", [&] { return Write(s, L"\\a.bin", std::string(600, 'c')); }, false, 0, 500},
+      {"truncated", [&] { return Write(s, L"\\b.bin", "", TRUNCATE_EXISTING); }, true, 250, 500},
+      {"overwritten smaller", [&] { return Write(s, L"\\A.bin", std::string(100, 'd')); }, true, 750, 500},
       {"grown in place", [&] { return Write(s, L"\\preloaded.bin", std::string(60, 'q'), OPEN_EXISTING); }, true, 740,
        500},
       {"deleted", [&] { return s->CeDeleteFile(L"\\a.bin") != 0; }, true, 840, 500},
@@ -117,6 +145,262 @@ TEST(EmulatedHandheld, FreeSpaceStaysExactThroughWritesTruncationOverwriteAndDel
   Link next;
   next.Connect();
   EXPECT_EQ(FreeBytes(next.session, L"\\Missing Card"), 800u);  // a root folder of main memory
+}
+
+// Every fault a copy can meet, as a device meets it: content cut short or given up
+// leaves nothing (not even a temporary file), a close that could not name the content
+// fails, the volume never holds more than it has, a failed write in place keeps the
+// file, and a link that went down stays down for its session.
+TEST(EmulatedHandheld, FaultsLeaveTheVolumeAsADeviceWould) {
+  const json small = {{"total", 1000}, {"reserved", 0}};
+  const struct Row {
+    const char* fault;
+    json profile;
+    Tree before;
+    std::function<bool(IRAPISession*, const TempHandheld&)> act;
+    bool ok;
+    Tree after;
+    DWORD freeAfter;  // main memory, through the same session; 0xFFFFFFFF: the session is gone
+  } rows[] = {
+      {"link cut mid-copy, the handle never closed", {{"faults", {{"disconnect_after_bytes", 4}}}}, {{"\\a.bin", "old"}},
+       [](IRAPISession* s, const TempHandheld&) { return Put(s, Open(s, L"\\a.bin"), "new content"); }, false,
+       {{"\\a.bin", "old"}}, 0xFFFFFFFF},
+      {"session ended mid-copy", {{"main_memory", small}}, {},
+       [](IRAPISession* s, const TempHandheld&) {
+         Put(s, Open(s, L"\\b.bin"), "half");
+         return s->CeRapiUninit() == S_OK && s->CeRapiInit() == S_OK;
+       }, true, {}, 1000},
+      {"a brief unplug", json::object(), {{"\\k.bin", "keep"}},
+       [](IRAPISession* s, const TempHandheld& h) {
+         h.WriteProfile({{"connected", false}});
+         const bool whileOut = s->CeDeleteFile(L"\\k.bin");
+         h.WriteProfile({{"connected", true}});
+         const bool afterwards = s->CeDeleteFile(L"\\k.bin") || Write(s, L"\\n.bin", "old session");
+         return !whileOut && !afterwards && s->CeRapiUninit() == S_OK && s->CeRapiInit() == S_OK &&
+                Write(s, L"\\n.bin", "new session");
+       }, true, {{"\\k.bin", "keep"}, {"\\n.bin", "new session"}}, 0xFFFFFFFF},
+      {"name taken by a folder before close", {{"main_memory", small}}, {},
+       [](IRAPISession* s, const TempHandheld& h) {
+         HANDLE file = Open(s, L"\\c.bin");
+         Put(s, file, "1234567890");
+         h.Put("\\C.BIN\\");
+         return s->CeCloseHandle(file) != 0;
+       }, false, {{"\\C.BIN\\", ""}}, 1000},
+      {"new file's name made by then", {{"main_memory", small}}, {},
+       [](IRAPISession* s, const TempHandheld& h) {
+         HANDLE file = Open(s, L"\\d.txt", CREATE_NEW);
+         Put(s, file, "mine");
+         h.Put("\\D.TXT", "hand");
+         return s->CeCloseHandle(file) != 0;
+       }, false, {{"\\D.TXT", "hand"}}, 1000},
+      {"replaced file made by then in another case", {{"main_memory", small}}, {},
+       [](IRAPISession* s, const TempHandheld& h) {
+         HANDLE file = Open(s, L"\\e.txt");
+         Put(s, file, "new");
+         h.Put("\\E.TXT", "hand");
+         return s->CeCloseHandle(file) != 0;
+       }, true, {{"\\E.TXT", "new"}}, 997},
+      {"new content without room", {{"main_memory", small}}, {},
+       [](IRAPISession* s, const TempHandheld&) {
+         HANDLE file = Open(s, L"\\n.bin");
+         return Put(s, file, std::string(1001, 'n')) || s->CeCloseHandle(file);
+       }, false, {}, 1000},
+      {"names taken by links the device cannot see", {{"main_memory", small}}, {},
+       [](IRAPISession* s, const TempHandheld& h) {
+         HANDLE file = Open(s, L"\\z.bin");
+         Put(s, file, "new");
+         fs::create_symlink("nowhere", h.folder() + "/fs/z.bin");
+         fs::create_symlink("nowhere", h.folder() + "/fs/s.lnk");
+         std::wstring shortcut = L"\\s.lnk", target = L"\\t";
+         return s->CeCloseHandle(file) || s->CeSHCreateShortcut(shortcut.data(), target.data());
+       }, false, {{"\\z.bin", ""}, {"\\s.lnk", ""}}, 1000},
+      {"a shortcut a byte too big", {{"main_memory", {{"total", 3}, {"reserved", 0}}}}, {},
+       [](IRAPISession* s, const TempHandheld&) {
+         std::wstring shortcut = L"\\s.lnk", target = L"\\t";  // "2#\t": 4 bytes
+         return s->CeSHCreateShortcut(shortcut.data(), target.data()) != 0;
+       }, false, {}, 3},
+      {"one name in two folders", {{"main_memory", small}}, {{"\\x\\", ""}, {"\\y\\", ""}},
+       [](IRAPISession* s, const TempHandheld&) {
+         HANDLE first = Open(s, L"\\x\\n.txt"), second = Open(s, L"\\y\\N.txt");
+         return Put(s, first, "1") && Put(s, second, "2") && s->CeCloseHandle(first) && s->CeCloseHandle(second);
+       }, true, {{"\\x\\", ""}, {"\\y\\", ""}, {"\\x\\n.txt", "1"}, {"\\y\\N.txt", "2"}}, 998},
+      {"a file being written, by its temporary name", {{"main_memory", small}}, {},
+       [](IRAPISession* s, const TempHandheld& h) {
+         HANDLE file = Open(s, L"\\g.bin");
+         Put(s, file, "abc");
+         fs::create_directory_symlink("Windows", h.folder() + "/fs/ln");
+         std::wstring temp;
+         for (const auto& [path, content] : h.Tree()) {
+           if (path.find("~rapi-") == 1) temp = layer::Utf8ToWide(path);
+         }
+         const bool seen = Listed(s, L"\\*") != std::vector<std::wstring>{L"Windows"};  // no link either
+         fs::remove(h.folder() + "/fs/ln");
+         const bool reached = s->CeDeleteFile(temp.c_str()) || Open(s, temp.c_str(), OPEN_EXISTING) != INVALID_HANDLE_VALUE;
+         return s->CeCloseHandle(file) && !temp.empty() && !seen && !reached;
+       }, true, {{"\\g.bin", "abc"}}, 997},
+      {"two handles, two cases", {{"main_memory", small}}, {},
+       [](IRAPISession* s, const TempHandheld&) {
+         HANDLE first = Open(s, L"\\Foo.txt");
+         const bool second = Open(s, L"\\FOO.TXT") != INVALID_HANDLE_VALUE;
+         return Put(s, first, "x") && s->CeCloseHandle(first) && !second;
+       }, true, {{"\\Foo.txt", "x"}}, 999},
+      {"a replacement and another file, then the replacement dropped", {{"main_memory", small}},
+       {{"\\a.bin", std::string(600, 'a')}},
+       [](IRAPISession* s, const TempHandheld&) {
+         const bool replacing = Put(s, Open(s, L"\\a.bin"), std::string(400, 'n'));
+         const bool other = Write(s, L"\\b.bin", std::string(600, 'b'));
+         return replacing && !other && s->CeRapiUninit() == S_OK && s->CeRapiInit() == S_OK;
+       }, true, {{"\\a.bin", std::string(600, 'a')}}, 400},
+      {"replacement without room beside", {{"main_memory", small}}, {{"\\a.bin", std::string(600, 'a')}},
+       [](IRAPISession* s, const TempHandheld&) { return Write(s, L"\\a.bin", std::string(401, 'n')); }, false,
+       {{"\\a.bin", std::string(600, 'a')}}, 400},
+      {"link cut in a write in place", {{"faults", {{"disconnect_after_bytes", 3}}}}, {{"\\p.bin", "abcdef"}},
+       [](IRAPISession* s, const TempHandheld&) { return Put(s, Open(s, L"\\p.bin", OPEN_EXISTING), "XYZW"); },
+       false, {{"\\p.bin", "XYZdef"}}, 0xFFFFFFFF},
+      {"no room for a write in place", {{"main_memory", {{"total", 10}, {"reserved", 0}}}},
+       {{"\\p.bin", "abcdef"}},
+       [](IRAPISession* s, const TempHandheld&) {
+         HANDLE file = Open(s, L"\\p.bin", OPEN_EXISTING);
+         return !Put(s, file, "0123456789!") && Put(s, file, "0123456789") && s->CeCloseHandle(file);
+       }, true, {{"\\p.bin", "0123456789"}}, 0}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.fault);
+    TempHandheld handheld(row.profile);
+    for (const auto& [path, content] : row.before) handheld.Put(path, content);
+    Link link;
+    link.Connect();
+    ASSERT_TRUE(link.connected);
+    EXPECT_EQ(row.act(link.session, handheld), row.ok);
+    EXPECT_EQ(handheld.Tree(), With(row.after));  // the host folder itself: no temporary file either
+    EXPECT_FALSE(fs::exists(handheld.folder() + "/registry.json"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(handheld.folder()), fs::directory_iterator()), 2);  // nor journal
+    if (row.freeAfter != 0xFFFFFFFF) {
+      EXPECT_EQ(FreeBytes(link.session, L"\\"), row.freeAfter);
+    }
+  }
+}
+
+// A run killed while copying: its temporary file and journal go at the next attach,
+// and a file that merely looks like a temporary one stays.
+TEST(EmulatedHandheld, AKilledRunsTemporaryFilesGoAtTheNextAttach) {
+  TempHandheld handheld(json{{"main_memory", {{"total", 1000}, {"reserved", 0}}}});
+  handheld.Put("\\Game\\");
+  const pid_t child = ::fork();
+  if (child == 0) {
+    Link link;
+    link.Connect();
+    HANDLE file = Open(link.session, L"\\Game\\a.bin");
+    // Another copy finished meanwhile: the journal still lists the first.
+    if (Put(link.session, file, "half") && Write(link.session, L"\\Game\\b.bin", "x")) ::kill(::getpid(), SIGKILL);
+    ::_exit(1);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFSIGNALED(status));
+  const Tree left = handheld.Tree();
+  ASSERT_EQ(left.size(), With({}).size() + 3);  // the folder, the finished file and the temporary file
+  const auto made = std::next(left.find("\\Game\\b.bin"));
+  ASSERT_NE(made, left.end());
+  const std::string temp = made->first.substr(6);
+  EXPECT_TRUE(emu::IsTemporaryName(temp)) << temp;
+  EXPECT_EQ(temp.find_first_of("\"*/:<>?\\|"), std::string::npos);  // legal on FAT and exFAT too
+  handheld.Put("\\Game\\~rapi-0123456789abcdef.tmp", "by hand");
+  std::ofstream(handheld.folder() + "/registry.json.tmp") << "{";
+  // Journals as other runs would leave them: an ended one naming things the layer
+  // never makes, and a living one (its lock held) whose file is still being written.
+  const Tree kept = {{"\\Game\\~rapi-2222222222222222.tmp", "resolved, then made by hand"},
+                     {"\\Game\\not-temporary.txt", "x"},
+                     {"\\Game\\~rapi-333333333333333g.tmp", "x"},
+                     {"\\Game\\~rapi-4444444444444444.tmp", "a second name"},
+                     {"\\Game\\~rapi-5555555555555555.tmp", "living run"}};
+  for (const auto& [path, content] : kept) handheld.Put(path, content);
+  fs::create_hard_link(handheld.folder() + "/fs/Game/~rapi-4444444444444444.tmp", handheld.folder() + "/hard");
+  std::ofstream(handheld.folder() + "/~rapi-6666666666666666.tmp") << "beside fs/";
+  std::ofstream(handheld.folder() + "/.rapi-pending-ended")
+      << "+Game/~rapi-1111111111111111.tmp\n+Game/~rapi-2222222222222222.tmp\n-Game/~rapi-2222222222222222.tmp\n"
+         "+Game/not-temporary.txt\n+Game/~rapi-333333333333333g.tmp\n+Game/~rapi-4444444444444444.tmp\n"
+         "+../~rapi-6666666666666666.tmp\n";
+  handheld.Put("\\Game\\~rapi-1111111111111111.tmp", "ended run");
+  std::ofstream(handheld.folder() + "/.rapi-pending-living") << "+Game/~rapi-5555555555555555.tmp\n";
+  const int living = ::open((handheld.folder() + "/.rapi-pending-living").c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_EQ(::flock(living, LOCK_EX), 0);
+  Link next;
+  next.Connect();
+  Tree after = kept;
+  after.insert({{"\\Game\\", ""}, {"\\Game\\b.bin", "x"}, {"\\Game\\~rapi-0123456789abcdef.tmp", "by hand"}});
+  EXPECT_EQ(handheld.Tree(), With(after));
+  EXPECT_TRUE(fs::exists(handheld.folder() + "/~rapi-6666666666666666.tmp"));
+  EXPECT_TRUE(fs::exists(handheld.folder() + "/.rapi-pending-living"));
+  ::close(living);
+  for (const char* gone : {"/hard", "/~rapi-6666666666666666.tmp", "/.rapi-pending-living"}) {
+    fs::remove(handheld.folder() + gone);
+  }
+  EXPECT_EQ(FolderTree(handheld.folder()).count("\\registry.json.tmp"), 0u);
+  EXPECT_EQ(std::distance(fs::directory_iterator(handheld.folder()), fs::directory_iterator()), 2);  // no journal
+  EXPECT_EQ(FreeBytes(next.session, L"\\"), 940u);  // what stays counts, what went does not
+}
+
+// A temporary name that is taken, by a file or a folder, is passed over and left alone.
+TEST(EmulatedHandheld, ATakenTemporaryNameIsNeverReusedOrRemoved) {
+  TempHandheld handheld;
+  handheld.Put("\\x\\");
+  auto root = emu::HostFolder::Open(handheld.folder() + "/fs");
+  std::string first, again;
+  emu::Staging earlier(handheld.folder(), 7);
+  const int made = earlier.Create(*root, "", &first);
+  ASSERT_GE(made, 0);
+  ASSERT_EQ(::write(made, "mine", 4), 4);
+  ::close(made);
+  for (bool folder : {false, true}) {
+    if (folder) {
+      fs::remove(handheld.folder() + "/fs/" + first);
+      fs::create_directory(handheld.folder() + "/fs/" + first);
+    }
+    emu::Staging later(handheld.folder(), 7);  // tries the same name first
+    const int fd = later.Create(*root, "", &again);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+    EXPECT_NE(again, first);
+    EXPECT_TRUE(emu::IsTemporaryName(again));
+    EXPECT_EQ(FolderTree(handheld.folder() + "/fs").at("\\" + first + (folder ? "\\" : "")), folder ? "" : "mine");
+    fs::remove(handheld.folder() + "/fs/" + again);
+    later.Resolved("", again);
+  }
+}
+
+// Folders swapped for links while the device writes: nothing lands outside, whichever
+// way the two interleave; fs/ itself swapped for a link after attaching neither.
+TEST(EmulatedHandheld, NothingLandsOutsideWhileTheFolderChangesUnderIt) {
+  for (const char* swapped : {"fs/d", "fs"}) {
+    SCOPED_TRACE(swapped);
+    testsupport::TempFolder outside("outside");
+    TempHandheld handheld;
+    handheld.Put("\\d\\");
+    Link link;
+    link.Connect();
+    const std::string real = handheld.folder() + "/" + swapped, aside = real + ".real";
+    std::atomic<bool> done{false};
+    std::thread swapper([&] {
+      while (!done) {
+        fs::rename(real, aside);
+        fs::create_directory_symlink(outside.Path(), real);
+        fs::remove(real);
+        fs::rename(aside, real);
+      }
+    });
+    std::wstring target = L"\\t";
+    for (int i = 0; i < 600; ++i) {
+      const std::wstring n = std::to_wstring(i);
+      std::wstring shortcut = L"\\d\\l" + n;
+      Write(link.session, (L"\\d\\f" + n).c_str(), "x");
+      Write(link.session, (L"\\d\\f" + n).c_str(), "y", OPEN_EXISTING);
+      link.session->CeCreateDirectory((L"\\d\\s" + n).c_str(), nullptr);
+      link.session->CeSHCreateShortcut(shortcut.data(), target.data());
+    }
+    done = true;
+    swapper.join();
+    EXPECT_EQ(FolderTree(outside.Path()), Tree{});
+  }
 }
 
 TEST(EmulatedHandheld, FoldersFilesAndProgramsBehaveAsOnTheDevice) {

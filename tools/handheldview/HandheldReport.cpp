@@ -29,14 +29,15 @@ std::string Faults(const emu::Profile& p) {
 }
 
 // Writes a folder's entries, indented, and returns the bytes its files hold.
-std::uint64_t WriteFolder(const emu::DeviceFiles& files, const std::string& host, bool atRoot, int depth,
+std::uint64_t WriteFolder(const emu::DeviceFiles& files, const emu::HostFolder& folder, bool atRoot, int depth,
                           std::ostream& out) {
   std::uint64_t total = 0;
-  for (const emu::ListedEntry& entry : files.List(host, atRoot)) {
+  for (const emu::ListedEntry& entry : files.List(folder, atRoot)) {
     std::string indent(static_cast<size_t>(depth) * 2 + 2, ' ');
     if (entry.isDir) {
       std::ostringstream inner;
-      std::uint64_t size = WriteFolder(files, entry.host, false, depth + 1, inner);
+      const emu::FolderRef child = folder.Child(entry.hostName);
+      std::uint64_t size = child ? WriteFolder(files, *child, false, depth + 1, inner) : 0;
       out << indent << WideToUtf8(entry.name) << "\\" << (entry.isCard ? "  [card]" : "") << "  (" << size
           << " bytes)\n"
           << inner.str();
@@ -109,7 +110,7 @@ bool WriteHandheldReport(const std::string& folder, std::ostream& out, std::stri
   for (const auto& card : p.cards) cards.push_back(card.name);
   emu::DeviceFiles files(folder + "/fs", cards);
   out << "\nFiles\n  \\\n";
-  WriteFolder(files, files.root(), true, 1, out);
+  if (files.root()) WriteFolder(files, *files.root(), true, 1, out);
 
   out << "\nRegistry (HKEY_CURRENT_USER)\n";
   if (registry.keys().empty()) out << "  (empty)\n";
