@@ -112,11 +112,12 @@ class Session final : public ComObject<IRAPISession, IID_IRAPISession> {
     if (!Ready()) return FALSE;
     auto it = handles_.find(reinterpret_cast<std::uintptr_t>(file));
     if (it == handles_.end() || it->second.kind != Handle::kFile) return FALSE;
+    const std::uint32_t id = it->second.id;  // the handle may be gone with the link below
     std::optional<std::uint64_t> limit = handheld_->CurrentProfile().disconnectAfterBytes;
     DWORD allowed = toWrite;
     if (limit && *limit - bytesWritten_ < toWrite) allowed = static_cast<DWORD>(*limit - bytesWritten_);
     // The link goes down part way; the device drops the file's new content at close.
-    if (allowed > 0 && !Check(handheld_->WriteFile(it->second.id, buffer, allowed))) return FALSE;
+    if (allowed > 0 && !Check(handheld_->WriteFile(id, buffer, allowed))) return FALSE;
     bytesWritten_ += allowed;
     if (written) *written = allowed;
     if (limit && bytesWritten_ >= *limit) {
@@ -124,7 +125,7 @@ class Session final : public ComObject<IRAPISession, IID_IRAPISession> {
       Ready();  // the session sees the link gone at once, and drops what it was writing
     }
     if (allowed < toWrite) return FALSE;
-    if (toWrite == 0 && !Check(handheld_->WriteFile(it->second.id, buffer, 0))) return FALSE;
+    if (toWrite == 0 && !Check(handheld_->WriteFile(id, buffer, 0))) return FALSE;
     return TRUE;
   }
 
