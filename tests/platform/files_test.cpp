@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 
+#include <filesystem>
 #include <fstream>
+#include <map>
 #include <string>
 
 #include "platform/win32/files.h"
@@ -32,6 +35,42 @@ TEST(LayerFiles, OnlyRegularFilesOpenAndNothingBlocks) {
       CloseHandle(file);
     }
   }
+}
+
+// Refused at once as access denied, whatever the access, with nothing left open; a
+// plain file that opens is blocking again, as its flags in /proc show.
+TEST(LayerFiles, AnOpenedFileBlocksAndARefusedOneIsAccessDeniedWithNoDescriptorLeft) {
+  testsupport::TempFolder folder("quellor-files");
+  ASSERT_EQ(::mkfifo(folder.File("fifo").c_str(), 0600), 0);
+  std::ofstream(folder.File("plain.txt")) << "plain";
+  const auto openFiles = [] { return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}); };
+  const auto opened = openFiles();
+  HANDLE plain = CreateFileW(layer::Utf8ToWide(folder.File("plain.txt")).c_str(), GENERIC_READ, 0, nullptr,
+                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  struct stat st {};
+  ASSERT_EQ(::stat(folder.File("plain.txt").c_str(), &st), 0);
+  int found = 0;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fdinfo")) {
+    std::ifstream info(entry.path());
+    std::map<std::string, std::string> fields;  // "flags:" in octal, "ino:"
+    for (std::string key, value; info >> key >> value;) fields[key] = value;
+    if (fields["ino:"] != std::to_string(st.st_ino)) continue;
+    ++found;
+    EXPECT_EQ(std::stoul(fields["flags:"], nullptr, 8) & O_NONBLOCK, 0u) << fields["flags:"];
+  }
+  EXPECT_EQ(found, 1);
+  CloseHandle(plain);
+  for (const std::string& path : {folder.File("fifo"), folder.Path(), std::string("/dev/zero")}) {
+    for (DWORD creation : {DWORD{OPEN_EXISTING}, DWORD{CREATE_ALWAYS}}) {
+      for (DWORD access : {GENERIC_READ, GENERIC_WRITE}) {
+        SetLastError(0);
+        EXPECT_FALSE(IsUsableHandle(CreateFileW(layer::Utf8ToWide(path).c_str(), access, 0, nullptr, creation,
+                                                FILE_ATTRIBUTE_NORMAL, nullptr)));
+        EXPECT_EQ(GetLastError(), DWORD{ERROR_ACCESS_DENIED}) << path << " access " << access << " creation " << creation;
+      }
+    }
+  }
+  EXPECT_EQ(openFiles(), opened);
 }
 
 }  // namespace
