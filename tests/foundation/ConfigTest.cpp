@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 #include <pthread.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <climits>
+#include <filesystem>
 #include <string>
 #include <tuple>
 
@@ -121,6 +123,32 @@ TEST_F(ConfigTest, BadFilesFailAndLeaveTheGlobalsAsTheyWere) {
   // Text of exactly the bound is still read.
   ASSERT_TRUE(Read(Expanding(4096, kConfigMaxText / 4096)));
   EXPECT_EQ(g_Header.size(), kConfigMaxText);
+}
+
+// The parser's memory is one running total: many moderate blocks (attribute values,
+// which pass no text count) fail once together they pass it.
+TEST_F(ConfigTest, ParserMemoryIsARunningTotalAndEveryTextAndSizeCounts) {
+  const auto openFiles = [] { return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}); };
+  const auto opened = openFiles();
+  auto attributes = [](int count) {  // count values of 16 Ki characters, 32 KiB each
+    std::string xml = "<!DOCTYPE C [<!ENTITY e \"" + std::string(8192, 'x') + "\">]><C><Header>kept</Header>";
+    for (int i = 0; i < count; ++i) xml += "<a v=\"&e;&e;\"/>";
+    return xml + "</C>";
+  };
+  EXPECT_TRUE(Read(attributes(1024)));
+  EXPECT_FALSE(Read(attributes(2560), "bad.xml"));
+  // Whitespace the grammar makes ignorable counts as text too.
+  std::string blanks = "<!DOCTYPE C [<!ELEMENT C (Header)*><!ENTITY w \"" + std::string(4096, ' ') + "\">]><C>";
+  for (std::size_t i = 0; i <= kConfigMaxText / 4096; ++i) blanks += "&w;";
+  EXPECT_FALSE(Read(blanks + "</C>", "bad.xml"));
+  // A file of 4 GiB and more is refused whole, though the low 32 bits of its size are
+  // those of a good document.
+  const std::string good = "<C><Header>good</Header></C>";
+  WriteText(folder.File("huge.xml"), good);
+  ASSERT_EQ(::truncate(folder.File("huge.xml").c_str(), (off_t{1} << 32) + off_t(good.size())), 0);
+  EXPECT_FALSE(ReadConfig(Wide(folder.File("huge.xml"))));
+  EXPECT_EQ(g_Header, L"kept");
+  EXPECT_EQ(openFiles(), opened) << "each read closes its file";
 }
 
 // Nothing outside the file is read, whatever names it: each reference reads as empty.
