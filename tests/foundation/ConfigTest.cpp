@@ -126,7 +126,8 @@ TEST_F(ConfigTest, BadFilesFailAndLeaveTheGlobalsAsTheyWere) {
 }
 
 // The parser's memory is one running total: many moderate blocks (attribute values,
-// which pass no text count) fail once together they pass it.
+// which pass no text count) fail once together they pass it. Ignorable whitespace is
+// text too, the file's size counts whole, and every read closes its file.
 TEST_F(ConfigTest, ParserMemoryIsARunningTotalAndEveryTextAndSizeCounts) {
   const auto openFiles = [] { return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}); };
   const auto opened = openFiles();
@@ -137,18 +138,16 @@ TEST_F(ConfigTest, ParserMemoryIsARunningTotalAndEveryTextAndSizeCounts) {
   };
   EXPECT_TRUE(Read(attributes(1024)));
   EXPECT_FALSE(Read(attributes(2560), "bad.xml"));
-  // Whitespace the grammar makes ignorable counts as text too.
   std::string blanks = "<!DOCTYPE C [<!ELEMENT C (Header)*><!ENTITY w \"" + std::string(4096, ' ') + "\">]><C>";
   for (std::size_t i = 0; i <= kConfigMaxText / 4096; ++i) blanks += "&w;";
   EXPECT_FALSE(Read(blanks + "</C>", "bad.xml"));
-  // A file of 4 GiB and more is refused whole, though the low 32 bits of its size are
-  // those of a good document.
+  // 4 GiB more than a good document: the low 32 bits of its size are the document's.
   const std::string good = "<C><Header>good</Header></C>";
   WriteText(folder.File("huge.xml"), good);
   ASSERT_EQ(::truncate(folder.File("huge.xml").c_str(), (off_t{1} << 32) + off_t(good.size())), 0);
   EXPECT_FALSE(ReadConfig(Wide(folder.File("huge.xml"))));
   EXPECT_EQ(g_Header, L"kept");
-  EXPECT_EQ(openFiles(), opened) << "each read closes its file";
+  EXPECT_EQ(openFiles(), opened);
 }
 
 // Nothing outside the file is read, whatever names it: each reference reads as empty.
