@@ -24,7 +24,8 @@ DWORD ErrnoToWin32(int err) {
   switch (err) {
     case ENOENT: return ERROR_FILE_NOT_FOUND;
     case ENOTDIR: return ERROR_PATH_NOT_FOUND;
-    case EACCES: case EPERM: case EISDIR: return ERROR_ACCESS_DENIED;
+    // ENXIO: a FIFO opened for writing without a reader, refused as any non-plain file.
+    case EACCES: case EPERM: case EISDIR: case ENXIO: return ERROR_ACCESS_DENIED;
     case EEXIST: return ERROR_ALREADY_EXISTS;
     case ENOSPC: return ERROR_DISK_FULL;
     case ENOTEMPTY: return ERROR_DIR_NOT_EMPTY;

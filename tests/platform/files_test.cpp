@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -48,6 +49,33 @@ TEST(LayerFiles, OnlyRegularFilesOpenAndNothingBlocks) {
   };
   EXPECT_EXIT(openInNewSession(), ::testing::ExitedWithCode(0), "");
   ::close(master);
+}
+
+// Refused at once as access denied, whatever the access, with nothing left open; a
+// plain file that opens is blocking again.
+TEST(LayerFiles, AnOpenedFileBlocksAndARefusedOneIsAccessDeniedWithNoDescriptorLeft) {
+  testsupport::TempFolder folder("quellor-files");
+  ASSERT_EQ(::mkfifo(folder.File("fifo").c_str(), 0600), 0);
+  std::ofstream(folder.File("plain.txt")) << "plain";
+  const auto openFiles = [] { return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}); };
+  const auto opened = openFiles();
+  const int next = ::open("/dev/null", O_RDONLY);  // the descriptor the next open gets
+  ::close(next);
+  HANDLE plain = CreateFileW(layer::Utf8ToWide(folder.File("plain.txt")).c_str(), GENERIC_READ, 0, nullptr,
+                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  EXPECT_EQ(::fcntl(next, F_GETFL) & O_NONBLOCK, 0);
+  CloseHandle(plain);
+  for (const std::string& path : {folder.File("fifo"), folder.Path(), std::string("/dev/zero")}) {
+    for (DWORD creation : {DWORD{OPEN_EXISTING}, DWORD{CREATE_ALWAYS}}) {
+      for (DWORD access : {GENERIC_READ, GENERIC_WRITE}) {
+        SetLastError(0);
+        EXPECT_FALSE(IsUsableHandle(CreateFileW(layer::Utf8ToWide(path).c_str(), access, 0, nullptr, creation,
+                                                FILE_ATTRIBUTE_NORMAL, nullptr)));
+        EXPECT_EQ(GetLastError(), DWORD{ERROR_ACCESS_DENIED}) << path << " access " << access << " creation " << creation;
+      }
+    }
+  }
+  EXPECT_EQ(openFiles(), opened);
 }
 
 }  // namespace

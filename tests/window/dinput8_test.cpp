@@ -3,6 +3,8 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <cstring>
 #include <map>
 #include <string>
 #include <vector>
@@ -82,16 +84,24 @@ TEST_F(DirectInputTest, EachMouseMeasuresFromItsOwnPreviousPoll) {
 // A quick click or tap (down and up before one poll) is down at that poll and up at
 // the next, so the main loop makes both events; a quick re-press of a held button
 // shows the other way round. Scripts: d down, u up, | the engine's poll. (Keys share
-// the reading; a quick key press through the main loop: engine_test.cpp.)
+// the reading; a quick key press through the main loop: engine_test.cpp.) The two keys
+// with the backslash's code (k, h down; K, H up; : the poll of that code) hold it down
+// until both are up.
 TEST_F(WindowTest, EveryChangeBetweenTwoPollsReachesTheEngine) {
   OpenInstallerWindow();
-  const std::pair<const char*, const char*> scripts[] = {{"du||", "10"}, {"d|ud||u|", "1010"}};
+  const std::pair<const char*, const char*> scripts[] = {{"du||", "10"}, {"d|ud||u|", "1010"}, {"kh:K:H:", "110"},
+                                                         {"k:hK:H:", "110"}};
   for (const auto& [script, shown] : scripts) {
     std::string seen;
     for (const char* step = script; *step != '\0'; ++step) {
       if (*step == 'd') testkit::PressMouseButton(0);
       if (*step == 'u') testkit::ReleaseMouseButton(0);
       if (*step == '|') PumpMessages(), seen += g_MouseCurrent.rgbButtons[0] == 0x80 ? '1' : '0';
+      if (std::strchr("kKhH", *step) != nullptr) {
+        const int scancode = std::tolower(*step) == 'k' ? SDL_SCANCODE_BACKSLASH : SDL_SCANCODE_NONUSHASH;
+        std::islower(*step) ? testkit::PressKey(scancode) : testkit::ReleaseKey(scancode);
+      }
+      if (*step == ':') PumpMessages(), seen += g_KeysCurrent[DIK_BACKSLASH] == 0x80 ? '1' : '0';
     }
     EXPECT_EQ(seen, shown) << script;
   }

@@ -64,6 +64,11 @@ TEST_F(WindowTest, SpriteTurnsTintsAndBlendsOnlyWhereSomethingShowsThrough) {
   IDirect3DTexture9 *halves = nullptr, *veiled = nullptr;
   ASSERT_EQ(layer::CreateTextureFromPixels(g_Device, 20, 10, pixels.data(), D3DPOOL_MANAGED, &halves), D3D_OK);
   ASSERT_EQ(layer::CreateTextureFromPixels(g_Device, 2, 2, veilPixels.data(), D3DPOOL_MANAGED, &veiled), D3D_OK);
+  // Opaque black is full alpha; alpha 254, even in the last texel alone, is not.
+  std::vector<std::uint32_t> blackPixels(4, kBlack), edgePixels = {kBlack, kBlack, kBlack, 0xFEFFFFFF};
+  IDirect3DTexture9 *black = nullptr, *edge = nullptr;
+  ASSERT_EQ(layer::CreateTextureFromPixels(g_Device, 2, 2, blackPixels.data(), D3DPOOL_MANAGED, &black), D3D_OK);
+  ASSERT_EQ(layer::CreateTextureFromPixels(g_Device, 2, 2, edgePixels.data(), D3DPOOL_MANAGED, &edge), D3D_OK);
   const DrawRow rows[] = {
       // The image's x axis points down the screen, its y axis to the left.
       {"quarter turn", halves, 200, 100, 1, static_cast<float>(M_PI / 2), kWhite,
@@ -71,6 +76,8 @@ TEST_F(WindowTest, SpriteTurnsTintsAndBlendsOnlyWhereSomethingShowsThrough) {
       {"tinted", halves, 0, 0, 1, 0, 0xFF2080C0, {{5, 5, 0xFF200000}, {15, 5, 0xFF0000C0}}, false},
       {"half alpha", halves, 0, 0, 1, 0, 0x80FFFFFF, {{5, 5, 0xFF800000}, {15, 5, 0xFF000080}}, true},
       {"veiled", veiled, 0, 0, 10, 0, kWhite, {{2, 2, kWhite}, {2, 17, 0xFF808080}, {17, 17, kWhite}}, true},
+      {"black", black, 0, 0, 10, 0, kWhite, {{5, 5, kBlack}}, false},
+      {"edge", edge, 0, 0, 10, 0, kWhite, {{2, 2, kBlack}, {17, 17, 0xFFFEFEFE}}, true},
       // Only the part of the rectangle inside the texture, where it would lie.
       {"overhanging", halves, 100, 50, 1, 0, kWhite, {{102, 55, kBlack}, {106, 55, kRed}, {111, 55, kBlack}}, false,
        {-5, 0, 5, 10}},
@@ -108,6 +115,8 @@ TEST_F(WindowTest, SpriteTurnsTintsAndBlendsOnlyWhereSomethingShowsThrough) {
   EXPECT_TRUE(read.argb == testkit::LastFrame().argb) << "the frame, pixel for pixel";
   halves->Release();
   veiled->Release();
+  black->Release();
+  edge->Release();
 }
 
 TEST_F(WindowTest, TextureFactoryRefusesBadDevicesSizesPoolsAndPointers) {
