@@ -100,18 +100,24 @@ Staging::~Staging() {
   if (journalFd_ >= 0) ::close(journalFd_);
 }
 
-bool Staging::Record(char mark, const std::string& where, const std::string& name) {
-  if (journalFd_ < 0) {
+bool Staging::OpenJournal() {
+  for (int attempt = 0; attempt < kNameTries; ++attempt) {
     journal_ = folder_ + "/" + kJournalPrefix + Hex(random_());
     journalFd_ = ::open(journal_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0644);
-    if (journalFd_ < 0) return false;
-    if (::flock(journalFd_, LOCK_EX | LOCK_NB) != 0) {
-      ::close(journalFd_);
-      journalFd_ = -1;
-      ::unlink(journal_.c_str());
-      return false;
-    }
+    if (journalFd_ >= 0) break;
+    if (errno != EEXIST) return false;
   }
+  if (journalFd_ < 0) return false;
+  // Held while the process lives: a journal whose lock is free belongs to an ended run.
+  if (::flock(journalFd_, LOCK_EX | LOCK_NB) == 0) return true;
+  ::close(journalFd_);
+  journalFd_ = -1;
+  ::unlink(journal_.c_str());
+  return false;
+}
+
+bool Staging::Record(char mark, const std::string& where, const std::string& name) {
+  if (journalFd_ < 0 && !OpenJournal()) return false;
   // One write per line, so a run killed at any moment leaves whole lines.
   return WriteWhole(journalFd_, std::string(1, mark) + Joined(where, name) + "\n");
 }
@@ -142,11 +148,11 @@ void Staging::Resolved(const std::string& where, const std::string& name) {
   if (journalFd_ < 0) return;
   Record('-', where, name);
   if (--pending_ > 0) return;
-  // Nothing pending: the journal goes, so a run that ends normally leaves none.
-  ::unlink(journal_.c_str());
-  ::close(journalFd_);
-  journalFd_ = -1;
   pending_ = 0;
+  // Nothing pending: the journal is emptied, not removed, as making a file costs far
+  // more than a copy's other steps; the next attach after the run removes it. One that
+  // cannot be emptied still lists every name as resolved.
+  [[maybe_unused]] const int emptied = ::ftruncate(journalFd_, 0);
 }
 
 void Staging::CleanUpEndedRuns(const std::string& handheldFolder, const HostFolder& fsRoot) {

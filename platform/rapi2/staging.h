@@ -5,7 +5,8 @@
 //
 // Each temporary file is recorded in a journal of the process's own in the handheld
 // folder, locked while the process lives; a later attach removes the temporary files
-// that the journals of ended (killed) runs still list, and nothing else.
+// that the journals of ended (killed) runs still list, and nothing else, then those
+// journals.
 #pragma once
 
 #include <cstdint>
@@ -38,6 +39,7 @@ class Staging {
   static void CleanUpEndedRuns(const std::string& handheldFolder, const HostFolder& fsRoot);
 
  private:
+  bool OpenJournal();
   bool Record(char mark, const std::string& where, const std::string& name);
 
   const std::string folder_;
