@@ -238,6 +238,14 @@ TEST(EmulatedHandheld, FaultsLeaveTheVolumeAsADeviceWould) {
          const bool reached = s->CeDeleteFile(temp.c_str()) || Open(s, temp.c_str(), OPEN_EXISTING) != INVALID_HANDLE_VALUE;
          return s->CeCloseHandle(file) && !temp.empty() && !seen && !reached;
        }, true, {{"\\g.bin", "abc"}}, 997},
+      {"the handheld attached again while a file is written", {{"main_memory", small}}, {},
+       [](IRAPISession* s, const TempHandheld&) {
+         HANDLE file = Open(s, L"\\w.bin");
+         Put(s, file, "abc");
+         Link again;  // its attach clears up after ended runs, not this one
+         again.Connect();
+         return again.connected && s->CeCloseHandle(file);
+       }, true, {{"\\w.bin", "abc"}}, 997},
       {"two handles, two cases", {{"main_memory", small}}, {},
        [](IRAPISession* s, const TempHandheld&) {
          HANDLE first = Open(s, L"\\Foo.txt");
