@@ -58,14 +58,16 @@ class MainLoopTest : public WindowTest {
   }
   // Registers the two scenes and runs from the first.
   void Run() { RegisterScene(&first), RegisterScene(&second), RunEngine(first.GetId()); }
-  // From now on every wait of the loop goes into the journal ("Wait<ms>"), and at the
-  // given look at an empty queue (a wait, or a message pump that found nothing) the
-  // action runs once; a loop that never waits thus still gets there.
+  // From now on the loop's looks at an empty message queue go into the journal: "Look"
+  // when a message pump found nothing, "Wait<ms>" for a wait. At the given look the
+  // action runs and the journal stops; a loop that never waits thus still gets there.
   void WatchIdleLoop(int look, std::function<void()> action) {
     idleLooks = 0;
     testkit::WatchEmptyQueue([this, look, action](std::uint32_t waited) {
-      if (waited > 0) journal.push_back("Wait" + std::to_string(waited));
-      if (++idleLooks == look) action();
+      journal.push_back(waited > 0 ? "Wait" + std::to_string(waited) : "Look");
+      if (++idleLooks != look) return;
+      testkit::WatchEmptyQueue(nullptr);
+      action();
     });
   }
   int idleLooks = 0;
@@ -164,9 +166,9 @@ TEST_F(MainLoopTest, InactiveWindowWaitsForMessagesAndCatchesUpOnInput) {
     }
   };
   Run();
-  EXPECT_EQ(journal, (Journal{"S1.Enter", "S1.Resume", "S1.Update", "O.Update", "S1.Draw", "O.Draw", "Wait100",
-                              "Wait100", "S1.Event9", "S1.Event7", "S1.Update", "O.Update", "S1.Draw", "O.Draw",
-                              "S1.Pause", "S1.Leave", "O.Pause", "O.Leave"}));
+  EXPECT_EQ(journal, (Journal{"S1.Enter", "S1.Resume", "S1.Update", "O.Update", "S1.Draw", "O.Draw", "Look",
+                              "Wait100", "Look", "Wait100", "S1.Event9", "S1.Event7", "S1.Update", "O.Update",
+                              "S1.Draw", "O.Draw", "S1.Pause", "S1.Leave", "O.Pause", "O.Leave"}));
   EXPECT_EQ(regainedAt - lostAt, 200u) << "each wait lasts its bound while nothing comes";
   // Of the characters typed meanwhile only the last one.
   EXPECT_EQ(std::tuple(first.events.at(0).symbol, first.events.at(1).key), std::tuple(u'c', DIK_A));
@@ -180,7 +182,7 @@ TEST_F(MainLoopTest, LostDevicePausesRetriesAfterWaitsAndResumes) {
   first.onUpdate = [this](ScriptedScene& self, int update) {
     if (update == 1) {
       testkit::LoseDevice();
-      WatchIdleLoop(0, [] {});
+      WatchIdleLoop(4, [] {});
     }
     if (update != 2) return;
     EXPECT_FALSE(picture.IsCreated()) << "released at the loss";
@@ -189,8 +191,9 @@ TEST_F(MainLoopTest, LostDevicePausesRetriesAfterWaitsAndResumes) {
   Run();
   // Lost once, then not reset (Reset), then ready.
   EXPECT_EQ(journal, (Journal{"S1.Enter", "S1.Resume", "S1.Update", "O.Update", "S1.Draw", "O.Draw", "O.Pause",
-                              "S1.Pause", "Wait100", "Wait100", "S1.Resume", "O.Resume", "S1.Update", "O.Update",
-                              "S1.Draw", "O.Draw", "S1.Pause", "S1.Leave", "O.Pause", "O.Leave"}));
+                              "S1.Pause", "Look", "Wait100", "Look", "Wait100", "S1.Resume", "O.Resume",
+                              "S1.Update", "O.Update", "S1.Draw", "O.Draw", "S1.Pause", "S1.Leave", "O.Pause",
+                              "O.Leave"}));
 }
 
 TEST_F(MainLoopTest, ClosingWhileTheDeviceStaysLostEndsTheLoopAtOnce) {
@@ -204,7 +207,7 @@ TEST_F(MainLoopTest, ClosingWhileTheDeviceStaysLostEndsTheLoopAtOnce) {
   };
   Run();
   EXPECT_EQ(journal, (Journal{"S1.Enter", "S1.Resume", "S1.Update", "O.Update", "S1.Draw", "O.Draw", "O.Pause",
-                              "S1.Pause", "Wait100", "Wait100", "Wait100"}));
+                              "S1.Pause", "Look", "Wait100", "Look", "Wait100", "Look", "Wait100"}));
   EXPECT_EQ(GetTickCount() - lostAt, 300u);
   EXPECT_EQ(testkit::DeviceStage(g_Device), testkit::Stage::Lost);
 }
