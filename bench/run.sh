@@ -8,8 +8,12 @@
 #   bench/run.sh [--xvfb] [build-dir] [benchmark arguments...]
 #
 # Every program runs headless, on SDL's offscreen driver and software renderer. With
-# --xvfb (or BENCH_XVFB=1) start-up is measured a second time on the X11 driver under
-# a private Xvfb server (xvfb-run, from the xvfb package), as a desktop would start it.
+# --xvfb (or BENCH_XVFB=1) two more run on the X11 driver under a private Xvfb server
+# (xvfb-run, from the xvfb package), as on a desktop without a GPU, with the renderer
+# the program chooses there: start-up once more, and the waiting window (the still
+# menu's CPU and resident memory, then the hidden window's CPU), each beside a bare SDL
+# program that makes its window the same way. bench_waiting_window needs a display and
+# runs only then.
 # Extra arguments go to each program (e.g. --benchmark_repetitions=5). The load
 # average is printed before and after; full outputs land in <build>/bench-results/.
 set -euo pipefail
@@ -41,7 +45,9 @@ load_before=$(load)
 echo "Machine: $machine; load average (1, 5, 15 min) at the start: $load_before"
 
 programs=()
+display_only=(bench_waiting_window)
 for program in "$BUILD_DIR"/bench/bench_*; do
+  [[ " ${display_only[*]} " == *" $(basename "$program") "* ]] && continue
   [ -x "$program" ] && [ -f "$program" ] && programs+=("$program")
 done
 runs=()
@@ -58,15 +64,16 @@ for program in "${programs[@]}"; do
   run "$(basename "$program")" "$program" "$@"
 done
 if [ "$XVFB" = 1 ]; then
-  run bench_startup-xvfb env SDL_VIDEODRIVER=x11 \
-    xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$BUILD_DIR/bench/bench_startup" "$@"
+  xvfb=(env -u SDL_RENDER_DRIVER SDL_VIDEODRIVER=x11 xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp")
+  run bench_startup-xvfb "${xvfb[@]}" "$BUILD_DIR/bench/bench_startup" "$@"
+  run bench_waiting_window-xvfb "${xvfb[@]}" "$BUILD_DIR/bench/bench_waiting_window" "$@"
 fi
 load_after=$(load)
 
 echo
 echo "=== Summary ($machine; load average at the start: $load_before; at the end: $load_after)"
 for name in "${runs[@]}"; do
-  section=$(awk '/^Ratios \(|^Resident memory/ { shown = 1 } shown' "$results/$name.txt")
+  section=$(awk '/^Ratios \(|^Resident memory|^Waiting window/ { shown = 1 } shown' "$results/$name.txt")
   if [ -n "$section" ]; then
     echo
     echo "$name:"

@@ -2,6 +2,7 @@
 find_package(PkgConfig REQUIRED)
 find_package(Threads REQUIRED)
 find_package(SDL2 REQUIRED)
+find_package(X11 REQUIRED)  # the renderer choice asks the X server about OpenGL
 find_package(XercesC REQUIRED)
 find_package(PNG REQUIRED)
 find_package(JPEG REQUIRED)

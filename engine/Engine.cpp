@@ -13,6 +13,10 @@ SceneId g_CurrentOverlay = NoScene;
 
 namespace {
 
+// An iteration with nothing to draw sleeps until the next message rather than burn a
+// core; the bound keeps a lost device asked to restore about ten times a second.
+constexpr std::uint32_t kIdleWaitMs = 100;
+
 CTScene* Find(const std::map<SceneId, CTScene*>& scenes, SceneId id) {
   auto it = scenes.find(id);
   return it == scenes.end() ? nullptr : it->second;
@@ -172,6 +176,8 @@ void RunEngine(SceneId first) {
       if (IsDeviceLost() && RestoreDevice()) {
         CurrentScene()->Resume();
         OverlaySlot()->Resume();
+      } else {
+        WaitForMessage(kIdleWaitMs);
       }
       continue;
     }

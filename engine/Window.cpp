@@ -40,6 +40,9 @@ constexpr wchar_t kClassName[] = L"Tamblor2D";
 // the program.
 HWND g_DiscardedWindow = nullptr;
 
+// Whether the last PumpMessages took a message: only an iteration that found none waits.
+bool g_MessageTaken = false;
+
 struct Frame {
   int fx, fy, caption;
 };
@@ -223,7 +226,8 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 bool PumpMessages() {
   MSG message;
   bool quit = false;
-  if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+  g_MessageTaken = PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE) != FALSE;
+  if (g_MessageTaken) {
     quit = message.message == WM_QUIT;
     TranslateMessage(&message);
     DispatchMessageW(&message);
@@ -246,6 +250,11 @@ bool PumpMessages() {
     if (GetCursorPos(&cursor) && ScreenToClient(g_Window, &cursor)) g_CursorCurrent = cursor;
   }
   return quit;
+}
+
+void WaitForMessage(std::uint32_t timeoutMs) {
+  if (g_MessageTaken) return;
+  MsgWaitForMultipleObjectsEx(0, nullptr, timeoutMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
 }
 
 bool IsWindowActive() { return g_WindowActive; }

@@ -67,6 +67,9 @@ void InitDirectInput();
 // the device usable, moves the current input snapshots to the previous ones and polls
 // new ones. True when the message taken was WM_QUIT.
 bool PumpMessages();
+// When the last PumpMessages found no message, waits until one is queued or timeoutMs
+// pass; otherwise returns at once.
+void WaitForMessage(std::uint32_t timeoutMs);
 bool IsWindowActive();
 bool IsDeviceLost();
 // Clears the frame and begins the scene and the sprite; false when nothing may be drawn.

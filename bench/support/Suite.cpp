@@ -111,7 +111,9 @@ std::string Readable(double seconds) {
 
 void UseHeadlessDrivers() {
   setenv("SDL_VIDEODRIVER", "offscreen", 0);
-  setenv("SDL_RENDER_DRIVER", "software", 0);
+  // On a real display the program chooses its renderer itself, as it would for a user.
+  const std::string video = std::getenv("SDL_VIDEODRIVER");
+  if (video == "offscreen" || video == "dummy") setenv("SDL_RENDER_DRIVER", "software", 0);
 }
 
 int RunWithRatios(int argc, char** argv, const std::vector<Ratio>& ratios, const std::function<void()>& epilogue) {

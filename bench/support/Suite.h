@@ -10,7 +10,8 @@
 namespace bench {
 
 // SDL's offscreen video driver and software renderer, unless the environment already
-// names others: the suite runs without a display.
+// names others: the suite runs without a display. With a display driver named (x11) the
+// renderer is left to the program's own choice.
 void UseHeadlessDrivers();
 
 struct Ratio {

@@ -2,6 +2,7 @@
 
 #include "platform/d3d9/device_internal.h"
 #include "platform/d3d9/direct3d_switches.h"
+#include "platform/d3d9/renderer_choice.h"
 #include "platform/win32/system_metrics.h"
 #include "platform/win32/window_internal.h"
 
@@ -84,9 +85,11 @@ Device* Device::From(IDirect3DDevice9* device) { return dynamic_cast<Device*>(de
 HRESULT Device::Start(const D3DPRESENT_PARAMETERS& parameters) {
   WindowObject* object = FindWindowObject(window_);
   if (object == nullptr || object->sdl == nullptr) return D3DERR_INVALIDCALL;
-  // SDL_RENDER_DRIVER chooses the renderer (software for tests); vsync paces Present as
+  // SDL_RENDER_DRIVER chooses the renderer (software for tests), else SDL's first that
+  // works, or its software one where OpenGL is only software; vsync paces Present as
   // the default presentation interval does, where the renderer can. Headless drivers
   // have no display to follow: SDL would only simulate vsync there with real waits.
+  ChooseRenderer(object->sdl);
   renderer_ = SDL_CreateRenderer(object->sdl, -1, SDL_RENDERER_TARGETTEXTURE);
   if (renderer_ == nullptr) return D3DERR_NOTAVAILABLE;
   const char* driver = SDL_GetCurrentVideoDriver();

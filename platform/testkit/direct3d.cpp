@@ -43,6 +43,13 @@ unsigned PresentCount(IDirect3DDevice9* device) {
   return ours ? ours->PresentCount() : 0;
 }
 
+std::string RendererName(IDirect3DDevice9* device) {
+  layer::Device* ours = layer::Device::From(device);
+  SDL_RendererInfo info;
+  if (ours == nullptr || ours->Renderer() == nullptr || SDL_GetRendererInfo(ours->Renderer(), &info) != 0) return "";
+  return info.name;
+}
+
 }  // namespace testkit
 
 namespace testkit {

@@ -1,6 +1,8 @@
 // Test kit: Direct3D failures and the stages of a lost device.
 #pragma once
 
+#include <string>
+
 #include "platform/d3d9/d3d9.h"
 
 namespace testkit {
@@ -27,6 +29,9 @@ enum class Stage { Usable, Lost, NotReset, NotOurs };
 Stage DeviceStage(IDirect3DDevice9* device);
 DWORD RenderState(IDirect3DDevice9* device, D3DRENDERSTATETYPE state);
 unsigned PresentCount(IDirect3DDevice9* device);
+// The SDL renderer the device draws with ("software", "opengl"...; empty for a device
+// not ours or without one).
+std::string RendererName(IDirect3DDevice9* device);
 // What the caller gave CreateDevice or the last Reset (zeros for a device not ours).
 D3DPRESENT_PARAMETERS RequestedParameters(IDirect3DDevice9* device);
 

@@ -12,6 +12,7 @@ namespace testkit {
 
 void ResetLayer() {
   layer::DestroyAllWindowsQuietly();
+  layer::WatchEmptyQueue(nullptr);
   layer::DiscardSdlEvents();
   layer::InputState::Instance().ReleaseAll();
   layer::ClearCursorOverride();

@@ -34,6 +34,8 @@ void SleepMs(std::uint64_t ms) {
   std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
+bool UsesVirtualTime() { return g_virtual; }
+
 bool FixedLocalTime(SYSTEMTIME* out) {
   std::lock_guard<std::mutex> lock(g_fixedMutex);
   if (!g_fixed) return false;

@@ -12,6 +12,8 @@ namespace layer {
 std::uint64_t NowMs();
 // Waits the given time on the layer's clock.
 void SleepMs(std::uint64_t ms);
+// True while the test kit keeps the clock on virtual time.
+bool UsesVirtualTime();
 // Fills *out and returns true when the test kit has fixed the local time.
 bool FixedLocalTime(SYSTEMTIME* out);
 

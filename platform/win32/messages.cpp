@@ -1,8 +1,12 @@
 #include "platform/win32/messages.h"
 
+#include <algorithm>
+#include <climits>
 #include <deque>
+#include <functional>
 #include <mutex>
 
+#include "platform/win32/clock_internal.h"
 #include "platform/win32/cursor.h"
 #include "platform/win32/sdl_video.h"
 #include "platform/win32/strings.h"
@@ -16,6 +20,7 @@ std::mutex g_queueMutex;
 std::deque<MSG> g_queue;
 bool g_quitPosted = false;
 int g_quitCode = 0;
+std::function<void(DWORD)> g_emptyQueueWatcher;  // UI thread only
 
 // Input messages carry where the cursor was; they are made on the UI thread, the only
 // one that may ask SDL.
@@ -39,6 +44,18 @@ bool Matches(const MSG& message, HWND window, UINT minFilter, UINT maxFilter) {
   }
   if (minFilter == 0 && maxFilter == 0) return true;
   return message.message >= minFilter && message.message <= maxFilter;
+}
+
+bool AnyMessageQueued() {
+  std::lock_guard<std::mutex> lock(g_queueMutex);
+  return !g_queue.empty() || g_quitPosted;
+}
+
+void TellEmptyQueue(DWORD waitedMs) {
+  if (!g_emptyQueueWatcher) return;
+  // A copy: the watcher may replace or stop itself.
+  std::function<void(DWORD)> watcher = g_emptyQueueWatcher;
+  watcher(waitedMs);
 }
 
 // Text input arrives as UTF-8; the window gets one WM_CHAR per UTF-16 unit, so a
@@ -94,6 +111,8 @@ void ResetMessageQueue() {
   g_quitCode = 0;
 }
 
+void WatchEmptyQueue(std::function<void(DWORD waitedMs)> watcher) { g_emptyQueueWatcher = std::move(watcher); }
+
 }  // namespace layer
 
 BOOL PeekMessageW(MSG* message, HWND window, UINT minFilter, UINT maxFilter, UINT removeFlags) {
@@ -102,20 +121,47 @@ BOOL PeekMessageW(MSG* message, HWND window, UINT minFilter, UINT maxFilter, UIN
     return FALSE;
   }
   layer::PumpSdlEvents();
-  std::lock_guard<std::mutex> lock(g_queueMutex);
-  for (auto it = g_queue.begin(); it != g_queue.end(); ++it) {
-    if (!Matches(*it, window, minFilter, maxFilter)) continue;
-    *message = *it;
-    if (removeFlags & PM_REMOVE) g_queue.erase(it);
-    return TRUE;
+  {
+    std::lock_guard<std::mutex> lock(g_queueMutex);
+    for (auto it = g_queue.begin(); it != g_queue.end(); ++it) {
+      if (!Matches(*it, window, minFilter, maxFilter)) continue;
+      *message = *it;
+      if (removeFlags & PM_REMOVE) g_queue.erase(it);
+      return TRUE;
+    }
+    bool wantsQuit = (minFilter == 0 && maxFilter == 0) || (WM_QUIT >= minFilter && WM_QUIT <= maxFilter);
+    if (g_quitPosted && wantsQuit) {
+      *message = MSG{nullptr, WM_QUIT, static_cast<WPARAM>(g_quitCode), 0, GetTickCount(), {0, 0}};
+      if (removeFlags & PM_REMOVE) g_quitPosted = false;
+      return TRUE;
+    }
   }
-  bool wantsQuit = (minFilter == 0 && maxFilter == 0) || (WM_QUIT >= minFilter && WM_QUIT <= maxFilter);
-  if (g_quitPosted && wantsQuit) {
-    *message = MSG{nullptr, WM_QUIT, static_cast<WPARAM>(g_quitCode), 0, GetTickCount(), {0, 0}};
-    if (removeFlags & PM_REMOVE) g_quitPosted = false;
-    return TRUE;
-  }
+  TellEmptyQueue(0);
   return FALSE;
+}
+
+DWORD MsgWaitForMultipleObjectsEx(DWORD count, const HANDLE*, DWORD milliseconds, DWORD, DWORD) {
+  if (count != 0) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return WAIT_FAILED;
+  }
+  const std::uint64_t deadline = layer::NowMs() + milliseconds;
+  for (;;) {
+    layer::PumpSdlEvents();
+    if (AnyMessageQueued()) return WAIT_OBJECT_0;
+    const std::uint64_t now = layer::NowMs();
+    if (now >= deadline) return WAIT_TIMEOUT;
+    if (layer::UsesVirtualTime()) {
+      // The time passes at once; whatever the watcher queued meanwhile is seen by the
+      // next look.
+      TellEmptyQueue(milliseconds);
+      layer::AdvanceVirtualTime(deadline - now);
+      continue;
+    }
+    // SDL's own wait sleeps in the display connection until an event comes. Not every
+    // event becomes a message, so look again until the time is up.
+    SDL_WaitEventTimeout(nullptr, static_cast<int>(std::min<std::uint64_t>(deadline - now, INT_MAX)));
+  }
 }
 
 BOOL TranslateMessage(const MSG*) { return FALSE; }

@@ -23,6 +23,13 @@ constexpr UINT WM_CHAR = 0x0102;
 constexpr UINT PM_NOREMOVE = 0x0000;
 constexpr UINT PM_REMOVE = 0x0001;
 
+constexpr DWORD INFINITE = 0xFFFFFFFF;
+constexpr DWORD WAIT_OBJECT_0 = 0x00000000;
+constexpr DWORD WAIT_TIMEOUT = 0x00000102;
+constexpr DWORD WAIT_FAILED = 0xFFFFFFFF;
+constexpr DWORD QS_ALLINPUT = 0x04FF;
+constexpr DWORD MWMO_INPUTAVAILABLE = 0x0004;
+
 struct MSG {
   HWND hwnd;
   UINT message;
@@ -41,5 +48,12 @@ BOOL TranslateMessage(const MSG* message);
 // Calls the window procedure of the message's window; 0 for a message without one.
 LRESULT DispatchMessageW(const MSG* message);
 void PostQuitMessage(int exitCode);
+// Waits on the layer's clock until a message is queued for the thread (one already
+// queued counts, as with MWMO_INPUTAVAILABLE; a pending quit too) or the time is up:
+// WAIT_OBJECT_0 + count or WAIT_TIMEOUT. Only the queue can be waited on here: count
+// must be 0 (else WAIT_FAILED); the wake mask is not looked at. On the test kit's
+// virtual clock it returns at once, moving the clock by the time it would have waited.
+DWORD MsgWaitForMultipleObjectsEx(DWORD count, const HANDLE* handles, DWORD milliseconds, DWORD wakeMask,
+                                  DWORD flags);
 // WM_CLOSE destroys the window; every other message gives 0.
 LRESULT DefWindowProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

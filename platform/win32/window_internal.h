@@ -45,6 +45,10 @@ SDL_Rect LetterboxRect(int outputWidth, int outputHeight, int logicalWidth, int 
 void RouteWindowEvent(const SDL_Event& event);
 void DropQueuedMessages(HWND window);
 void ResetMessageQueue();
+// Test kit: told each time the UI thread finds its message queue empty, by PeekMessageW
+// (waited 0) and by a message wait on virtual time (the time it would have waited).
+// An empty function stops it.
+void WatchEmptyQueue(std::function<void(DWORD waitedMs)> watcher);
 
 // Test kit: every window goes away without WM_DESTROY, every class is forgotten.
 void DestroyAllWindowsQuietly();

@@ -14,11 +14,13 @@
 #include "engine/Engine.h"
 #include "engine/Log.h"
 #include "engine/Window.h"
+#include "platform/testkit/clock.h"
 #include "platform/testkit/direct3d.h"
 #include "platform/testkit/display.h"
 #include "platform/testkit/input.h"
 #include "platform/testkit/windows.h"
 #include "platform/win32/strings.h"
+#include "platform/win32/threads.h"
 #include "tests/support/TempFolder.h"
 #include "tests/window/WindowKit.h"
 
@@ -45,8 +47,10 @@ class MainLoopTest : public WindowTest {
     g_Scenes = {{NoScene, &g_EmptyScene}};
     g_Overlays = {{NoScene, &slot}};  // stands in for the empty scene, to be watched
     picture.LoadFromMemory(kPicture.data(), static_cast<std::uint32_t>(kPicture.size()));
+    testkit::UseVirtualClock(true);  // a loop that waits does so at once
   }
   void TearDown() override {
+    testkit::UseVirtualClock(false);
     ReleaseAllTextures();
     g_Scenes.clear(), g_Overlays.clear();
     g_CurrentScene = g_CurrentOverlay = NoScene;
@@ -54,6 +58,19 @@ class MainLoopTest : public WindowTest {
   }
   // Registers the two scenes and runs from the first.
   void Run() { RegisterScene(&first), RegisterScene(&second), RunEngine(first.GetId()); }
+  // From now on the loop's looks at an empty message queue go into the journal: "Look"
+  // when a message pump found nothing, "Wait<ms>" for a wait. At the given look the
+  // action runs and the journal stops; a loop that never waits thus still gets there.
+  void WatchIdleLoop(int look, std::function<void()> action) {
+    idleLooks = 0;
+    testkit::WatchEmptyQueue([this, look, action](std::uint32_t waited) {
+      journal.push_back(waited > 0 ? "Wait" + std::to_string(waited) : "Look");
+      if (++idleLooks != look) return;
+      testkit::WatchEmptyQueue(nullptr);
+      action();
+    });
+  }
+  int idleLooks = 0;
 
   Journal journal;
   ScriptedScene slot{"O", NoScene, journal};
@@ -128,38 +145,71 @@ TEST_F(MainLoopTest, ClosingTheWindowReturnsWithoutPauseOrLeave) {
                               "O.Update", "S1.Draw", "O.Draw"}));
 }
 
-TEST_F(MainLoopTest, InactiveWindowStandsStillAndCatchesUpOnInput) {
-  first.onUpdate = [](ScriptedScene& self, int update) {
+// An inactive iteration that finds no message waits for the next one, at most 100 ms;
+// one that finds a message does not wait, nor does an active one.
+TEST_F(MainLoopTest, InactiveWindowWaitsForMessagesAndCatchesUpOnInput) {
+  DWORD lostAt = 0, regainedAt = 0;
+  first.onUpdate = [&](ScriptedScene& self, int update) {
     if (update == 1) {
-      // One message per iteration: focus lost, three characters, focus back.
+      // One message per iteration: focus lost, three characters; then an empty queue.
+      lostAt = GetTickCount();
       testkit::LoseFocus(g_Window);
       testkit::TypeText("abc");
-      testkit::PressKey(SDL_SCANCODE_A);
-      testkit::GainFocus(g_Window);
+      WatchIdleLoop(4, [] {
+        testkit::PressKey(SDL_SCANCODE_A);
+        testkit::GainFocus(g_Window);
+      });
     }
-    if (update == 2) self.next = QuitScene;
+    if (update == 2) {
+      regainedAt = GetTickCount();
+      self.next = QuitScene;
+    }
   };
   Run();
-  EXPECT_EQ(journal, (Journal{"S1.Enter", "S1.Resume", "S1.Update", "O.Update", "S1.Draw", "O.Draw", "S1.Event9",
-                              "S1.Event7", "S1.Update", "O.Update", "S1.Draw", "O.Draw", "S1.Pause", "S1.Leave",
-                              "O.Pause", "O.Leave"}));
+  EXPECT_EQ(journal, (Journal{"S1.Enter", "S1.Resume", "S1.Update", "O.Update", "S1.Draw", "O.Draw", "Look",
+                              "Wait100", "Look", "Wait100", "S1.Event9", "S1.Event7", "S1.Update", "O.Update",
+                              "S1.Draw", "O.Draw", "S1.Pause", "S1.Leave", "O.Pause", "O.Leave"}));
+  EXPECT_EQ(regainedAt - lostAt, 200u) << "each wait lasts its bound while nothing comes";
   // Of the characters typed meanwhile only the last one.
   EXPECT_EQ(std::tuple(first.events.at(0).symbol, first.events.at(1).key), std::tuple(u'c', DIK_A));
   EXPECT_EQ(testkit::PresentCount(g_Device), 2u) << "nothing is drawn while inactive";
 }
 
-TEST_F(MainLoopTest, LostDevicePausesAndRestoredDeviceResumes) {
+// Every iteration without a message offers a lost device restoring, and waits when
+// that fails.
+TEST_F(MainLoopTest, LostDevicePausesRetriesAfterWaitsAndResumes) {
   first.picture = &picture;
   first.onUpdate = [this](ScriptedScene& self, int update) {
-    if (update == 1) testkit::LoseDevice();
+    if (update == 1) {
+      testkit::LoseDevice();
+      WatchIdleLoop(4, [] {});
+    }
     if (update != 2) return;
     EXPECT_FALSE(picture.IsCreated()) << "released at the loss";
     self.next = QuitScene;
   };
   Run();
+  // Lost once, then not reset (Reset), then ready.
   EXPECT_EQ(journal, (Journal{"S1.Enter", "S1.Resume", "S1.Update", "O.Update", "S1.Draw", "O.Draw", "O.Pause",
-                              "S1.Pause", "S1.Resume", "O.Resume", "S1.Update", "O.Update", "S1.Draw", "O.Draw",
-                              "S1.Pause", "S1.Leave", "O.Pause", "O.Leave"}));
+                              "S1.Pause", "Look", "Wait100", "Look", "Wait100", "S1.Resume", "O.Resume",
+                              "S1.Update", "O.Update", "S1.Draw", "O.Draw", "S1.Pause", "S1.Leave", "O.Pause",
+                              "O.Leave"}));
+}
+
+TEST_F(MainLoopTest, ClosingWhileTheDeviceStaysLostEndsTheLoopAtOnce) {
+  testkit::SetLostAnswers(testkit::kHoldLost);
+  DWORD lostAt = 0;
+  first.onUpdate = [&](ScriptedScene&, int update) {
+    if (update != 1) return;
+    lostAt = GetTickCount();
+    testkit::LoseDevice();
+    WatchIdleLoop(6, [] { testkit::CloseWindow(g_Window); });  // at the third wait
+  };
+  Run();
+  EXPECT_EQ(journal, (Journal{"S1.Enter", "S1.Resume", "S1.Update", "O.Update", "S1.Draw", "O.Draw", "O.Pause",
+                              "S1.Pause", "Look", "Wait100", "Look", "Wait100", "Look", "Wait100"}));
+  EXPECT_EQ(GetTickCount() - lostAt, 300u);
+  EXPECT_EQ(testkit::DeviceStage(g_Device), testkit::Stage::Lost);
 }
 
 // The overlay opens when the slot's scene answers its id, holds the input, closes on

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/Window.h"
+#include "platform/d3d9/renderer_choice.h"
 #include "platform/d3d9/texture_factory.h"
 #include "platform/testkit/direct3d.h"
 #include "platform/testkit/display.h"
@@ -65,6 +66,24 @@ TEST_F(WindowTest, EngineRestoresOnceResetIsPossibleAndManagedPixelsSurvive) {
   EXPECT_EQ(drawAndSample(), 0xFF2040C0u);
   EXPECT_EQ(testkit::PresentCount(g_Device), presents + 1);
   picture->Release();
+}
+
+// OpenGL counts as a GPU only with the server's DRI and a local device node, or with a
+// GPU maker's own GLX; a forced software Mesa or no GLX at all is software.
+TEST_F(WindowTest, OpenGlIsSoftwareWithoutDriAndDeviceOrWhenForced) {
+  const struct { layer::OpenGlFacts facts; bool software; } rows[] = {
+      {{false, true, false, true, true}, false},   // Mesa on a GPU
+      {{false, true, false, false, false}, true},  // Xvfb, VNC: no DRI, no device
+      {{false, true, false, true, false}, true},   // DRI offered by a server elsewhere
+      {{false, true, false, false, true}, true},   // a device, but the server offers no DRI
+      {{false, true, true, false, false}, false},  // NVIDIA's GLX
+      {{true, true, false, true, true}, true},     // LIBGL_ALWAYS_SOFTWARE
+      {{false, false, false, true, true}, true}};  // no GLX
+  for (const auto& row : rows) {
+    const layer::OpenGlFacts& f = row.facts;
+    EXPECT_EQ(layer::IsSoftwareOpenGl(f), row.software)
+        << f.softwareForced << f.glx << f.vendorGlx << f.dri << f.drmDevice;
+  }
 }
 
 }  // namespace

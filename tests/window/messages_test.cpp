@@ -7,9 +7,11 @@
 #include <tuple>
 #include <vector>
 
+#include "platform/testkit/clock.h"
 #include "platform/testkit/input.h"
 #include "platform/testkit/layer.h"
 #include "platform/win32/messages.h"
+#include "platform/win32/threads.h"
 #include "platform/win32/window.h"
 
 namespace {
@@ -55,6 +57,40 @@ TEST(Messages, FocusTextAndCloseRequestsInOrderThenOneQuit) {
   EXPECT_EQ(TakeAll(), (std::vector<Message>{{second, WM_SETFOCUS, 0}, {first, WM_CHAR, 0xE9}, {first, WM_CHAR, 0xD83D},
                                              {first, WM_CHAR, 0xDE00}, {second, WM_KILLFOCUS, 0}, {first, WM_CLOSE, 0},
                                              {second, WM_SETFOCUS, 0}, {nullptr, WM_QUIT, 3}}));
+  testkit::ResetLayer();
+}
+
+// A wait for a message ends at once when one is queued (or a quit is pending), without
+// the time passing; with nothing queued its whole time passes (on virtual time at once,
+// telling the test kit). Only the queue can be waited on.
+TEST(Messages, WaitEndsAtOnceForAQueuedMessageOrQuitElseTimesOut) {
+  testkit::ResetLayer();
+  testkit::UseVirtualClock(true);
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof(windowClass);
+  windowClass.lpfnWndProc = QuitOnDestroy;
+  windowClass.lpszClassName = L"Test";
+  RegisterClassExW(&windowClass);
+  HWND window = CreateWindowExW(0, L"Test", L"1", WS_POPUP, 0, 0, 64, 64, nullptr, nullptr, nullptr, nullptr);
+  std::vector<std::uint32_t> waits;
+  testkit::WatchEmptyQueue([&waits](std::uint32_t waited) { waits.push_back(waited); });
+  auto wait = [](DWORD ms) {
+    const DWORD before = GetTickCount();
+    const DWORD result = MsgWaitForMultipleObjectsEx(0, nullptr, ms, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    return std::tuple(result, GetTickCount() - before);
+  };
+  EXPECT_EQ(wait(100), std::tuple(WAIT_TIMEOUT, DWORD{100}));
+  testkit::TypeText("x");
+  EXPECT_EQ(wait(100), std::tuple(WAIT_OBJECT_0, DWORD{0}));
+  EXPECT_EQ(wait(100), std::tuple(WAIT_OBJECT_0, DWORD{0})) << "a message already seen still counts";
+  TakeAll();
+  DestroyWindow(window);  // posts the quit
+  EXPECT_EQ(wait(100), std::tuple(WAIT_OBJECT_0, DWORD{0}));
+  EXPECT_EQ(TakeAll(), (std::vector<Message>{{nullptr, WM_QUIT, 3}}));
+  EXPECT_EQ(waits, (std::vector<std::uint32_t>{100, 0, 0}));  // the timed-out wait; each TakeAll's last look
+  HANDLE none = nullptr;
+  EXPECT_EQ(MsgWaitForMultipleObjectsEx(1, &none, 100, QS_ALLINPUT, 0), WAIT_FAILED);
+  testkit::UseVirtualClock(false);
   testkit::ResetLayer();
 }
 
