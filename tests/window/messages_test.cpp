@@ -32,18 +32,23 @@ std::vector<Message> TakeAll() {
   return taken;
 }
 
-// Text that names no window goes to the first. SDL sends a session quit and a close
-// when the last window closes: the window closes once, and the quit its destruction
-// posts waits behind what is still queued.
-TEST(Messages, FocusTextAndCloseRequestsInOrderThenOneQuit) {
-  testkit::ResetLayer();
+// A window of a class whose destruction posts the quit.
+HWND TestWindow(const wchar_t* title) {
   WNDCLASSEXW windowClass{};
   windowClass.cbSize = sizeof(windowClass);
   windowClass.lpfnWndProc = QuitOnDestroy;
   windowClass.lpszClassName = L"Test";
   RegisterClassExW(&windowClass);
-  HWND first = CreateWindowExW(0, L"Test", L"1", WS_POPUP, 0, 0, 64, 64, nullptr, nullptr, nullptr, nullptr);
-  HWND second = CreateWindowExW(0, L"Test", L"2", WS_POPUP, 0, 0, 64, 64, nullptr, nullptr, nullptr, nullptr);
+  return CreateWindowExW(0, L"Test", title, WS_POPUP, 0, 0, 64, 64, nullptr, nullptr, nullptr, nullptr);
+}
+
+// Text that names no window goes to the first. SDL sends a session quit and a close
+// when the last window closes: the window closes once, and the quit its destruction
+// posts waits behind what is still queued.
+TEST(Messages, FocusTextAndCloseRequestsInOrderThenOneQuit) {
+  testkit::ResetLayer();
+  HWND first = TestWindow(L"1");
+  HWND second = TestWindow(L"2");
   testkit::GainFocus(second);
   SDL_Event text{}, quit{};
   text.type = SDL_TEXTINPUT;
@@ -66,12 +71,7 @@ TEST(Messages, FocusTextAndCloseRequestsInOrderThenOneQuit) {
 TEST(Messages, WaitEndsAtOnceForAQueuedMessageOrQuitElseTimesOut) {
   testkit::ResetLayer();
   testkit::UseVirtualClock(true);
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof(windowClass);
-  windowClass.lpfnWndProc = QuitOnDestroy;
-  windowClass.lpszClassName = L"Test";
-  RegisterClassExW(&windowClass);
-  HWND window = CreateWindowExW(0, L"Test", L"1", WS_POPUP, 0, 0, 64, 64, nullptr, nullptr, nullptr, nullptr);
+  HWND window = TestWindow(L"1");
   std::vector<std::uint32_t> waits;
   testkit::WatchEmptyQueue([&waits](std::uint32_t waited) { waits.push_back(waited); });
   auto wait = [](DWORD ms) {
