@@ -20,7 +20,6 @@ struct Descriptor {
   }
 };
 
-std::string TooLarge(std::size_t maxBytes) { return "larger than " + std::to_string(maxBytes) + " bytes"; }
 
 const char* KindOf(mode_t mode) {
   if (S_ISDIR(mode)) return "a folder";
@@ -50,13 +49,10 @@ WholeFile ReadWholeFile(const std::string& path, std::size_t maxBytes, std::stri
     *why = std::string(KindOf(st.st_mode)) + ", not a plain file";
     return WholeFile::kRefused;
   }
-  if (static_cast<std::uint64_t>(st.st_size) > maxBytes) {
-    *why = TooLarge(maxBytes);
-    return WholeFile::kRefused;
-  }
-  // The size may change while the file is read: never more than one byte past the bound.
+  // Read up to one byte past the bound, whatever size the file claims (it may change,
+  // or read as 0 as files of /proc do): one byte more refuses it.
   std::string read;
-  read.reserve(static_cast<std::size_t>(st.st_size) + 1);
+  read.reserve(std::min<std::uint64_t>(static_cast<std::uint64_t>(st.st_size), maxBytes) + 1);
   char chunk[16384];
   while (true) {
     const std::size_t want = std::min(sizeof chunk, maxBytes + 1 - read.size());
@@ -69,7 +65,7 @@ WholeFile ReadWholeFile(const std::string& path, std::size_t maxBytes, std::stri
     if (n == 0) break;
     read.append(chunk, static_cast<std::size_t>(n));
     if (read.size() > maxBytes) {
-      *why = TooLarge(maxBytes);
+      *why = "larger than " + std::to_string(maxBytes) + " bytes";
       return WholeFile::kRefused;
     }
   }

@@ -102,11 +102,19 @@ void ReleaseLink(CDeviceLink& link, bool keepDesktop) {
   link.connected = false;
 }
 
-bool Write(IRAPISession* session, const wchar_t* path, const std::string& bytes, DWORD creation) {
-  HANDLE file = session->CeCreateFile(path, GENERIC_WRITE, 0, nullptr, creation, FILE_ATTRIBUTE_NORMAL, nullptr);
+HANDLE Open(IRAPISession* session, const wchar_t* path, DWORD creation) {
+  return session->CeCreateFile(path, GENERIC_WRITE, 0, nullptr, creation, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+bool Put(IRAPISession* session, HANDLE file, const std::string& bytes) {
   DWORD written = 0;
-  const bool ok = bytes.empty() || (session->CeWriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                                                         nullptr) && written == bytes.size());
+  return session->CeWriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+         written == bytes.size();
+}
+
+bool Write(IRAPISession* session, const wchar_t* path, const std::string& bytes, DWORD creation) {
+  HANDLE file = Open(session, path, creation);
+  const bool ok = bytes.empty() || Put(session, file, bytes);
   return session->CeCloseHandle(file) && ok;
 }
 

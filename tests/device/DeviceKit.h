@@ -79,6 +79,9 @@ void ReleaseLink(CDeviceLink& link, bool keepDesktop = false);
 struct Link : CDeviceLink {
   ~Link() { ReleaseLink(*this); }
 };
+// A device file opened for writing; the bytes written to it (all of them, or false).
+HANDLE Open(IRAPISession* session, const wchar_t* path, DWORD creation = CREATE_ALWAYS);
+bool Put(IRAPISession* session, HANDLE file, const std::string& bytes);
 // Opens a device file, writes the bytes (if any) and closes it; false when any step fails.
 bool Write(IRAPISession* session, const wchar_t* path, const std::string& bytes, DWORD creation = CREATE_ALWAYS);
 
