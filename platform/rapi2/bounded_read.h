@@ -1,5 +1,5 @@
-// Reads the handheld's own small files (profile.json, registry.json) whole, refusing
-// anything that is not a plain file of modest size before reading a byte of it.
+// Reads the handheld's own small files (profile.json, registry.json, the layer's
+// journals) whole, refusing anything that is not a plain file of modest size.
 #pragma once
 
 #include <cstddef>
@@ -17,7 +17,8 @@ enum class WholeFile { kRead, kMissing, kRefused };
 // kMissing. A FIFO, a device, a folder (or a link to one), a file larger than maxBytes,
 // or one that cannot be opened or read: kRefused, and *why says which in a few words.
 // The type is checked on the opened descriptor, which was opened without blocking, so
-// nothing can swap the file in between and a FIFO never holds the caller.
+// nothing can swap the file in between and a FIFO never holds the caller; no more than
+// one byte past maxBytes is ever read.
 WholeFile ReadWholeFile(const std::string& path, std::size_t maxBytes, std::string* text, std::string* why);
 
 }  // namespace emu

@@ -68,17 +68,6 @@ FILETIME ToFileTime(const struct timespec& t) {
   return FILETIME{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
 }
 
-bool WriteAll(int fd, const char* data, size_t size, off_t offset) {
-  size_t done = 0;
-  while (done < size) {
-    ssize_t n = ::pwrite(fd, data + done, size - done, offset + static_cast<off_t>(done));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<size_t>(n);
-  }
-  return true;
-}
-
 // One object per handheld folder for the whole process.
 Guarded<std::map<std::string, std::shared_ptr<Handheld>>>& Attached() {
   static auto* attached = new Guarded<std::map<std::string, std::shared_ptr<Handheld>>>;
@@ -252,7 +241,7 @@ void Handheld::GiveUp(OpenFile& file) {
     ::fstat(file.fd, &st);
     ::unlinkat(file.folder->fd(), file.temp.c_str(), 0);
     Release(files_->VolumeOf(file.names), static_cast<std::uint64_t>(st.st_size));
-    staging_.Resolved(file.where, file.temp);
+    staging_.Resolved(Where(*file.folder), file.temp);
     file.temp.clear();
     file.lost = true;
   }
@@ -288,7 +277,7 @@ bool Handheld::IsOpen(const HostEntry& entry) const {
   if (!entry.parent || entry.names.empty()) return false;
   const std::wstring folded = FoldCase(entry.names.back());
   for (const auto& [id, file] : open_) {
-    if (!file.lost && file.folded == folded && SameFolder(*file.folder, *entry.parent)) return true;
+    if (!file.lost && SameFolder(*file.folder, *entry.parent) && FoldCase(file.names.back()) == folded) return true;
   }
   return false;
 }
@@ -382,7 +371,6 @@ DWORD Handheld::CreateFile(const WCHAR* path, DWORD access, DWORD creation, std:
     OpenFile file;
     file.folder = entry.parent;
     file.name = entry.name;
-    file.folded = FoldCase(entry.names.back());
     file.names = entry.names;
     file.writable = writable;
     file.createNew = creation == CREATE_NEW;
@@ -395,8 +383,7 @@ DWORD Handheld::CreateFile(const WCHAR* path, DWORD access, DWORD creation, std:
     const int folder = entry.parent->fd();
     if (writable && empty) {
       file.replacedSize = entry.exists ? static_cast<std::uint64_t>(st.st_size) : 0;
-      file.where = Where(*entry.parent);
-      file.fd = staging_.Create(*entry.parent, file.where, &file.temp);
+      file.fd = staging_.Create(*entry.parent, Where(*entry.parent), &file.temp);
       if (file.fd < 0) return FromErrno(errno);
     } else {
       // Reading never changes a file's content; a missing one is made empty. Written
@@ -466,7 +453,7 @@ DWORD Handheld::Commit(OpenFile& file) {
     return error;
   }
   Release(files_->VolumeOf(file.names), replaced);
-  staging_.Resolved(file.where, file.temp);
+  staging_.Resolved(Where(*file.folder), file.temp);
   file.temp.clear();
   return 0;
 }

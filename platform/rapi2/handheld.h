@@ -89,9 +89,7 @@ class Handheld {
     int fd = -1;
     FolderRef folder;                 // the folder holding it
     std::string name;                 // its host name there, when it was opened
-    std::wstring folded;              // its device name folded, to know it in any case
     std::string temp;                 // where new content is written; empty: in place
-    std::string where;                // the folder below fs/, for the staging journal
     std::vector<std::wstring> names;  // its volume is looked up at each use: cards come and go
     bool writable = false;
     bool createNew = false;  // must not find its name taken when it closes

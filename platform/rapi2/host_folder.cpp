@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <utility>
 
 namespace emu {
@@ -59,6 +60,17 @@ std::vector<std::string> HostFolder::Names() const {
 
 bool HostFolder::Stat(const std::string& name, struct stat* info) const {
   return ::fstatat(fd_, name.c_str(), info, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+bool WriteAll(int fd, const char* data, std::size_t size, off_t offset) {
+  std::size_t done = 0;
+  while (done < size) {
+    const ssize_t n = ::pwrite(fd, data + done, size - done, offset + static_cast<off_t>(done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
 }
 
 }  // namespace emu

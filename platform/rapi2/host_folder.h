@@ -44,4 +44,7 @@ class HostFolder {
 
 using FolderRef = std::shared_ptr<const HostFolder>;
 
+// Writes all the bytes at the offset (a descriptor opened to append appends them).
+bool WriteAll(int fd, const char* data, std::size_t size, off_t offset);
+
 }  // namespace emu

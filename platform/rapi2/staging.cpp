@@ -11,6 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/rapi2/bounded_read.h"
+
 namespace emu {
 
 namespace {
@@ -19,7 +21,7 @@ constexpr char kTempPrefix[] = "~rapi-";
 constexpr char kTempSuffix[] = ".tmp";
 constexpr size_t kTempDigits = 16;
 constexpr char kJournalPrefix[] = ".rapi-pending-";
-constexpr off_t kJournalLimit = 4 << 20;  // a journal lists the copies of one run
+constexpr std::size_t kJournalLimit = 4 << 20;  // a journal lists the copies of one run
 constexpr int kNameTries = 16;
 
 std::string Hex(std::uint64_t value) {
@@ -32,25 +34,11 @@ bool StartsWith(const std::string& text, const std::string& prefix) { return tex
 
 std::string Joined(const std::string& where, const std::string& name) { return where.empty() ? name : where + "/" + name; }
 
-bool WriteWhole(int fd, const std::string& text) {
-  size_t done = 0;
-  while (done < text.size()) {
-    ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<size_t>(n);
-  }
-  return true;
-}
-
 // The temporary files a journal still lists: each added ("+") and not resolved ("-").
-std::set<std::string> Unresolved(int fd) {
+std::set<std::string> Unresolved(const std::string& journal) {
   std::set<std::string> open;
-  struct stat info {};
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > kJournalLimit) return open;
-  std::string text(static_cast<size_t>(info.st_size), '\0');
-  ssize_t n = ::pread(fd, text.data(), text.size(), 0);
-  text.resize(n > 0 ? static_cast<size_t>(n) : 0);
+  std::string text, why;
+  if (ReadWholeFile(journal, kJournalLimit, &text, &why) != WholeFile::kRead) return open;
   std::istringstream lines(text);
   for (std::string line; std::getline(lines, line);) {
     if (line.size() < 2) continue;
@@ -119,7 +107,8 @@ bool Staging::OpenJournal() {
 bool Staging::Record(char mark, const std::string& where, const std::string& name) {
   if (journalFd_ < 0 && !OpenJournal()) return false;
   // One write per line, so a run killed at any moment leaves whole lines.
-  return WriteWhole(journalFd_, std::string(1, mark) + Joined(where, name) + "\n");
+  const std::string line = std::string(1, mark) + Joined(where, name) + "\n";
+  return WriteAll(journalFd_, line.data(), line.size(), 0);
 }
 
 int Staging::Create(const HostFolder& folder, const std::string& where, std::string* name) {
@@ -164,7 +153,7 @@ void Staging::CleanUpEndedRuns(const std::string& handheldFolder, const HostFold
     if (fd < 0) continue;
     // A journal whose lock can be taken belongs to a run that has ended.
     if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
-      for (const std::string& relative : Unresolved(fd)) RemoveListed(fsRoot, relative);
+      for (const std::string& relative : Unresolved(folder->path() + "/" + name)) RemoveListed(fsRoot, relative);
       struct stat info {};
       if (::fstatat(folder->fd(), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode)) {
         ::unlinkat(folder->fd(), name.c_str(), 0);
