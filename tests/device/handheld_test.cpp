@@ -421,9 +421,8 @@ TEST(EmulatedHandheld, RegistryIsWrittenWholeAndAFailedWriteChangesNothing) {
   HKEY key = nullptr;
   ASSERT_EQ(link.session->CeRegCreateKeyEx(HKEY_CURRENT_USER, L"software\\a", 0, nullptr, 0, 0, nullptr, &key, nullptr),
             ERROR_SUCCESS);
-  const std::wstring text = L"new";
-  auto set = [&] {
-    return link.session->CeRegSetValueEx(key, L"NAME", 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+  auto set = [&](const wchar_t* name, const std::wstring& text) {
+    return link.session->CeRegSetValueEx(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                                          static_cast<DWORD>((text.size() + 1) * sizeof(WCHAR)));
   };
   // Whatever is in the way of the temporary file is neither written through nor removed.
@@ -436,21 +435,17 @@ TEST(EmulatedHandheld, RegistryIsWrittenWholeAndAFailedWriteChangesNothing) {
   for (const auto& [what, put] : inTheWay) {
     SCOPED_TRACE(what);
     put();
-    EXPECT_EQ(set(), static_cast<LONG>(ERROR_WRITE_FAULT));
+    EXPECT_EQ(set(L"NAME", L"new"), static_cast<LONG>(ERROR_WRITE_FAULT));
     EXPECT_EQ(handheld.Registry(), json({{"Software\\A", {{"Name", Sz("old")}}}}));
     EXPECT_TRUE(fs::exists(temp));
     fs::remove(temp);
   }
   EXPECT_EQ(FolderTree(outside.Path()), Tree({{"\\kept.txt", "kept"}}));
-  ASSERT_EQ(set(), ERROR_SUCCESS);
+  ASSERT_EQ(set(L"NAME", L"new"), ERROR_SUCCESS);
   EXPECT_EQ(handheld.Registry(), json({{"Software\\A", {{"Name", Sz("new")}}}}));
 
   // The largest registry written is the largest read back: 4 MiB.
-  auto setBig = [&](size_t units) {
-    const std::wstring big(units, L'x');
-    return link.session->CeRegSetValueEx(key, L"Big", 0, REG_SZ, reinterpret_cast<const BYTE*>(big.c_str()),
-                                         static_cast<DWORD>((units + 1) * sizeof(WCHAR)));
-  };
+  auto setBig = [&](size_t units) { return set(L"Big", std::wstring(units, L'x')); };
   const std::string registry = handheld.folder() + "/registry.json";
   const size_t bound = 4u << 20;
   ASSERT_EQ(setBig(0), ERROR_SUCCESS);
