@@ -30,9 +30,7 @@ class BlinkButton : public testing::Test {
   void MoveTo(std::int32_t x, BYTE left = 0) { scene.OnEvent(CTEventMouseMove(Buttons(left), x, 20)); }
   void Down(std::int32_t x, std::uint8_t index = 0) { scene.OnEvent(CTEventMouseDown(Buttons(0x80), x, 20, index)); }
   void Up(std::int32_t x, std::uint8_t index = 0) { scene.OnEvent(CTEventMouseUp(Buttons(0), x, 20, index)); }
-  void Updates(int count) {
-    for (; count > 0; --count) scene.Update();
-  }
+  void Updates(int count) { while (count-- > 0) scene.Update(); }
   int DrawnAlpha() {  // the label has no font: a draw only sets its alpha
     scene.Draw();
     return button.GetLabel().GetAlpha();

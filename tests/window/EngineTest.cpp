@@ -2,21 +2,17 @@
 // registry) and the main loop: the order within an iteration, scene and overlay
 // switching, quitting, closing the window, an inactive window and a lost device.
 #include <SDL.h>
-#include <gtest/gtest.h>
 #include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <string>
 #include <tuple>
 
 #include "engine/Engine.h"
 #include "engine/Log.h"
-#include "engine/Window.h"
 #include "platform/testkit/clock.h"
 #include "platform/testkit/direct3d.h"
-#include "platform/testkit/display.h"
 #include "platform/testkit/input.h"
 #include "platform/testkit/windows.h"
 #include "platform/win32/strings.h"

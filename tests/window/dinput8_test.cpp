@@ -1,15 +1,11 @@
 // DirectInput's rules (versions, devices, formats, acquisition), the key table, and
 // what polls show of presses and releases that fall between two of them.
 #include <SDL.h>
-#include <gtest/gtest.h>
 
 #include <cctype>
 #include <cstring>
 #include <map>
-#include <string>
-#include <vector>
 
-#include "engine/Window.h"
 #include "platform/dinput8/dinput.h"
 #include "platform/dinput8/keymap.h"
 #include "platform/testkit/input.h"

@@ -21,13 +21,8 @@ TEST(Icons, LoadedAtTheAskedOwnOrSystemSizeOrNullWithTheReason) {
   layer::RegisterResource(101, large.data(), large.size());
   layer::RegisterResource(102, small.data(), small.size());
   layer::RegisterResource(103, "nope", 4);
-  const struct {
-    LPCWSTR name;
-    int side;
-    UINT flags;
-    int loaded;  // 0: no icon, for the reason given
-    DWORD error = 0;
-  } cases[] = {{MAKEINTRESOURCEW(101), 32, LR_DEFAULTSIZE, 32},  // the program's two
+  // loaded: the side of the icon made, 0 for none, for the reason given.
+  const struct { LPCWSTR name; int side; UINT flags; int loaded; DWORD error = 0; } cases[] = {{MAKEINTRESOURCEW(101), 32, LR_DEFAULTSIZE, 32},  // the program's two
                {MAKEINTRESOURCEW(102), 16, LR_DEFAULTSIZE, 16},
                {MAKEINTRESOURCEW(101), 16, 0, 16},               // scaled
                {MAKEINTRESOURCEW(102), 0, 0, 16},                // its own size
