@@ -79,13 +79,10 @@ TEST_F(BlinkButton, DisabledIgnoresEventsFreezesAndEnableDecidesByWhatItLastSaw)
   EXPECT_EQ(std::tuple(g_clicks.size(), button.GetPhase(), DrawnAlpha()), std::tuple(0u, 30, 127));
   button.Enable();  // it still counts as hovered: the pulse restarts transparent
   EXPECT_EQ(std::tuple(button.GetMode(), DrawnAlpha()), std::tuple(CTCBlinkButton::Hover, 0));
-  button.OnEvent(CTEventMouseDown(Buttons(0x80), 5, 5, 0));
-  button.Disable();
-  button.Enable();
+  auto seenThenDisabledAndEnabled = [this](CTEvent event) { button.OnEvent(event), button.Disable(), button.Enable(); };
+  seenThenDisabledAndEnabled(CTEventMouseDown(Buttons(0x80), 5, 5, 0));
   EXPECT_EQ(std::tuple(button.GetMode(), DrawnAlpha()), std::tuple(CTCBlinkButton::Pressed, 255));
-  button.OnEvent(CTEventMouseOut(Buttons(0), 100, 5));
-  button.Disable();
-  button.Enable();
+  seenThenDisabledAndEnabled(CTEventMouseOut(Buttons(0), 100, 5));
   EXPECT_EQ(std::tuple(button.GetMode(), button.GetPhase()), std::tuple(CTCBlinkButton::Normal, 0));
 }
 

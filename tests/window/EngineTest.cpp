@@ -297,10 +297,7 @@ TEST_F(InitializeEngineTest, OpensLogAndWindowThenRegistersUnderTheirIds) {
   const testkit::WindowFacts facts = testkit::DescribeWindow(g_Window);
   EXPECT_EQ(std::tuple(facts.title, facts.clientWidth, facts.clientHeight), std::tuple(L"Quellor", 640, 480));
   EXPECT_EQ(std::tuple(g_Scenes.at(NoScene), g_Overlays.at(NoScene)), std::tuple(&g_EmptyScene, &g_EmptyScene));
-  RegisterScene(&after);
-  RegisterScene(nullptr);
-  RegisterScene(&early);
-  RegisterScene(&later);
+  for (CTScene* scene : std::initializer_list<CTScene*>{&after, nullptr, &early, &later}) RegisterScene(scene);
   EXPECT_EQ(g_Scenes, (std::map<SceneId, CTScene*>{{NoScene, &after}, {SplashScene, &later}}));
   EXPECT_EQ(g_Overlays, (std::map<SceneId, CTScene*>{{NoScene, &g_EmptyScene}}));
   EXPECT_TRUE(journal.empty());
