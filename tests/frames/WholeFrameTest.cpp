@@ -19,8 +19,6 @@
 
 namespace {
 
-using textures_test::EnsureDevice;
-
 // The frame a test expects, painted independently of the engine: every pixel a colour
 // and how far each channel may stray from it (0 where a pixel is copied or cleared, 1
 // where SDL's blitters blend and round their own way).
@@ -120,7 +118,7 @@ ExpectedFrame Expected(std::uint8_t buttonAlpha) {
 }
 
 TEST(WholeFrame, EveryPixelIsThePictureAGlyphOrTheBackgroundAtRestAndWhileAButtonPulses) {
-  ASSERT_TRUE(EnsureDevice());
+  ASSERT_TRUE(textures_test::EnsureDevice());
   testkit::CaptureFrames(true);
   textures_test::TestPack pack{{{"/Picture", PicturePng()}, {"/Font0041", GlyphPng(L'A')}, {"/Font0042", GlyphPng(L'B')}}};
   CTTexture picture;
@@ -140,8 +138,7 @@ TEST(WholeFrame, EveryPixelIsThePictureAGlyphOrTheBackgroundAtRestAndWhileAButto
   label.SetRect(kLabelX, kLabelY, kLabelWidth, 20);
   button.Setup(kButtonText, &font, 1.0f, CTCLabel::Center, RGB{255, 255, 0}, CTCLabel::None, RGB{}, 0.0f);
   button.SetRect(kButtonX, kButtonY, kButtonWidth, 20);
-  scene.Enter();
-  scene.Resume();
+  scene.Enter(), scene.Resume();
   // One iteration of the main loop's drawing: update, begin, draw, end and present.
   auto frame = [&scene] {
     scene.Update();
@@ -163,15 +160,13 @@ TEST(WholeFrame, EveryPixelIsThePictureAGlyphOrTheBackgroundAtRestAndWhileAButto
   // Each frame moves the pulse 15 phases before drawing: five frames reach phase 75,
   // alpha 255 - 75; past the transparent middle the text comes back: phase 300, alpha
   // 300 - 256.
-  for (int i = 0; i < 5; ++i) frame();
-  EXPECT_EQ(button.GetPhase(), 75);
-  EXPECT_TRUE(Expected(180).Matches(testkit::LastFrame()));
-  for (int i = 0; i < 15; ++i) frame();
-  EXPECT_EQ(button.GetPhase(), 300);
-  EXPECT_TRUE(Expected(44).Matches(testkit::LastFrame()));
+  for (auto [frames, phase, alpha] : {std::tuple{5, 75, 180}, {15, 300, 44}}) {
+    for (int i = 0; i < frames; ++i) frame();
+    EXPECT_EQ(button.GetPhase(), phase);
+    EXPECT_TRUE(Expected(static_cast<std::uint8_t>(alpha)).Matches(testkit::LastFrame()));
+  }
 
-  scene.Pause();
-  scene.Leave();
+  scene.Pause(), scene.Leave();
   ReleaseAllTextures();
   ReleaseAllFonts();
   testkit::CaptureFrames(false);

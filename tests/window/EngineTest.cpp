@@ -132,9 +132,7 @@ TEST_F(MainLoopTest, SwitchPausesLeavesReleasesThenEntersAndResumes) {
 }
 
 TEST_F(MainLoopTest, ClosingTheWindowReturnsWithoutPauseOrLeave) {
-  first.onUpdate = [](ScriptedScene&, int update) {
-    if (update == 1) testkit::CloseWindow(g_Window);
-  };
+  first.onUpdate = [](ScriptedScene&, int update) { if (update == 1) testkit::CloseWindow(g_Window); };
   Run();
   // The iteration that closed the window still runs; then nothing is paused or left.
   EXPECT_EQ(journal, (Journal{"S1.Enter", "S1.Resume", "S1.Update", "O.Update", "S1.Draw", "O.Draw", "S1.Update",
