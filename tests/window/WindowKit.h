@@ -1,6 +1,5 @@
 // What this program's tests share: a clean layer and clean window globals around every
-// test, the engine's log in a file of its own, and a scene that journals the main
-// loop's calls.
+// test, the engine's log read back, and a scene that journals the main loop's calls.
 #pragma once
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // top-left corner, tinted by its colour, blended only where something can show through
 // (the texture or the colour below full alpha), the frame then written as PNG; the
 // texture factory's refusals. Placement, scale, parts, alpha and the colour key through the
-// engine's textures: tests/textures/drawn_pixels_test.cpp.
+// engine's textures: tests/textures/TextureTest.cpp.
 #include <SDL.h>
 #include <png.h>
 
@@ -65,7 +65,8 @@ TEST_F(WindowTest, SpriteTurnsTintsAndBlendsOnlyWhereSomethingShowsThrough) {
   for (std::size_t i = 0; i < pixels.size(); ++i) pixels[i] = i % 20 < 10 ? kRed : kBlue;
   IDirect3DTexture9 *halves = make(20, 10, pixels), *veiled = make(2, 2, {kWhite, kWhite, 0x80FFFFFF, kWhite});
   // Opaque black is full alpha; alpha 254, even in the last texel alone, is not.
-  IDirect3DTexture9 *black = make(2, 2, {kBlack, kBlack, kBlack, kBlack}), *edge = make(2, 2, {kBlack, kBlack, kBlack, 0xFEFFFFFF});
+  IDirect3DTexture9 *black = make(2, 2, std::vector<std::uint32_t>(4, kBlack)),
+                    *edge = make(2, 2, {kBlack, kBlack, kBlack, 0xFEFFFFFF});
   ASSERT_TRUE(halves && veiled && black && edge);
   const DrawRow rows[] = {
       // The image's x axis points down the screen, its y axis to the left.
