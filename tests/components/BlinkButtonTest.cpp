@@ -30,9 +30,7 @@ class BlinkButton : public testing::Test {
   void MoveTo(std::int32_t x, BYTE left = 0) { scene.OnEvent(CTEventMouseMove(Buttons(left), x, 20)); }
   void Down(std::int32_t x, std::uint8_t index = 0) { scene.OnEvent(CTEventMouseDown(Buttons(0x80), x, 20, index)); }
   void Up(std::int32_t x, std::uint8_t index = 0) { scene.OnEvent(CTEventMouseUp(Buttons(0), x, 20, index)); }
-  void Updates(int count) {
-    for (; count > 0; --count) scene.Update();
-  }
+  void Updates(int count) { while (count-- > 0) scene.Update(); }
   int DrawnAlpha() {  // the label has no font: a draw only sets its alpha
     scene.Draw();
     return button.GetLabel().GetAlpha();
@@ -81,13 +79,10 @@ TEST_F(BlinkButton, DisabledIgnoresEventsFreezesAndEnableDecidesByWhatItLastSaw)
   EXPECT_EQ(std::tuple(g_clicks.size(), button.GetPhase(), DrawnAlpha()), std::tuple(0u, 30, 127));
   button.Enable();  // it still counts as hovered: the pulse restarts transparent
   EXPECT_EQ(std::tuple(button.GetMode(), DrawnAlpha()), std::tuple(CTCBlinkButton::Hover, 0));
-  button.OnEvent(CTEventMouseDown(Buttons(0x80), 5, 5, 0));
-  button.Disable();
-  button.Enable();
+  auto seenThenDisabledAndEnabled = [this](CTEvent event) { button.OnEvent(event), button.Disable(), button.Enable(); };
+  seenThenDisabledAndEnabled(CTEventMouseDown(Buttons(0x80), 5, 5, 0));
   EXPECT_EQ(std::tuple(button.GetMode(), DrawnAlpha()), std::tuple(CTCBlinkButton::Pressed, 255));
-  button.OnEvent(CTEventMouseOut(Buttons(0), 100, 5));
-  button.Disable();
-  button.Enable();
+  seenThenDisabledAndEnabled(CTEventMouseOut(Buttons(0), 100, 5));
   EXPECT_EQ(std::tuple(button.GetMode(), button.GetPhase()), std::tuple(CTCBlinkButton::Normal, 0));
 }
 

@@ -48,11 +48,8 @@ TEST(Component, LifeCycleReportsChangesAndWarnsWhenNothingChanges) {
 }
 
 TEST(ComponentDeathTest, MisuseOfTheLifeCycleEndsWithItsError) {
-  const struct {
-    const char* message;
-    int initialisedTo;  // 0 no, 1 paused, 2 running
-    void (*misuse)(CTComponent&);
-  } cases[] = {
+  // initialisedTo: 0 no, 1 paused, 2 running.
+  const struct { const char* message; int initialisedTo; void (*misuse)(CTComponent&); } cases[] = {
       {"Twice initialize", 1, [](CTComponent& c) { c.Initialize(); }},
       {"Twice initialize", 2, [](CTComponent& c) { c.Initialize(); }},
       {"Pause without initialize", 0, [](CTComponent& c) { c.Pause(); }},

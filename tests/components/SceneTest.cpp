@@ -49,11 +49,7 @@ TEST_F(SceneTest, ForwardsInListOrderAndDrawsOnlyVisibleComponents) {
   CTScene empty;
   EXPECT_EQ(std::tuple(empty.GetId(), empty.GetNextScene()), std::tuple(NoScene, NoScene));
   b.Hide();
-  scene.Initialize();
-  scene.Enter();
-  scene.Resume();
-  scene.Update();
-  scene.Draw();
+  scene.Initialize(), scene.Enter(), scene.Resume(), scene.Update(), scene.Draw();
   EXPECT_EQ(Take(), (std::vector<std::string>{"a:init", "b:init", "a:enter", "b:enter", "a:resume", "b:resume",
                                               "a:update", "b:update", "a:draw"}));
 }

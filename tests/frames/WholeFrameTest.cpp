@@ -4,6 +4,8 @@
 // the picture, the label's glyphs and the button's glyphs land.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <sstream>
 #include <string>
 
 #include "engine/BlinkButton.h"
@@ -12,12 +14,53 @@
 #include "engine/Label.h"
 #include "engine/Scene.h"
 #include "engine/Texture.h"
-#include "engine/Window.h"
-#include "tests/frames/FrameKit.h"
-#include "tests/support/PictureWriters.h"
+#include "platform/testkit/display.h"
+#include "tests/textures/TextureTestKit.h"
 
-namespace frames_test {
 namespace {
+
+// The frame a test expects, painted independently of the engine: every pixel a colour
+// and how far each channel may stray from it (0 where a pixel is copied or cleared, 1
+// where SDL's blitters blend and round their own way).
+struct ExpectedFrame {
+  ExpectedFrame(unsigned width, unsigned height, std::uint32_t background)
+      : colours{width, height, std::vector<std::uint32_t>(std::size_t{width} * height, background)},
+        tolerance(colours.argb.size(), 0) {}
+
+  // Clipped to the frame.
+  void Fill(int x, int y, int width, int height, std::uint32_t argb, int within = 0) {
+    for (int row = std::max(y, 0); row < std::min(y + height, static_cast<int>(colours.height)); ++row) {
+      for (int column = std::max(x, 0); column < std::min(x + width, static_cast<int>(colours.width)); ++column) {
+        const std::size_t at = static_cast<std::size_t>(row) * colours.width + static_cast<std::size_t>(column);
+        colours.argb[at] = argb;
+        tolerance[at] = static_cast<std::uint8_t>(within);
+      }
+    }
+  }
+
+  // Every pixel of the frame against its expectation; a failure names how many differ
+  // and the first with its coordinates.
+  ::testing::AssertionResult Matches(const testkit::Frame& frame) const {
+    if (frame.width != colours.width || frame.height != colours.height || frame.argb.size() != colours.argb.size()) {
+      return ::testing::AssertionFailure() << "frame of " << frame.width << "x" << frame.height;
+    }
+    int wrong = 0;
+    std::size_t first = 0;
+    for (std::size_t at = 0; at < frame.argb.size(); ++at) {
+      const std::uint32_t want = colours.argb[at], got = frame.argb[at];
+      const auto off = [=](int shift) { return std::abs(int((want >> shift) & 0xFF) - int((got >> shift) & 0xFF)); };
+      if (std::max({off(24), off(16), off(8), off(0)}) > tolerance[at] && wrong++ == 0) first = at;
+    }
+    if (wrong == 0) return ::testing::AssertionSuccess();
+    std::ostringstream text;  // one stream, so that the colours come out in hexadecimal
+    text << wrong << " pixels differ; the first at (" << first % frame.width << ", " << first / frame.width << "): "
+         << std::hex << frame.argb[first] << " instead of " << colours.argb[first];
+    return ::testing::AssertionFailure() << text.str();
+  }
+
+  testkit::Frame colours;
+  std::vector<std::uint8_t> tolerance;
+};
 
 constexpr std::uint32_t kBlack = 0xFF000000u, kRed = 0xFFFF0000u, kGreen = 0xFF00FF00u, kWhite = 0xFFFFFFFFu;
 
@@ -75,9 +118,9 @@ ExpectedFrame Expected(std::uint8_t buttonAlpha) {
 }
 
 TEST(WholeFrame, EveryPixelIsThePictureAGlyphOrTheBackgroundAtRestAndWhileAButtonPulses) {
-  ASSERT_TRUE(EnsureDevice());
+  ASSERT_TRUE(textures_test::EnsureDevice());
   testkit::CaptureFrames(true);
-  PackOnDisk pack{{{"/Picture", PicturePng()}, {"/Font0041", GlyphPng(L'A')}, {"/Font0042", GlyphPng(L'B')}}};
+  textures_test::TestPack pack{{{"/Picture", PicturePng()}, {"/Font0041", GlyphPng(L'A')}, {"/Font0042", GlyphPng(L'B')}}};
   CTTexture picture;
   CTCImage image;
   CTFont font;
@@ -95,8 +138,7 @@ TEST(WholeFrame, EveryPixelIsThePictureAGlyphOrTheBackgroundAtRestAndWhileAButto
   label.SetRect(kLabelX, kLabelY, kLabelWidth, 20);
   button.Setup(kButtonText, &font, 1.0f, CTCLabel::Center, RGB{255, 255, 0}, CTCLabel::None, RGB{}, 0.0f);
   button.SetRect(kButtonX, kButtonY, kButtonWidth, 20);
-  scene.Enter();
-  scene.Resume();
+  scene.Enter(), scene.Resume();
   // One iteration of the main loop's drawing: update, begin, draw, end and present.
   auto frame = [&scene] {
     scene.Update();
@@ -118,19 +160,16 @@ TEST(WholeFrame, EveryPixelIsThePictureAGlyphOrTheBackgroundAtRestAndWhileAButto
   // Each frame moves the pulse 15 phases before drawing: five frames reach phase 75,
   // alpha 255 - 75; past the transparent middle the text comes back: phase 300, alpha
   // 300 - 256.
-  for (int i = 0; i < 5; ++i) frame();
-  EXPECT_EQ(button.GetPhase(), 75);
-  EXPECT_TRUE(Expected(180).Matches(testkit::LastFrame()));
-  for (int i = 0; i < 15; ++i) frame();
-  EXPECT_EQ(button.GetPhase(), 300);
-  EXPECT_TRUE(Expected(44).Matches(testkit::LastFrame()));
+  for (auto [frames, phase, alpha] : {std::tuple{5, 75, 180}, {15, 300, 44}}) {
+    for (int i = 0; i < frames; ++i) frame();
+    EXPECT_EQ(button.GetPhase(), phase);
+    EXPECT_TRUE(Expected(static_cast<std::uint8_t>(alpha)).Matches(testkit::LastFrame()));
+  }
 
-  scene.Pause();
-  scene.Leave();
+  scene.Pause(), scene.Leave();
   ReleaseAllTextures();
   ReleaseAllFonts();
   testkit::CaptureFrames(false);
 }
 
 }  // namespace
-}  // namespace frames_test

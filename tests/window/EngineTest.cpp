@@ -2,21 +2,17 @@
 // registry) and the main loop: the order within an iteration, scene and overlay
 // switching, quitting, closing the window, an inactive window and a lost device.
 #include <SDL.h>
-#include <gtest/gtest.h>
 #include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <string>
 #include <tuple>
 
 #include "engine/Engine.h"
 #include "engine/Log.h"
-#include "engine/Window.h"
 #include "platform/testkit/clock.h"
 #include "platform/testkit/direct3d.h"
-#include "platform/testkit/display.h"
 #include "platform/testkit/input.h"
 #include "platform/testkit/windows.h"
 #include "platform/win32/strings.h"
@@ -136,9 +132,7 @@ TEST_F(MainLoopTest, SwitchPausesLeavesReleasesThenEntersAndResumes) {
 }
 
 TEST_F(MainLoopTest, ClosingTheWindowReturnsWithoutPauseOrLeave) {
-  first.onUpdate = [](ScriptedScene&, int update) {
-    if (update == 1) testkit::CloseWindow(g_Window);
-  };
+  first.onUpdate = [](ScriptedScene&, int update) { if (update == 1) testkit::CloseWindow(g_Window); };
   Run();
   // The iteration that closed the window still runs; then nothing is paused or left.
   EXPECT_EQ(journal, (Journal{"S1.Enter", "S1.Resume", "S1.Update", "O.Update", "S1.Draw", "O.Draw", "S1.Update",
@@ -301,10 +295,7 @@ TEST_F(InitializeEngineTest, OpensLogAndWindowThenRegistersUnderTheirIds) {
   const testkit::WindowFacts facts = testkit::DescribeWindow(g_Window);
   EXPECT_EQ(std::tuple(facts.title, facts.clientWidth, facts.clientHeight), std::tuple(L"Quellor", 640, 480));
   EXPECT_EQ(std::tuple(g_Scenes.at(NoScene), g_Overlays.at(NoScene)), std::tuple(&g_EmptyScene, &g_EmptyScene));
-  RegisterScene(&after);
-  RegisterScene(nullptr);
-  RegisterScene(&early);
-  RegisterScene(&later);
+  for (CTScene* scene : std::initializer_list<CTScene*>{&after, nullptr, &early, &later}) RegisterScene(scene);
   EXPECT_EQ(g_Scenes, (std::map<SceneId, CTScene*>{{NoScene, &after}, {SplashScene, &later}}));
   EXPECT_EQ(g_Overlays, (std::map<SceneId, CTScene*>{{NoScene, &g_EmptyScene}}));
   EXPECT_TRUE(journal.empty());

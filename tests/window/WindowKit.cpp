@@ -24,12 +24,6 @@ void ResetWindowGlobals() {
   g_CursorPrevious = g_CursorCurrent = POINT{0, 0};
 }
 
-void LogReader::Open() {
-  folder_ = std::make_unique<testsupport::TempFolder>("quellor_window_log");
-  std::ofstream(folder_->File("log.txt")).close();  // the log writes only into a file that exists
-  g_LogPath = layer::Utf8ToWide(folder_->File("log.txt"));
-}
-
 LogReader::~LogReader() { g_LogPath.clear(); }
 
 std::wstring LogReader::Text() const {

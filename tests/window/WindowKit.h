@@ -1,12 +1,10 @@
 // What this program's tests share: a clean layer and clean window globals around every
-// test, the engine's log in a file of its own, and a scene that journals the main
-// loop's calls.
+// test, the engine's log read back, and a scene that journals the main loop's calls.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,7 +13,6 @@
 #include "engine/Window.h"
 #include "platform/testkit/display.h"
 #include "platform/testkit/layer.h"
-#include "tests/support/TempFolder.h"
 
 // Releases what CreateMainWindow made and puts every window global back to its start.
 void ResetWindowGlobals();
@@ -31,17 +28,11 @@ class WindowTest : public ::testing::Test {
   }
 };
 
-// Reads the file the engine's log path names (UTF-16 LE) and clears the path when it
-// goes. Open points the log at a fresh file of its own, which goes with the object.
-class LogReader {
- public:
-  void Open();
+// Reads the file the engine's log path names (UTF-16 LE) and clears the path when it goes.
+struct LogReader {
   ~LogReader();
   std::wstring Text() const;
   ::testing::AssertionResult Holds(const std::wstring& text) const;
-
- private:
-  std::unique_ptr<testsupport::TempFolder> folder_;
 };
 
 using Journal = std::vector<std::string>;

@@ -1,13 +1,10 @@
 // The main window: choosing the display mode, window or full screen, the one retry
 // with the other mode when Direct3D refuses the first, and the per-iteration poll.
 #include <SDL.h>
-#include <gtest/gtest.h>
 
 #include <tuple>
 
-#include "engine/Window.h"
 #include "platform/testkit/direct3d.h"
-#include "platform/testkit/display.h"
 #include "platform/testkit/input.h"
 #include "platform/testkit/windows.h"
 #include "tests/window/WindowKit.h"
@@ -18,8 +15,9 @@ WindowResult Create(int widthA, int heightA, int widthB, int heightB, bool fulls
   return CreateMainWindow(L"Q", widthA, heightA, widthB, heightB, fullscreen, nullptr, nullptr, nullptr);
 }
 
-// Direct3D's refusals: the device for mode A or B, or Direct3D itself.
-enum Refusal { kNone = 0, kRefuseA = 1, kRefuseB = 2, kNoDirect3D = 4 };
+// What stands in the way: Direct3D refusing the device for mode A or B, or itself; safe
+// mode with network (plain safe mode, 1, is checked through InitializeEngine).
+enum Refusal { kNone = 0, kRefuseA = 1, kRefuseB = 2, kNoDirect3D = 4, kSafeModeWithNetwork = 8 };
 
 struct ModeRow {
   const char* name;
@@ -57,6 +55,7 @@ const ModeRow kRows[] = {
     {"RefusedAWithoutB", 1600, 1200, 1024, 768, 0, 0, false, kRefuseA, WindowNoDirect3D, 1},
     {"BothRefused", 1600, 1200, 1024, 768, 1280, 800, false, kRefuseA | kRefuseB, WindowNoDirect3D, 2},
     {"NoDirect3D", 1600, 1200, 1024, 768, 1280, 800, false, kNoDirect3D, WindowNoDirect3D, 2},
+    {"SafeModeWithNetworkMakesNoWindow", 1280, 1024, 640, 480, 0, 0, false, kSafeModeWithNetwork, WindowSafeMode, 0},
 };
 
 class ModeTable : public WindowTest, public ::testing::WithParamInterface<ModeRow> {};
@@ -67,6 +66,7 @@ TEST_P(ModeTable, ChoosesModeAndWindow) {
   if (row.refused & kRefuseA) testkit::FailCreateDevice(row.widthA, row.heightA);
   if (row.refused & kRefuseB) testkit::FailCreateDevice(row.widthB, row.heightB);
   testkit::FailDirect3DCreate(row.refused & kNoDirect3D);
+  if (row.refused & kSafeModeWithNetwork) testkit::SetSafeMode(2);
   ASSERT_EQ(Create(row.widthA, row.heightA, row.widthB, row.heightB, row.fullscreenAsked), row.result);
   EXPECT_EQ(std::tuple(testkit::WindowsCreated(), testkit::WindowCount()),
             std::tuple(row.windowsMade, row.result == WindowOk ? 1 : 0));
@@ -96,12 +96,6 @@ TEST_P(ModeTable, ChoosesModeAndWindow) {
 
 INSTANTIATE_TEST_SUITE_P(Rows, ModeTable, ::testing::ValuesIn(kRows),
                          [](const ::testing::TestParamInfo<ModeRow>& info) { return std::string(info.param.name); });
-
-TEST_F(WindowTest, SafeModeWithNetworkMakesNoWindow) {
-  testkit::SetSafeMode(2);  // plain safe mode (1) is checked through InitializeEngine
-  EXPECT_EQ(Create(640, 480, 0, 0, false), WindowSafeMode);
-  EXPECT_EQ(testkit::WindowsCreated(), 0);
-}
 
 TEST_F(WindowTest, MissingSpriteDoesNotStopStartOrFrames) {
   testkit::FailSpriteCreation(true);

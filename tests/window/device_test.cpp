@@ -2,15 +2,10 @@
 // not reset (Reset waits for default-pool textures to go, and may be refused), then
 // ready; managed textures keep their pixels.
 #include <SDL.h>
-#include <gtest/gtest.h>
 
-#include <vector>
-
-#include "engine/Window.h"
 #include "platform/d3d9/renderer_choice.h"
 #include "platform/d3d9/texture_factory.h"
 #include "platform/testkit/direct3d.h"
-#include "platform/testkit/display.h"
 #include "tests/window/WindowKit.h"
 
 namespace {

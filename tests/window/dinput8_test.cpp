@@ -1,15 +1,11 @@
 // DirectInput's rules (versions, devices, formats, acquisition), the key table, and
 // what polls show of presses and releases that fall between two of them.
 #include <SDL.h>
-#include <gtest/gtest.h>
 
 #include <cctype>
 #include <cstring>
 #include <map>
-#include <string>
-#include <vector>
 
-#include "engine/Window.h"
 #include "platform/dinput8/dinput.h"
 #include "platform/dinput8/keymap.h"
 #include "platform/testkit/input.h"
@@ -84,7 +80,7 @@ TEST_F(DirectInputTest, EachMouseMeasuresFromItsOwnPreviousPoll) {
 // A quick click or tap (down and up before one poll) is down at that poll and up at
 // the next, so the main loop makes both events; a quick re-press of a held button
 // shows the other way round. Scripts: d down, u up, | the engine's poll. (Keys share
-// the reading; a quick key press through the main loop: engine_test.cpp.) The two keys
+// the reading; a quick key press through the main loop: EngineTest.cpp.) The two keys
 // with the backslash's code (k, h down; K, H up; : the poll of that code) hold it down
 // until both are up.
 TEST_F(WindowTest, EveryChangeBetweenTwoPollsReachesTheEngine) {

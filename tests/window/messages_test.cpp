@@ -1,20 +1,20 @@
 // SDL's input becoming the UI thread's window messages: focus, typed text, close
 // requests, and the quit that comes only once nothing else waits.
 #include <SDL.h>
-#include <gtest/gtest.h>
 
 #include <cstring>
 #include <tuple>
-#include <vector>
 
 #include "platform/testkit/clock.h"
 #include "platform/testkit/input.h"
-#include "platform/testkit/layer.h"
 #include "platform/win32/messages.h"
 #include "platform/win32/threads.h"
 #include "platform/win32/window.h"
+#include "tests/window/WindowKit.h"
 
 namespace {
+
+using Messages = WindowTest;  // a clean layer around each test
 
 using Message = std::tuple<HWND, UINT, WPARAM>;
 
@@ -45,8 +45,7 @@ HWND TestWindow(const wchar_t* title) {
 // Text that names no window goes to the first. SDL sends a session quit and a close
 // when the last window closes: the window closes once, and the quit its destruction
 // posts waits behind what is still queued.
-TEST(Messages, FocusTextAndCloseRequestsInOrderThenOneQuit) {
-  testkit::ResetLayer();
+TEST_F(Messages, FocusTextAndCloseRequestsInOrderThenOneQuit) {
   HWND first = TestWindow(L"1");
   HWND second = TestWindow(L"2");
   testkit::GainFocus(second);
@@ -62,14 +61,12 @@ TEST(Messages, FocusTextAndCloseRequestsInOrderThenOneQuit) {
   EXPECT_EQ(TakeAll(), (std::vector<Message>{{second, WM_SETFOCUS, 0}, {first, WM_CHAR, 0xE9}, {first, WM_CHAR, 0xD83D},
                                              {first, WM_CHAR, 0xDE00}, {second, WM_KILLFOCUS, 0}, {first, WM_CLOSE, 0},
                                              {second, WM_SETFOCUS, 0}, {nullptr, WM_QUIT, 3}}));
-  testkit::ResetLayer();
 }
 
 // A wait for a message ends at once when one is queued (or a quit is pending), without
 // the time passing; with nothing queued its whole time passes (on virtual time at once,
 // telling the test kit). Only the queue can be waited on.
-TEST(Messages, WaitEndsAtOnceForAQueuedMessageOrQuitElseTimesOut) {
-  testkit::ResetLayer();
+TEST_F(Messages, WaitEndsAtOnceForAQueuedMessageOrQuitElseTimesOut) {
   testkit::UseVirtualClock(true);
   HWND window = TestWindow(L"1");
   std::vector<std::uint32_t> waits;
@@ -91,7 +88,6 @@ TEST(Messages, WaitEndsAtOnceForAQueuedMessageOrQuitElseTimesOut) {
   HANDLE none = nullptr;
   EXPECT_EQ(MsgWaitForMultipleObjectsEx(1, &none, 100, QS_ALLINPUT, 0), WAIT_FAILED);
   testkit::UseVirtualClock(false);
-  testkit::ResetLayer();
 }
 
 }  // namespace

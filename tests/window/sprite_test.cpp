@@ -2,19 +2,15 @@
 // top-left corner, tinted by its colour, blended only where something can show through
 // (the texture or the colour below full alpha), the frame then written as PNG; the
 // texture factory's refusals. Placement, scale, parts, alpha and the colour key through the
-// engine's textures: tests/textures/drawn_pixels_test.cpp.
+// engine's textures: tests/textures/TextureTest.cpp.
 #include <SDL.h>
-#include <gtest/gtest.h>
 #include <png.h>
 
 #include <cmath>
 #include <tuple>
-#include <vector>
 
-#include "engine/Window.h"
 #include "platform/d3d9/device_internal.h"
 #include "platform/d3d9/texture_factory.h"
-#include "platform/testkit/display.h"
 #include "tests/support/TempFolder.h"
 #include "tests/window/WindowKit.h"
 
@@ -57,18 +53,21 @@ struct DrawRow {
 TEST_F(WindowTest, SpriteTurnsTintsAndBlendsOnlyWhereSomethingShowsThrough) {
   OpenInstallerWindow();
   testkit::CaptureFrames(true);
+  std::vector<IDirect3DTexture9*> made;
+  auto make = [&made](UINT width, UINT height, const std::vector<std::uint32_t>& argb) {
+    made.push_back(nullptr);
+    EXPECT_EQ(layer::CreateTextureFromPixels(g_Device, width, height, argb.data(), D3DPOOL_MANAGED, &made.back()), D3D_OK);
+    return made.back();
+  };
   // 20 x 10, left half red and right half blue; 2 x 2 white with one half-transparent
   // texel, which makes the whole texture need blending.
-  std::vector<std::uint32_t> pixels(20 * 10), veilPixels = {kWhite, kWhite, 0x80FFFFFF, kWhite};
+  std::vector<std::uint32_t> pixels(20 * 10);
   for (std::size_t i = 0; i < pixels.size(); ++i) pixels[i] = i % 20 < 10 ? kRed : kBlue;
-  IDirect3DTexture9 *halves = nullptr, *veiled = nullptr;
-  ASSERT_EQ(layer::CreateTextureFromPixels(g_Device, 20, 10, pixels.data(), D3DPOOL_MANAGED, &halves), D3D_OK);
-  ASSERT_EQ(layer::CreateTextureFromPixels(g_Device, 2, 2, veilPixels.data(), D3DPOOL_MANAGED, &veiled), D3D_OK);
+  IDirect3DTexture9 *halves = make(20, 10, pixels), *veiled = make(2, 2, {kWhite, kWhite, 0x80FFFFFF, kWhite});
   // Opaque black is full alpha; alpha 254, even in the last texel alone, is not.
-  std::vector<std::uint32_t> blackPixels(4, kBlack), edgePixels = {kBlack, kBlack, kBlack, 0xFEFFFFFF};
-  IDirect3DTexture9 *black = nullptr, *edge = nullptr;
-  ASSERT_EQ(layer::CreateTextureFromPixels(g_Device, 2, 2, blackPixels.data(), D3DPOOL_MANAGED, &black), D3D_OK);
-  ASSERT_EQ(layer::CreateTextureFromPixels(g_Device, 2, 2, edgePixels.data(), D3DPOOL_MANAGED, &edge), D3D_OK);
+  IDirect3DTexture9 *black = make(2, 2, std::vector<std::uint32_t>(4, kBlack)),
+                    *edge = make(2, 2, {kBlack, kBlack, kBlack, 0xFEFFFFFF});
+  ASSERT_TRUE(halves && veiled && black && edge);
   const DrawRow rows[] = {
       // The image's x axis points down the screen, its y axis to the left.
       {"quarter turn", halves, 200, 100, 1, static_cast<float>(M_PI / 2), kWhite,
@@ -113,10 +112,7 @@ TEST_F(WindowTest, SpriteTurnsTintsAndBlendsOnlyWhereSomethingShowsThrough) {
   ASSERT_TRUE(png_image_finish_read(&image, nullptr, read.argb.data(), 0, nullptr));
   EXPECT_EQ(std::tuple(read.width, read.height), std::tuple(640u, 480u));
   EXPECT_TRUE(read.argb == testkit::LastFrame().argb) << "the frame, pixel for pixel";
-  halves->Release();
-  veiled->Release();
-  black->Release();
-  edge->Release();
+  for (IDirect3DTexture9* texture : made) texture->Release();
 }
 
 TEST_F(WindowTest, TextureFactoryRefusesBadDevicesSizesPoolsAndPointers) {
