@@ -8,7 +8,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
@@ -16,6 +15,7 @@
 #include "engine/LittleEndian.h"
 #include "fuzz/probes/HandheldSandbox.h"
 #include "fuzz/probes/Probes.h"
+#include "tests/support/TempFolder.h"
 #include "tools/packtool/PackWriter.h"
 
 namespace {
@@ -99,25 +99,14 @@ TEST(PictureProbe, SignatureChoiceGivesBackTheSameFile) {
   EXPECT_EQ(fuzzprobe::PictureFormatInput(Text("xyz")).size(), 4u);
 }
 
-class DevicePathProbe : public testing::Test {
- protected:
+TEST(DevicePathProbe, SeesEveryChangeBesideFs) {
   fuzzprobe::HandheldSandbox& sandbox = fuzzprobe::HandheldSandbox::Get();
-  fs::path besideFs = sandbox.FsRoot().parent_path() / "outside.txt";
-
-  static Bytes Utf16(const std::wstring& path) {
-    Bytes bytes;
-    for (wchar_t unit : path) bytes.insert(bytes.end(), {std::uint8_t(unit & 0xFF), std::uint8_t(unit >> 8)});
-    return bytes;
-  }
-};
-
-TEST_F(DevicePathProbe, SeesEveryChangeBesideFs) {
+  const fs::path besideFs = sandbox.FsRoot().parent_path() / "outside.txt";
   ASSERT_EQ(sandbox.Damage(), "");
-  std::ifstream in(besideFs, std::ios::binary);
-  const std::string sentinel((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const Bytes sentinel = testsupport::ReadBytes(besideFs);
   std::ofstream(besideFs, std::ios::trunc) << "overwritten";
   EXPECT_NE(sandbox.Damage(), "");
-  std::ofstream(besideFs, std::ios::trunc) << sentinel;
+  testsupport::WriteBytes(besideFs, sentinel);
   EXPECT_EQ(sandbox.Damage(), "");
 
   const fs::path stray = sandbox.FsRoot().parent_path().parent_path() / "stray.txt";
@@ -131,14 +120,14 @@ TEST_F(DevicePathProbe, SeesEveryChangeBesideFs) {
   EXPECT_EQ(sandbox.Damage(), "");
 }
 
-TEST_F(DevicePathProbe, PathsThatTryToLeaveFsStayInside) {
+TEST(DevicePathProbe, PathsThatTryToLeaveFsStayInside) {
   for (const std::wstring& path :
        {std::wstring(L"\\..\\outside.txt"), std::wstring(L"\\escape\\keep.txt"), std::wstring(L"\\escape.txt"),
         std::wstring(L"\\Storage Card\\up\\outside.txt"), std::wstring(L"\\Program Files/../../outside.txt"),
         std::wstring(L"\\escape.txt") + L'\0' + L"\\escape\\keep.txt", std::wstring(L"C:\\outside.txt"),
         // An ordinary path is written and removed again inside fs/ without complaint.
         std::wstring(L"\\Program Files\\game.exe") + L'\0' + L"\\Windows\\Start Menu\\Programs\\game.lnk"}) {
-    EXPECT_EQ(fuzzprobe::ProbeDevicePath(Utf16(path)), "");
+    EXPECT_EQ(fuzzprobe::ProbeDevicePath(testsupport::Utf16Le(path)), "");
   }
 }
 

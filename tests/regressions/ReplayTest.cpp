@@ -8,21 +8,15 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <utility>
 #include <vector>
 
 #include "fuzz/probes/Probes.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::vector<std::uint8_t> Read(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 TEST(Replay, EveryKnownInputPassesItsProbe) {
   const fs::path dist = QUELLOR_DIST_DIR, data = QUELLOR_TEST_DATA_DIR;
@@ -38,7 +32,7 @@ TEST(Replay, EveryKnownInputPassesItsProbe) {
   for (const auto& [target, path] : inputs) {
     const fuzzprobe::Probe probe = fuzzprobe::ProbeNamed(target);
     ASSERT_NE(probe, nullptr) << target;
-    const std::vector<std::uint8_t> input = Read(path);
+    const std::vector<std::uint8_t> input = testsupport::ReadBytes(path);
     ASSERT_FALSE(input.empty()) << path;
     EXPECT_EQ(probe(input), "") << target << ": " << path;
   }
