@@ -27,7 +27,10 @@ struct ScopedEnv {
   const std::optional<std::string> old;
 };
 
-inline void WriteText(const std::string& path, const std::string& text) { WriteBytes(path, Bytes(text.begin(), text.end())); }
+// Returns the path, as WriteBytes does.
+inline std::string WriteText(const std::string& path, const std::string& text) {
+  return WriteBytes(path, Bytes(text.begin(), text.end()));
+}
 inline std::wstring Wide(const std::string& utf8) { return layer::Utf8ToWide(utf8); }
 // size bytes from a generator seeded with seed.
 inline Bytes PatternBytes(std::size_t size, std::uint32_t seed) {

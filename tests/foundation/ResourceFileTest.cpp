@@ -152,8 +152,7 @@ TEST_F(PackTest, BadEntriesEndTheProgramSilentlyAndUnreadablePacksWithALogLine) 
   AddRecord(image, 0, 0, "/A");
   image.resize(52);  // whole blocks: the file goes on after them
   Seal(image, CTResourceFile::kMaxFileSize);
-  WriteBytes(path, image);
-  ASSERT_EQ(::truncate(path.c_str(), CTResourceFile::kMaxFileSize), 0);
+  ASSERT_EQ(::truncate(WriteBytes(path, image).c_str(), CTResourceFile::kMaxFileSize), 0);
   Load();
   EXPECT_EQ(std::tuple(pack.GetFileSize(), pack.GetEntries().size(), pack.GetByIndex(0).GetName()),
             std::tuple(CTResourceFile::kMaxFileSize, 1u, L"/A"));

@@ -3,13 +3,16 @@
 // at "Incorrect resource pointer" or "Symbol redefinition" would stop every fuzz run
 // at the first such input, and one that missed a write outside the handheld's fs/
 // would let the fault through. Small sweeps also run the pack reader against its
-// second reading on the shapes that matter most (under the sanitizers in CI).
+// second reading on the shapes that matter most (under the sanitizers in CI). At the
+// end, the inputs every probe must pass.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/LittleEndian.h"
@@ -128,6 +131,32 @@ TEST(DevicePathProbe, PathsThatTryToLeaveFsStayInside) {
         // An ordinary path is written and removed again inside fs/ without complaint.
         std::wstring(L"\\Program Files\\game.exe") + L'\0' + L"\\Windows\\Start Menu\\Programs\\game.lnk"}) {
     EXPECT_EQ(fuzzprobe::ProbeDevicePath(testsupport::Utf16Le(path)), "");
+  }
+}
+
+// Inputs replayed through the probe of their fuzz target, each of which must pass the
+// probe's checks (and, in the sanitizer build, run without a sanitizer report): the
+// sample distribution's files and the test data, which also seed the fuzz corpora, and
+// the inputs that fuzzing found faults with, kept in tests/data/regressions/<target>/.
+// QUELLOR_REPLAY_DIR points the last at another folder of <target>/ folders, such as a
+// fuzz run's corpora, so that they can be replayed under g++'s sanitizers too.
+TEST(Replay, EveryKnownInputPassesItsProbe) {
+  const fs::path dist = QUELLOR_DIST_DIR, data = QUELLOR_TEST_DATA_DIR;
+  std::vector<std::pair<std::string, fs::path>> inputs = {
+      {"config", dist / "Config.xml"}, {"config", dist / "Inst" / "Config.xml"}, {"pack", dist / "Common.pak"},
+      {"pack", dist / "Local.pak"}, {"picture", dist / "Splash.png"}, {"config", data / "foundation" / "Config.xml"}};
+  const char* other = std::getenv("QUELLOR_REPLAY_DIR");
+  const fs::path kept = other != nullptr && *other != '\0' ? fs::path(other) : data / "regressions";
+  for (const char* target : {"pack", "pack_image", "config", "picture", "picture_format", "font", "device_path"}) {
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(kept / target, error)) inputs.emplace_back(target, entry.path());
+  }
+  for (const auto& [target, path] : inputs) {
+    const fuzzprobe::Probe probe = fuzzprobe::ProbeNamed(target);
+    ASSERT_NE(probe, nullptr) << target;
+    const std::vector<std::uint8_t> input = testsupport::ReadBytes(path);
+    ASSERT_FALSE(input.empty()) << path;
+    EXPECT_EQ(probe(input), "") << target << ": " << path;
   }
 }
 

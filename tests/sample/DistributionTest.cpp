@@ -22,8 +22,7 @@ const std::string kDist = QUELLOR_DIST_DIR;
 std::string Narrow(const std::wstring& s) { return layer::WideToUtf8(s); }
 
 std::optional<layer::DecodedImage> Picture(const CTResourceFile& pack, const std::wstring& name) {
-  CTResource entry = pack.GetByName(name);
-  if (entry.GetOwner() == nullptr) return std::nullopt;
+  const CTResource entry = pack.GetByName(name);  // none: no bytes, so no picture
   return pictures_test::Decode(std::vector<std::uint8_t>(entry.GetData(), entry.GetData() + entry.GetSize()));
 }
 
