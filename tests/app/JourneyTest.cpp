@@ -89,8 +89,7 @@ TEST_F(Journeys, TheMenuFollowsTheHandheldAndEveryButtonLeadsWhereItSays) {
               EXPECT_EQ(DeviceLineText(), Text(L"Device", 1));
               handheld.WriteProfile(SampleProfile());
             })
-        .Then("the handheld once more", InstallButtonEnabled)
-        .WaitFrames(2)
+        .Then("the handheld once more", InstallButtonEnabled).WaitFrames(2)
         .Do("the window",
             [&] {
               menu = testkit::LastFrame();
@@ -99,8 +98,7 @@ TEST_F(Journeys, TheMenuFollowsTheHandheldAndEveryButtonLeadsWhereItSays) {
               EXPECT_EQ(std::tuple(window.title, window.clientWidth, window.clientHeight, window.iconWidth),
                         std::tuple(std::wstring(g_Header), 640, 480, 32));
             })
-        .Click(kMenuInfo).WaitForScene(InfoScene)
-        .WaitFrames(2)
+        .Click(kMenuInfo).WaitForScene(InfoScene).WaitFrames(2)
         .Do("the page is drawn", [&] { EXPECT_FALSE(SameRegion(testkit::LastFrame(), menu, {0, 0, 640, 380})); })
         .Click(kInfoWeb).StaysOn(InfoScene)
         .Click(kInfoBack).WaitForScene(MenuScene)

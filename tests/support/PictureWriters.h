@@ -79,9 +79,6 @@ inline std::optional<D3DXIMAGE_INFO> Info(const Bytes& file) {
   return info;
 }
 // The decoded pixels, or an empty list when decoding failed.
-inline Pixels PixelsOf(const Bytes& file) {
-  auto image = Decode(file);
-  return image ? image->argb : Pixels{};
-}
+inline Pixels PixelsOf(const Bytes& file) { return Decode(file).value_or(layer::DecodedImage{}).argb; }
 
 }  // namespace pictures_test
