@@ -74,8 +74,7 @@ Journey& Journey::MovePointer(Point point) {
 }
 
 Journey& Journey::Click(Point point) {
-  MovePointer({point.x - 1, point.y});
-  MovePointer(point);
+  MovePointer({point.x - 1, point.y}).MovePointer(point);
   Do("left button down", [] { testkit::PressMouseButton(0); });
   return Do("left button up", [] { testkit::ReleaseMouseButton(0); });
 }
@@ -178,9 +177,7 @@ void ExpectResult(Journey& journey, bool install, std::int32_t status) {
 
 bool SameRegion(const testkit::Frame& a, const testkit::Frame& b, Rect rect) {
   for (int y = rect.y; y < rect.y + rect.height; ++y) {
-    for (int x = rect.x; x < rect.x + rect.width; ++x) {
-      if (a.At(x, y) != b.At(x, y)) return false;
-    }
+    for (int x = rect.x; x < rect.x + rect.width; ++x) if (a.At(x, y) != b.At(x, y)) return false;
   }
   return true;
 }

@@ -89,8 +89,7 @@ TEST_F(Journeys, TheMenuFollowsTheHandheldAndEveryButtonLeadsWhereItSays) {
               EXPECT_EQ(DeviceLineText(), Text(L"Device", 1));
               handheld.WriteProfile(SampleProfile());
             })
-        .Then("the handheld once more", InstallButtonEnabled)
-        .WaitFrames(2)
+        .Then("the handheld once more", InstallButtonEnabled).WaitFrames(2)
         .Do("the window",
             [&] {
               menu = testkit::LastFrame();
@@ -99,22 +98,14 @@ TEST_F(Journeys, TheMenuFollowsTheHandheldAndEveryButtonLeadsWhereItSays) {
               EXPECT_EQ(std::tuple(window.title, window.clientWidth, window.clientHeight, window.iconWidth),
                         std::tuple(std::wstring(g_Header), 640, 480, 32));
             })
-        .Click(kMenuInfo)
-        .WaitForScene(InfoScene)
-        .WaitFrames(2)
+        .Click(kMenuInfo).WaitForScene(InfoScene).WaitFrames(2)
         .Do("the page is drawn", [&] { EXPECT_FALSE(SameRegion(testkit::LastFrame(), menu, {0, 0, 640, 380})); })
-        .Click(kInfoWeb)
-        .StaysOn(InfoScene)
-        .Click(kInfoBack)
-        .WaitForScene(MenuScene)
-        .Click(kMenuWeb)
-        .StaysOn(MenuScene)
-        .Click(kMenuInstall)
-        .WaitForScene(PathScene)
-        .Click(Location(2))  // an empty row: its hidden button stands for nothing
-        .StaysOn(PathScene)
-        .Click(Location(1))
-        .WaitForScene(InstallScene);
+        .Click(kInfoWeb).StaysOn(InfoScene)
+        .Click(kInfoBack).WaitForScene(MenuScene)
+        .Click(kMenuWeb).StaysOn(MenuScene)
+        .Click(kMenuInstall).WaitForScene(PathScene)
+        .Click(Location(2)).StaysOn(PathScene)  // an empty row: its hidden button stands for nothing
+        .Click(Location(1)).WaitForScene(InstallScene);
     ExpectResult(journey, true, WorkerDone);
     journey
         .Do("the game's registry values",
@@ -122,22 +113,15 @@ TEST_F(Journeys, TheMenuFollowsTheHandheldAndEveryButtonLeadsWhereItSays) {
               EXPECT_EQ(handheld.Registry(),
                         json({{kGameKey, {{"RP", Sz(cardFolder)}, {"KX", Dword(1)}, {"SP", Sz(kPrograms)}}}}));
             })
-        .Click(kRest)  // a click leaves the result too
-        .WaitForScene(MenuScene)
+        .Click(kRest).WaitForScene(MenuScene)  // a click leaves the result too
         .Do("the game is installed", [] { EXPECT_EQ(InstallButtonText(), Text(L"MainMenu", 5)); })
-        .Click(kMenuInstall)
-        .WaitForScene(ConfirmScene)
-        .Click(kConfirmNo)
-        .WaitForScene(MenuScene)
-        .Click(kMenuInstall)
-        .WaitForScene(ConfirmScene)
-        .Click({320, 300})  // the row between the two buttons belongs to neither
-        .StaysOn(ConfirmScene)
-        .Click(kConfirmYes)
-        .WaitForScene(UninstallScene);
+        .Click(kMenuInstall).WaitForScene(ConfirmScene)
+        .Click(kConfirmNo).WaitForScene(MenuScene)
+        .Click(kMenuInstall).WaitForScene(ConfirmScene)
+        .Click({320, 300}).StaysOn(ConfirmScene)  // the row between the two buttons belongs to neither
+        .Click(kConfirmYes).WaitForScene(UninstallScene);
     ExpectResult(journey, false, WorkerDone);
-    journey.MovePointer({100, 100})  // any event leaves, a movement too
-        .WaitForScene(MenuScene)
+    journey.MovePointer({100, 100}).WaitForScene(MenuScene)  // any event leaves, a movement too
         .Do("the game is gone", [] { EXPECT_EQ(InstallButtonText(), Text(L"MainMenu", 0)); })
         .Click(kMenuExit);
     EXPECT_EQ(journey.Run(), 0);
@@ -179,13 +163,11 @@ TEST_F(Journeys, TheMenuAndTheChoiceOfferWhatTheHandheldAllows) {
       if (row.deviceLine == 0) g_DeviceLink.desktopReady = false;
       Journey journey(row.name);
       SkipSplash(journey);
-      journey.Do("the menu's state",
-              [&] {
-                EXPECT_EQ(DeviceLineText(), Text(L"Device", row.deviceLine) + (row.deviceLine == 3 ? "Pocket PC" : ""));
-                EXPECT_EQ(InstallButtonEnabled(), row.deviceLine == 3);
-                if (row.status == WorkerCheckFailed) handheld.WriteProfile(SampleProfile(false));
-              })
-          .Click(kMenuInstall);
+      journey.Do("the menu's state", [&] {
+        EXPECT_EQ(DeviceLineText(), Text(L"Device", row.deviceLine) + (row.deviceLine == 3 ? "Pocket PC" : ""));
+        EXPECT_EQ(InstallButtonEnabled(), row.deviceLine == 3);
+        if (row.status == WorkerCheckFailed) handheld.WriteProfile(SampleProfile(false));
+      }).Click(kMenuInstall);
       if (row.offered.empty()) {
         journey.StaysOn(MenuScene);
       } else {
@@ -235,10 +217,8 @@ TEST_F(Journeys, ClosingMidInstallEndsTheProgramCleanlyWhileTheWorkerIsStillCopy
     Journey journey("closing during the installation");
     SkipSplash(journey);
     journey.Do("the test's payload", [&] { std::filesystem::current_path(payloadFolder); })
-        .Click(kMenuInstall)
-        .WaitForScene(PathScene)
-        .Click(Location(0))
-        .WaitForScene(InstallScene)
+        .Click(kMenuInstall).WaitForScene(PathScene)
+        .Click(Location(0)).WaitForScene(InstallScene)
         // One file read while the worker writes others: its folders change under a walk.
         .Then("executable copied", [&] { return ReadFile(handheld.folder() + "/fs" + exe) == devtest::kVgaExeText; })
         .Do("the user closes the window", [] { testkit::CloseWindow(g_Window); });

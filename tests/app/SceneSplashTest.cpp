@@ -1,6 +1,5 @@
 // The splash scene on its own, frame by frame: the alpha of every frame of its fades and
 // holds, which configuration records it shows, and which input cuts a hold short.
-#include <fstream>
 #include <iterator>
 #include <string>
 #include <tuple>
@@ -40,9 +39,8 @@ std::vector<int> SpecifiedAlphas(int startPictures) {
 TEST(SceneSplash, StartRecordsFadeInHoldAndFadeOutToTheFrameEndRecordsAndUnknownIdsShowNothingNew) {
   TempFolder folder("splash");
   for (const auto& [name, side] : {std::pair{"small.ppm", 4u}, {"large.ppm", 16u}}) {
-    const auto bytes = pictures_test::WritePnm("P6", 2 * side, side, 255, std::vector<std::uint32_t>(6 * side * side, 99));
-    std::ofstream(folder.File(name), std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    const auto picture = pictures_test::WritePnm("P6", 2 * side, side, 255, std::vector<std::uint32_t>(6 * side * side, 99));
+    testsupport::WriteBytes(folder.File(name), picture);
   }
   RunInChild([&] {
     // The "end" picture between the two start pictures is never shown; "Nobody" is no

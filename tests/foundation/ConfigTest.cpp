@@ -82,8 +82,7 @@ TEST_F(ConfigTest, TextIndexIsTheLeadingDecimalNumber) {
 TEST_F(ConfigTest, ADeeplyNestedFileIsReadWithoutRunningOutOfStack) {
   std::string open, close;
   for (int i = 0; i < 100000; ++i) open += "<a>", close += "</a>";
-  WriteText(folder.File("deep.xml"), "<C><Header>" + open + "deep" + close + "</Header></C>");
-  std::wstring path = Wide(folder.File("deep.xml"));
+  std::wstring path = Wide(WriteText(folder.File("deep.xml"), "<C><Header>" + open + "deep" + close + "</Header></C>"));
   pthread_attr_t attributes;
   pthread_attr_init(&attributes);
   pthread_attr_setstacksize(&attributes, 1 << 20);
@@ -155,8 +154,7 @@ TEST_F(ConfigTest, ParserMemoryIsARunningTotalAndEveryTextAndSizeCounts) {
   EXPECT_FALSE(Read(blanks + "</C>", "bad.xml"));
   // 4 GiB more than a good document: the low 32 bits of its size are the document's.
   const std::string good = "<C><Header>good</Header></C>";
-  WriteText(folder.File("huge.xml"), good);
-  ASSERT_EQ(::truncate(folder.File("huge.xml").c_str(), (off_t{1} << 32) + off_t(good.size())), 0);
+  ASSERT_EQ(::truncate(WriteText(folder.File("huge.xml"), good).c_str(), (off_t{1} << 32) + off_t(good.size())), 0);
   EXPECT_FALSE(ReadConfig(Wide(folder.File("huge.xml"))));
   EXPECT_EQ(g_Header, L"kept");
   EXPECT_EQ(openFiles(), opened);

@@ -152,17 +152,14 @@ TEST_F(PackTest, BadEntriesEndTheProgramSilentlyAndUnreadablePacksWithALogLine) 
   AddRecord(image, 0, 0, "/A");
   image.resize(52);  // whole blocks: the file goes on after them
   Seal(image, CTResourceFile::kMaxFileSize);
-  WriteBytes(path, image);
-  ASSERT_EQ(::truncate(path.c_str(), CTResourceFile::kMaxFileSize), 0);
+  ASSERT_EQ(::truncate(WriteBytes(path, image).c_str(), CTResourceFile::kMaxFileSize), 0);
   Load();
   EXPECT_EQ(std::tuple(pack.GetFileSize(), pack.GetEntries().size(), pack.GetByIndex(0).GetName()),
             std::tuple(CTResourceFile::kMaxFileSize, 1u, L"/A"));
-  WriteBytes(folder.File("over.pak"), {});
-  ASSERT_EQ(::truncate(folder.File("over.pak").c_str(), CTResourceFile::kMaxFileSize + 1), 0);
-  WriteBytes(folder.File("huge.pak"), {});
-  ASSERT_EQ(::truncate(folder.File("huge.pak").c_str(), off_t{1} << 31), 0);
-  WriteBytes(folder.File("past32.pak"), {});
-  ASSERT_EQ(::truncate(folder.File("past32.pak").c_str(), (off_t{1} << 32) + 36), 0);
+  for (const auto& [name, size] : {std::pair("over.pak", off_t{CTResourceFile::kMaxFileSize} + 1),
+                                   {"huge.pak", off_t{1} << 31}, {"past32.pak", (off_t{1} << 32) + 36}}) {
+    ASSERT_EQ(::truncate(WriteBytes(folder.File(name), {}).c_str(), size), 0);
+  }
   ASSERT_EQ(::mkfifo(folder.File("fifo.pak").c_str(), 0600), 0);
   for (const char* name : {"fifo.pak", "missing.pak", "over.pak", "huge.pak", "past32.pak"}) {
     path = folder.File(name);

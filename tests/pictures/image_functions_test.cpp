@@ -2,7 +2,6 @@
 // texture size and pool.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <tuple>
 
 #include "engine/Window.h"
@@ -21,8 +20,7 @@ class D3dxPictures : public ::testing::Test {
   }
   // The path of a file in the test's folder, written first when bytes are given.
   std::wstring File(const std::string& name, const Bytes* bytes = nullptr) const {
-    if (bytes) std::ofstream(folder_.File(name), std::ios::binary).write(reinterpret_cast<const char*>(bytes->data()), bytes->size());
-    return layer::Utf8ToWide(folder_.File(name));
+    return layer::Utf8ToWide(bytes ? testsupport::WriteBytes(folder_.File(name), *bytes) : folder_.File(name));
   }
   static HRESULT Create(const Bytes& file, IDirect3DTexture9** texture, D3DXIMAGE_INFO* info) {
     return D3DXCreateTextureFromFileInMemoryEx(g_Device, file.data(), static_cast<UINT>(file.size()), D3DX_DEFAULT,

@@ -3,19 +3,22 @@
 // at "Incorrect resource pointer" or "Symbol redefinition" would stop every fuzz run
 // at the first such input, and one that missed a write outside the handheld's fs/
 // would let the fault through. Small sweeps also run the pack reader against its
-// second reading on the shapes that matter most (under the sanitizers in CI).
+// second reading on the shapes that matter most (under the sanitizers in CI). At the
+// end, the inputs every probe must pass.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/LittleEndian.h"
 #include "fuzz/probes/HandheldSandbox.h"
 #include "fuzz/probes/Probes.h"
+#include "tests/support/TempFolder.h"
 #include "tools/packtool/PackWriter.h"
 
 namespace {
@@ -99,25 +102,14 @@ TEST(PictureProbe, SignatureChoiceGivesBackTheSameFile) {
   EXPECT_EQ(fuzzprobe::PictureFormatInput(Text("xyz")).size(), 4u);
 }
 
-class DevicePathProbe : public testing::Test {
- protected:
+TEST(DevicePathProbe, SeesEveryChangeBesideFs) {
   fuzzprobe::HandheldSandbox& sandbox = fuzzprobe::HandheldSandbox::Get();
-  fs::path besideFs = sandbox.FsRoot().parent_path() / "outside.txt";
-
-  static Bytes Utf16(const std::wstring& path) {
-    Bytes bytes;
-    for (wchar_t unit : path) bytes.insert(bytes.end(), {std::uint8_t(unit & 0xFF), std::uint8_t(unit >> 8)});
-    return bytes;
-  }
-};
-
-TEST_F(DevicePathProbe, SeesEveryChangeBesideFs) {
+  const fs::path besideFs = sandbox.FsRoot().parent_path() / "outside.txt";
   ASSERT_EQ(sandbox.Damage(), "");
-  std::ifstream in(besideFs, std::ios::binary);
-  const std::string sentinel((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const Bytes sentinel = testsupport::ReadBytes(besideFs);
   std::ofstream(besideFs, std::ios::trunc) << "overwritten";
   EXPECT_NE(sandbox.Damage(), "");
-  std::ofstream(besideFs, std::ios::trunc) << sentinel;
+  testsupport::WriteBytes(besideFs, sentinel);
   EXPECT_EQ(sandbox.Damage(), "");
 
   const fs::path stray = sandbox.FsRoot().parent_path().parent_path() / "stray.txt";
@@ -131,14 +123,40 @@ TEST_F(DevicePathProbe, SeesEveryChangeBesideFs) {
   EXPECT_EQ(sandbox.Damage(), "");
 }
 
-TEST_F(DevicePathProbe, PathsThatTryToLeaveFsStayInside) {
+TEST(DevicePathProbe, PathsThatTryToLeaveFsStayInside) {
   for (const std::wstring& path :
        {std::wstring(L"\\..\\outside.txt"), std::wstring(L"\\escape\\keep.txt"), std::wstring(L"\\escape.txt"),
         std::wstring(L"\\Storage Card\\up\\outside.txt"), std::wstring(L"\\Program Files/../../outside.txt"),
         std::wstring(L"\\escape.txt") + L'\0' + L"\\escape\\keep.txt", std::wstring(L"C:\\outside.txt"),
         // An ordinary path is written and removed again inside fs/ without complaint.
         std::wstring(L"\\Program Files\\game.exe") + L'\0' + L"\\Windows\\Start Menu\\Programs\\game.lnk"}) {
-    EXPECT_EQ(fuzzprobe::ProbeDevicePath(Utf16(path)), "");
+    EXPECT_EQ(fuzzprobe::ProbeDevicePath(testsupport::Utf16Le(path)), "");
+  }
+}
+
+// Inputs replayed through the probe of their fuzz target, each of which must pass the
+// probe's checks (and, in the sanitizer build, run without a sanitizer report): the
+// sample distribution's files and the test data, which also seed the fuzz corpora, and
+// the inputs that fuzzing found faults with, kept in tests/data/regressions/<target>/.
+// QUELLOR_REPLAY_DIR points the last at another folder of <target>/ folders, such as a
+// fuzz run's corpora, so that they can be replayed under g++'s sanitizers too.
+TEST(Replay, EveryKnownInputPassesItsProbe) {
+  const fs::path dist = QUELLOR_DIST_DIR, data = QUELLOR_TEST_DATA_DIR;
+  std::vector<std::pair<std::string, fs::path>> inputs = {
+      {"config", dist / "Config.xml"}, {"config", dist / "Inst" / "Config.xml"}, {"pack", dist / "Common.pak"},
+      {"pack", dist / "Local.pak"}, {"picture", dist / "Splash.png"}, {"config", data / "foundation" / "Config.xml"}};
+  const char* other = std::getenv("QUELLOR_REPLAY_DIR");
+  const fs::path kept = other != nullptr && *other != '\0' ? fs::path(other) : data / "regressions";
+  for (const char* target : {"pack", "pack_image", "config", "picture", "picture_format", "font", "device_path"}) {
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(kept / target, error)) inputs.emplace_back(target, entry.path());
+  }
+  for (const auto& [target, path] : inputs) {
+    const fuzzprobe::Probe probe = fuzzprobe::ProbeNamed(target);
+    ASSERT_NE(probe, nullptr) << target;
+    const std::vector<std::uint8_t> input = testsupport::ReadBytes(path);
+    ASSERT_FALSE(input.empty()) << path;
+    EXPECT_EQ(probe(input), "") << target << ": " << path;
   }
 }
 

@@ -6,7 +6,6 @@
 #include <numeric>
 #include <stdexcept>
 
-#include "tests/sample/SampleKit.h"
 #include "tests/support/PictureWriters.h"
 #include "tests/support/TempFolder.h"
 #include "tools/artgen/Canvas.h"
@@ -72,12 +71,12 @@ TEST(ArtgenPng, WritesExactPixelsAndTheSameBytesEveryTimeAndFailsLoudly) {
   canvas.Set(4, 2, Rgb(255, 0, 255));
   artgen::WritePng(folder.File("a.png"), canvas);
   artgen::WritePng(folder.File("b.png"), canvas);
-  const auto back = pictures_test::Decode(sampletest::ReadFileBytes(folder.File("a.png")));
+  const auto back = pictures_test::Decode(testsupport::ReadBytes(folder.File("a.png")));
   ASSERT_TRUE(back && back->width == 5);
   std::vector<std::uint32_t> argb(15);
   argb[0] = 0x04010203, argb[14] = 0xFFFF00FF;
   EXPECT_EQ(back->argb, argb);
-  EXPECT_EQ(sampletest::ReadFileBytes(folder.File("a.png")), sampletest::ReadFileBytes(folder.File("b.png")));
+  EXPECT_EQ(testsupport::ReadBytes(folder.File("a.png")), testsupport::ReadBytes(folder.File("b.png")));
   EXPECT_THROW(artgen::WritePng(folder.File("missing/c.png"), canvas), std::runtime_error);
 }
 

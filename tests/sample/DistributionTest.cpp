@@ -11,19 +11,18 @@
 #include "engine/ResourceFile.h"
 #include "installer/PackKeys.h"
 #include "platform/win32/strings.h"
-#include "tests/sample/SampleKit.h"
 #include "tests/support/PictureWriters.h"
+#include "tests/support/TempFolder.h"
 #include "tools/artgen/GlyphSet.h"
 
 namespace {
 
-using sampletest::kDist;
+const std::string kDist = QUELLOR_DIST_DIR;
 
 std::string Narrow(const std::wstring& s) { return layer::WideToUtf8(s); }
 
 std::optional<layer::DecodedImage> Picture(const CTResourceFile& pack, const std::wstring& name) {
-  CTResource entry = pack.GetByName(name);
-  if (entry.GetOwner() == nullptr) return std::nullopt;
+  const CTResource entry = pack.GetByName(name);  // none: no bytes, so no picture
   return pictures_test::Decode(std::vector<std::uint8_t>(entry.GetData(), entry.GetData() + entry.GetSize()));
 }
 
@@ -41,7 +40,7 @@ TEST(SampleDistribution, HoldsEveryPictureFileAndTextTheScenesAndTheInstallerAsk
   EXPECT_TRUE(maker.resource == kSplashInternal && maker.id == L"Tamblor");  // the one the splash scene knows
   EXPECT_EQ(file.resource, kSplashExternal);
   const std::tuple<std::string, std::optional<layer::DecodedImage>, bool> pictures[] = {  // fills the window?
-      {Narrow(file.id), pictures_test::Decode(sampletest::ReadFileBytes(kDist + "/" + Narrow(file.id))), false},
+      {Narrow(file.id), pictures_test::Decode(testsupport::ReadBytes(kDist + "/" + Narrow(file.id))), false},
       {"/Tamblor", Picture(common, L"/Tamblor"), false}, {"/Back", Picture(common, L"/Back"), true},
       {"/Quellor", Picture(local, L"/Quellor"), true}, {"/Info", Picture(local, L"/Info"), true}};
   for (const auto& [name, picture, full] : pictures) {
@@ -52,7 +51,7 @@ TEST(SampleDistribution, HoldsEveryPictureFileAndTextTheScenesAndTheInstallerAsk
   for (std::string payload : {"Config.xml", "QuellorMobileVGA.exe", "QuellorMobileQVGA.exe", "QuellorMobile.exe",
                               "QMRes_VGA.dat", "QMRes_QVGA.dat"}) {
     const std::size_t least = payload.ends_with(".dat") ? 102400 : 0;
-    EXPECT_GT(sampletest::ReadFileBytes(kDist + "/Inst/" + payload).size(), least) << payload;
+    EXPECT_GT(testsupport::ReadBytes(kDist + "/Inst/" + payload).size(), least) << payload;
   }
 
   std::set<wchar_t> glyphs;  // "/Font" and four hexadecimal digits of the code, as the font reads them

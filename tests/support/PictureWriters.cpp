@@ -28,16 +28,6 @@ std::vector<std::uint32_t> Channels(const Pixels& pixels, std::initializer_list<
   return samples;
 }
 
-ByteWriter& ByteWriter::U8(std::uint32_t v) {
-  bytes.push_back(static_cast<std::uint8_t>(v));
-  return *this;
-}
-ByteWriter& ByteWriter::Text(const std::string& text) { return Append(Bytes(text.begin(), text.end())); }
-ByteWriter& ByteWriter::Append(const Bytes& more) {
-  bytes.insert(bytes.end(), more.begin(), more.end());
-  return *this;
-}
-
 // libpng's default error handler aborts when no jump buffer is set: right for a test.
 Bytes WritePng(std::uint32_t width, std::uint32_t height, int colorType, int bitDepth, const Bytes& rows,
                bool interlaced, const Bytes& palette, const Bytes& transparency) {

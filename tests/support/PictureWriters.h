@@ -27,11 +27,11 @@ std::vector<std::uint32_t> Channels(const Pixels& pixels, std::initializer_list<
 // Little-endian byte writer for hand-made headers.
 struct ByteWriter {
   Bytes bytes;
-  ByteWriter& U8(std::uint32_t v);
+  ByteWriter& U8(std::uint32_t v) { bytes.push_back(static_cast<std::uint8_t>(v)); return *this; }
   ByteWriter& U16(std::uint32_t v) { return U8(v).U8(v >> 8); }
   ByteWriter& U32(std::uint32_t v) { return U16(v).U16(v >> 16); }
-  ByteWriter& Text(const std::string& text);
-  ByteWriter& Append(const Bytes& more);
+  ByteWriter& Text(const std::string& text) { return Append(Bytes(text.begin(), text.end())); }
+  ByteWriter& Append(const Bytes& more) { bytes.insert(bytes.end(), more.begin(), more.end()); return *this; }
 };
 
 // colorType and bitDepth as libpng names them; rows holds the packed samples of all
@@ -79,9 +79,6 @@ inline std::optional<D3DXIMAGE_INFO> Info(const Bytes& file) {
   return info;
 }
 // The decoded pixels, or an empty list when decoding failed.
-inline Pixels PixelsOf(const Bytes& file) {
-  auto image = Decode(file);
-  return image ? image->argb : Pixels{};
-}
+inline Pixels PixelsOf(const Bytes& file) { return Decode(file).value_or(layer::DecodedImage{}).argb; }
 
 }  // namespace pictures_test

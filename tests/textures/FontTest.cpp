@@ -6,7 +6,6 @@
 #include <tuple>
 
 #include "engine/Font.h"
-#include "engine/Log.h"
 #include "engine/Window.h"
 #include "tests/textures/TextureTestKit.h"
 

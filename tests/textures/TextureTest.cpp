@@ -52,6 +52,7 @@ TEST_F(TextureTest, AnUnreadableSourceOrAnEmptyResourceDrawsNothingEveryFrameWit
             std::tuple(std::vector{&kept}, 1u, 5u, 0u));
 }
 
+// A new picture is drawn only after Release.
 TEST_F(TextureTest, DeviceTexturesAreListedInTheOrderTheyWereLastMade) {
   CTTexture a, b, c;
   for (CTTexture* t : {&a, &b, &c}) Load(*t, red_);
@@ -60,9 +61,14 @@ TEST_F(TextureTest, DeviceTexturesAreListedInTheOrderTheyWereLastMade) {
   for (CTTexture* t : {&a, &b, &c, &b}) Draw(*t);  // made once each
   EXPECT_EQ(g_Textures, (std::vector<CTTexture*>{&a, &b, &c}));
   EXPECT_EQ(b.GetDeviceTexture()->GetPool(), D3DPOOL_MANAGED);
+  const Bytes large = SolidBmp(8, 4, 0x0000FF);  // the texture keeps the caller's bytes
+  Load(b, large), Draw(b);
   b.Release();
   EXPECT_EQ(std::tuple(b.IsCreated(), b.GetDeviceTexture(), g_Textures), std::tuple(false, nullptr, std::vector{&a, &c}));
-  Draw(b);     // made again from the same source, listed at the end
+  Draw(b);     // made again from the new source, listed at the end
+  std::vector<UINT> widths;
+  for (const auto& call : sprite.calls) widths.push_back(call.textureWidth);
+  EXPECT_EQ(widths, (std::vector<UINT>{4, 4, 4, 4, 4, 8}));
   b.Create();  // made anew: the old one goes first, so no second entry
   EXPECT_EQ(g_Textures, (std::vector<CTTexture*>{&a, &c, &b}));
   [this] {
@@ -72,17 +78,6 @@ TEST_F(TextureTest, DeviceTexturesAreListedInTheOrderTheyWereLastMade) {
   EXPECT_EQ(g_Textures.size(), 3u);  // a destroyed texture leaves the list
   ReleaseAllTextures();
   EXPECT_EQ(std::tuple(g_Textures.size(), a.IsCreated(), b.IsCreated(), c.IsCreated()), std::tuple(0u, false, false, false));
-}
-
-TEST_F(TextureTest, ANewPictureIsDrawnOnlyAfterRelease) {
-  CTTexture texture;
-  const Bytes large = SolidBmp(8, 4, 0x0000FF);
-  for (const Bytes* picture : {&red_, &large}) Load(texture, *picture), Draw(texture);
-  texture.Release();
-  Draw(texture);
-  std::vector<UINT> widths;
-  for (const auto& call : sprite.calls) widths.push_back(call.textureWidth);
-  EXPECT_EQ(widths, (std::vector<UINT>{4, 4, 8}));
 }
 
 // The colour key and the source rectangle as they come out of the device: a frame

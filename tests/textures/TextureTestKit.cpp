@@ -1,8 +1,6 @@
 #include "tests/textures/TextureTestKit.h"
 
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 
 #include "engine/Log.h"
 #include "engine/Window.h"
@@ -21,9 +19,7 @@ bool EnsureDevice() {
 }
 
 std::wstring WriteFile(const TempFolder& folder, const std::string& name, const Bytes& bytes) {
-  std::ofstream(folder.File(name), std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  return layer::Utf8ToWide(folder.File(name));
+  return layer::Utf8ToWide(testsupport::WriteBytes(folder.File(name), bytes));
 }
 
 TestPack::TestPack(const std::vector<std::pair<std::string, Bytes>>& entries) {
@@ -40,12 +36,7 @@ LogCapture::~LogCapture() { g_LogPath = saved_; }
 
 std::vector<std::wstring> LogCapture::Lines() const {
   constexpr std::size_t kTimeStampLength = 21;  // "YYYY-MM-DD hh:mm:ss  "
-  std::ifstream in(folder_.File("test.log"), std::ios::binary);
-  const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  std::wstring text;
-  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-    text += static_cast<wchar_t>(std::uint8_t(bytes[i]) | std::uint8_t(bytes[i + 1]) << 8);
-  }
+  const std::wstring text = testsupport::FromUtf16Le(testsupport::ReadBytes(folder_.File("test.log")));
   std::vector<std::wstring> lines;
   for (std::size_t start = 0, end; (end = text.find(L"\r\n", start)) != std::wstring::npos; start = end + 2) {
     lines.push_back(text.substr(start + kTimeStampLength, end - start - kTimeStampLength));

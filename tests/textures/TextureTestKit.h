@@ -43,10 +43,7 @@ class RecordingSprite : public ID3DXSprite {
   ULONG Release() override { return 1; }
   HRESULT Begin(DWORD) override { return S_OK; }
   HRESULT End() override { return S_OK; }
-  HRESULT SetTransform(const D3DXMATRIX* transform) override {
-    current = *transform;
-    return S_OK;
-  }
+  HRESULT SetTransform(const D3DXMATRIX* transform) override { current = *transform; return S_OK; }
   HRESULT Draw(IDirect3DTexture9* texture, const RECT*, const D3DXVECTOR3*, const D3DXVECTOR3*,
                D3DCOLOR colour) override {
     calls.push_back({current.m[3][0], current.m[3][1], current.m[0][0], current.m[1][1], texture,
