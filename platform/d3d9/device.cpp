@@ -141,14 +141,6 @@ void Device::ResetRenderStates(const D3DPRESENT_PARAMETERS& parameters) {
   renderStates_[D3DRS_LIGHTING] = TRUE;
 }
 
-ULONG Device::AddRef() { return ++references_; }
-
-ULONG Device::Release() {
-  ULONG left = --references_;
-  if (left == 0) delete this;
-  return left;
-}
-
 void Device::OnSdlEvent(const SDL_Event& event) {
   if (event.type == SDL_RENDER_TARGETS_RESET || event.type == SDL_RENDER_DEVICE_RESET) MarkLost();
 }

@@ -5,24 +5,22 @@
 #include <SDL.h>
 
 #include <array>
-#include <atomic>
 #include <cstdint>
 #include <vector>
 
 #include "platform/d3d9/d3d9.h"
+#include "platform/win32/ref_counted.h"
 #include "platform/win32/sdl_video.h"
 
 namespace layer {
 
 class Device;
 
-class Texture final : public IDirect3DTexture9 {
+class Texture final : public RefCounted<IDirect3DTexture9> {
  public:
   // Registers with the device (and holds a reference to it) until the last Release.
   Texture(Device* device, UINT width, UINT height, D3DPOOL pool, std::vector<std::uint32_t> pixels);
 
-  ULONG AddRef() override;
-  ULONG Release() override;
   D3DPOOL GetPool() const override { return pool_; }
   UINT GetWidth() const override { return width_; }
   UINT GetHeight() const override { return height_; }
@@ -46,7 +44,6 @@ class Texture final : public IDirect3DTexture9 {
   std::vector<std::uint32_t> pixels_;
   SDL_Texture* sdl_ = nullptr;
   bool opaque_ = false;
-  std::atomic<ULONG> references_{1};
 };
 
 // Direct3D 9's rules for a lost device: usable; lost (Present and TestCooperativeLevel
@@ -54,7 +51,7 @@ class Texture final : public IDirect3DTexture9 {
 // until a Reset succeeds, which needs every default-pool texture released).
 enum class DeviceStage { Usable, Lost, NotReset };
 
-class Device final : public IDirect3DDevice9, public SdlEventSink {
+class Device final : public RefCounted<IDirect3DDevice9>, public SdlEventSink {
  public:
   // The device's window and the present parameters are already checked.
   static HRESULT Create(IDirect3D9* parent, HWND window, const D3DPRESENT_PARAMETERS& parameters,
@@ -62,8 +59,6 @@ class Device final : public IDirect3DDevice9, public SdlEventSink {
   // Null for an interface that is not one of ours.
   static Device* From(IDirect3DDevice9* device);
 
-  ULONG AddRef() override;
-  ULONG Release() override;
   HRESULT TestCooperativeLevel() override;
   HRESULT Reset(D3DPRESENT_PARAMETERS* parameters) override;
   HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value) override;
@@ -112,7 +107,6 @@ class Device final : public IDirect3DDevice9, public SdlEventSink {
   unsigned presents_ = 0;
   std::array<DWORD, 256> renderStates_{};
   std::vector<Texture*> textures_;
-  std::atomic<ULONG> references_{1};
 };
 
 // Checks the present parameters for the window and fills in what Direct3D fills in

@@ -1,22 +1,14 @@
 // Direct3DCreate9 and the Direct3D object that makes devices.
-#include <atomic>
-
 #include "platform/d3d9/device_internal.h"
 #include "platform/d3d9/direct3d_switches.h"
+#include "platform/win32/ref_counted.h"
 
 namespace {
 
 constexpr DWORD kVertexProcessingFlags = 0x20 | 0x40 | 0x80;  // software, hardware, mixed
 
-class Direct3D final : public IDirect3D9 {
+class Direct3D final : public layer::RefCounted<IDirect3D9> {
  public:
-  ULONG AddRef() override { return ++references_; }
-  ULONG Release() override {
-    ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
-  }
-
   HRESULT CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWindow, DWORD behaviorFlags,
                        D3DPRESENT_PARAMETERS* parameters, IDirect3DDevice9** device) override {
     if (device == nullptr || parameters == nullptr) return D3DERR_INVALIDCALL;
@@ -42,7 +34,6 @@ class Direct3D final : public IDirect3D9 {
 
  private:
   ~Direct3D() override = default;
-  std::atomic<ULONG> references_{1};
 };
 
 }  // namespace

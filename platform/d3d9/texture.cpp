@@ -15,14 +15,6 @@ Texture::~Texture() {
   device_->RemoveTexture(this);
 }
 
-ULONG Texture::AddRef() { return ++references_; }
-
-ULONG Texture::Release() {
-  ULONG left = --references_;
-  if (left == 0) delete this;
-  return left;
-}
-
 bool Texture::Upload(SDL_Renderer* renderer) {
   DropSdl();
   if (renderer == nullptr || pixels_.empty()) return false;

@@ -1,26 +1,19 @@
 // The D3DX sprite: each Draw is one textured quad whose corners are the sprite's
 // transformation applied to the source rectangle laid out at (0,0)-(w,h).
 #include <algorithm>
-#include <atomic>
 
 #include "platform/d3d9/device_internal.h"
 #include "platform/d3d9/direct3d_switches.h"
 #include "platform/d3dx9/d3dx9.h"
+#include "platform/win32/ref_counted.h"
 
 namespace {
 
-class Sprite final : public ID3DXSprite {
+class Sprite final : public layer::RefCounted<ID3DXSprite> {
  public:
   explicit Sprite(layer::Device* device) : device_(device) {
     device_->AddRef();
     transform_ = D3DXMATRIX{{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}};
-  }
-
-  ULONG AddRef() override { return ++references_; }
-  ULONG Release() override {
-    ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
   }
 
   HRESULT Begin(DWORD flags) override {
@@ -64,7 +57,6 @@ class Sprite final : public ID3DXSprite {
   D3DXMATRIX transform_;
   bool begun_ = false;
   DWORD flags_ = 0;
-  std::atomic<ULONG> references_{1};
 };
 
 HRESULT Sprite::Draw(IDirect3DTexture9* texture, const RECT* sourceRect, const D3DXVECTOR3* center,

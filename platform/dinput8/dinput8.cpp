@@ -1,10 +1,10 @@
 // DirectInput 8 over the layer's input state: the system keyboard and mouse.
-#include <atomic>
 #include <cmath>
 #include <cstring>
 
 #include "platform/dinput8/dinput.h"
 #include "platform/dinput8/input_state.h"
+#include "platform/win32/ref_counted.h"
 #include "platform/win32/window.h"
 
 const DIDATAFORMAT c_dfDIKeyboard = {sizeof(DIDATAFORMAT), 16, 0, 256, 0, nullptr};
@@ -19,17 +19,10 @@ static_assert(sizeof(DIMOUSESTATE) == 16, "DIMOUSESTATE is 16 bytes");
 namespace {
 
 // A device keeps its DirectInput object alive, as COM children hold their parent.
-class InputDevice : public IDirectInputDevice8W {
+class InputDevice : public layer::RefCounted<IDirectInputDevice8W> {
  public:
   InputDevice(IDirectInput8W* parent, const DIDATAFORMAT* format) : parent_(parent), format_(format) {
     parent_->AddRef();
-  }
-
-  ULONG AddRef() override { return ++references_; }
-  ULONG Release() override {
-    ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
   }
 
   HRESULT SetDataFormat(LPCDIDATAFORMAT format) override {
@@ -80,7 +73,6 @@ class InputDevice : public IDirectInputDevice8W {
  private:
   IDirectInput8W* parent_;
   const DIDATAFORMAT* format_;
-  std::atomic<ULONG> references_{1};
   bool formatSet_ = false;
   bool acquired_ = false;
 };
@@ -136,15 +128,8 @@ class Mouse final : public InputDevice {
   layer::SwitchReader buttons_[4];
 };
 
-class DirectInput final : public IDirectInput8W {
+class DirectInput final : public layer::RefCounted<IDirectInput8W> {
  public:
-  ULONG AddRef() override { return ++references_; }
-  ULONG Release() override {
-    ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
-  }
-
   HRESULT CreateDevice(REFGUID device, IDirectInputDevice8W** out, void* outer) override {
     if (out == nullptr) return DIERR_INVALIDPARAM;
     *out = nullptr;
@@ -161,7 +146,6 @@ class DirectInput final : public IDirectInput8W {
 
  private:
   ~DirectInput() = default;
-  std::atomic<ULONG> references_{1};
 };
 
 }  // namespace

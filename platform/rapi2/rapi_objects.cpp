@@ -1,7 +1,6 @@
 // The RAPI2 desktop, device enumerator, device and session over emulated handhelds.
 #include "platform/rapi2/rapi_objects.h"
 
-#include <atomic>
 #include <cstring>
 #include <cwchar>
 #include <functional>
@@ -12,33 +11,25 @@
 #include <vector>
 
 #include "platform/rapi2/handheld.h"
+#include "platform/win32/ref_counted.h"
 
 namespace emu {
 
 namespace {
 
 template <class Interface, const IID& kIid>
-class ComObject : public Interface {
+class ComObject : public layer::RefCounted<Interface> {
  public:
   HRESULT QueryInterface(REFIID iid, void** object) override {
     if (object == nullptr) return E_POINTER;
     if (iid == IID_IUnknown || iid == kIid) {
-      AddRef();
+      this->AddRef();
       *object = static_cast<Interface*>(this);
       return S_OK;
     }
     *object = nullptr;
     return E_NOINTERFACE;
   }
-  ULONG AddRef() override { return ++references_; }
-  ULONG Release() override {
-    ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
-  }
-
- private:
-  std::atomic<ULONG> references_{1};
 };
 
 // Arrays handed out by CeFindAllFiles, so CeRapiFreeBuffer frees only what it gave.
