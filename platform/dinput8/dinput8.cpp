@@ -47,6 +47,9 @@ class InputDevice : public layer::RefCounted<IDirectInputDevice8W> {
     if (!formatSet_) return DIERR_INVALIDPARAM;
     if (acquired_) return DI_NOEFFECT;
     acquired_ = true;
+    // Input still queued happened before the acquire: it is taken in first, so that
+    // the device starts from the state it left rather than showing it as news.
+    layer::PumpSdlEvents();
     OnAcquire();
     return DI_OK;
   }
@@ -108,7 +111,6 @@ class Mouse final : public InputDevice {
 
  private:
   void OnAcquire() override {
-    layer::PumpSdlEvents();
     last_ = layer::InputState::Instance().GetMouse();
     for (int i = 0; i < 4; ++i) buttons_[i].Sync(last_.buttons[i]);
   }

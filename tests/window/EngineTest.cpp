@@ -139,6 +139,22 @@ TEST_F(MainLoopTest, ClosingTheWindowReturnsWithoutPauseOrLeave) {
                               "O.Update", "S1.Draw", "O.Draw"}));
 }
 
+// An active window with no input draws every iteration and never waits for a message.
+TEST_F(MainLoopTest, ActiveWindowDrawsEveryFrameWithoutWaiting) {
+  DWORD watchedAt = 0;
+  first.onUpdate = [&](ScriptedScene& self, int update) {
+    if (update == 1) watchedAt = GetTickCount(), WatchIdleLoop(3, [] {});
+    if (update == 4) self.next = QuitScene;
+  };
+  Run();
+  EXPECT_EQ(journal, (Journal{"S1.Enter", "S1.Resume", "S1.Update", "O.Update", "S1.Draw", "O.Draw", "Look",
+                              "S1.Update", "O.Update", "S1.Draw", "O.Draw", "Look", "S1.Update", "O.Update", "S1.Draw",
+                              "O.Draw", "Look", "S1.Update", "O.Update", "S1.Draw", "O.Draw", "S1.Pause", "S1.Leave",
+                              "O.Pause", "O.Leave"}));
+  EXPECT_EQ(GetTickCount() - watchedAt, 0u);
+  EXPECT_EQ(testkit::PresentCount(g_Device), 4u);
+}
+
 // An inactive iteration that finds no message waits for the next one, at most 100 ms;
 // one that finds a message does not wait, nor does an active one.
 TEST_F(MainLoopTest, InactiveWindowWaitsForMessagesAndCatchesUpOnInput) {
