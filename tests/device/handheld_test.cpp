@@ -123,6 +123,11 @@ TEST(EmulatedHandheld, FreeSpaceStaysExactThroughWritesTruncationOverwriteAndDel
   IRAPISession* s = link.session;
   const struct { const char* step; std::function<bool()> change; bool ok; DWORD mainFree, cardFree; } steps[] = {
       {"attached", [] { return true; }, true, 850, 500},
+      // Never counted, so its deletion takes nothing off an empty volume's count.
+      {"made by hand, deleted through the device", [&] {
+         handheld.Put("\\Storage Card\\hand.bin", "by hand");
+         return s->CeDeleteFile(L"\\Storage Card\\hand.bin") != 0;
+       }, true, 850, 500},
       {"new file", [&] { return Write(s, L"\\a.bin", std::string(600, 'a'), CREATE_NEW); }, true, 250, 500},
       {"a byte too many", [&] { return Write(s, L"\\b.bin", std::string(251, 'b')); }, false, 250, 500},
       {"exactly the room", [&] { return Write(s, L"\\b.bin", std::string(250, 'b')); }, true, 0, 500},
@@ -309,16 +314,21 @@ TEST(EmulatedHandheld, AKilledRunsTemporaryFilesGoAtTheNextAttach) {
   for (const auto& [path, content] : kept) handheld.Put(path, content);
   fs::create_hard_link(handheld.folder() + "/fs/Game/~rapi-4444444444444444.tmp", handheld.folder() + "/hard");
   std::ofstream(handheld.folder() + "/~rapi-6666666666666666.tmp") << "beside fs/";
+  testsupport::TempFolder outside("outside");  // reached through a folder link in fs/
+  std::ofstream(outside.File("~rapi-7777777777777777.tmp")) << "outside";
+  fs::create_directory_symlink(outside.Path(), handheld.folder() + "/fs/Game/L");
   std::ofstream(handheld.folder() + "/.rapi-pending-ended")
       << "+Game/~rapi-1111111111111111.tmp\n+Game/~rapi-2222222222222222.tmp\n-Game/~rapi-2222222222222222.tmp\n"
          "+Game/not-temporary.txt\n+Game/~rapi-333333333333333g.tmp\n+Game/~rapi-4444444444444444.tmp\n"
-         "+../~rapi-6666666666666666.tmp\n";
+         "+../~rapi-6666666666666666.tmp\n+Game/L/~rapi-7777777777777777.tmp\n";
   handheld.Put("\\Game\\~rapi-1111111111111111.tmp", "ended run");
   std::ofstream(handheld.folder() + "/.rapi-pending-living") << "+Game/~rapi-5555555555555555.tmp\n";
   const int living = ::open((handheld.folder() + "/.rapi-pending-living").c_str(), O_RDONLY | O_CLOEXEC);
   ASSERT_EQ(::flock(living, LOCK_EX), 0);
   Link next;
   next.Connect();
+  EXPECT_EQ(FolderTree(outside.Path()), Tree({{"\\~rapi-7777777777777777.tmp", "outside"}}));
+  fs::remove(handheld.folder() + "/fs/Game/L");
   Tree after = kept;
   after.insert({{"\\Game\\", ""}, {"\\Game\\b.bin", "x"}, {"\\Game\\~rapi-0123456789abcdef.tmp", "by hand"}});
   EXPECT_EQ(handheld.Tree(), With(after));
