@@ -90,9 +90,10 @@ std::map<std::string, std::string> HandheldSandbox::Snapshot() const {
        it.increment(error)) {
     const fs::path& path = it->path();
     const std::string name = path.filename().string();
-    // The device's own changing state: its files and its registry (written whole
-    // through a temporary file).
-    if (path.parent_path() == handheld_ && (name == "fs" || name.starts_with("registry.json"))) {
+    // The device's own changing state: its files, its registry (written whole through
+    // a temporary file), the hold and the journal of the run.
+    if (path.parent_path() == handheld_ && (name == "fs" || name == "registry.json" || name.starts_with(".rapi-") ||
+                                            name.starts_with("~rapi-"))) {
       if (name == "fs") it.disable_recursion_pending();
       continue;
     }

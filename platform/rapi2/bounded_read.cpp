@@ -32,16 +32,25 @@ const char* KindOf(mode_t mode) {
 }  // namespace
 
 WholeFile ReadWholeFile(const std::string& path, std::size_t maxBytes, std::string* text, std::string* why) {
+  return ReadWholeFileAt(AT_FDCWD, path, maxBytes, text, why);
+}
+
+WholeFile ReadWholeFileAt(int folder, const std::string& name, std::size_t maxBytes, std::string* text,
+                          std::string* why) {
   // O_NONBLOCK: opening a FIFO waits for a writer otherwise. O_NOCTTY: a terminal
   // opened here must not become the program's own.
-  Descriptor file{::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)};
+  Descriptor file{::openat(folder, name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)};
   if (file.fd < 0) {
     if (errno == ENOENT || errno == ENOTDIR) return WholeFile::kMissing;
     *why = std::string("cannot be opened: ") + std::strerror(errno);
     return WholeFile::kRefused;
   }
+  return ReadOpenFile(file.fd, maxBytes, text, why);
+}
+
+WholeFile ReadOpenFile(int fd, std::size_t maxBytes, std::string* text, std::string* why) {
   struct stat st {};
-  if (::fstat(file.fd, &st) != 0) {
+  if (::fstat(fd, &st) != 0) {
     *why = std::string("cannot be read: ") + std::strerror(errno);
     return WholeFile::kRefused;
   }
@@ -56,7 +65,7 @@ WholeFile ReadWholeFile(const std::string& path, std::size_t maxBytes, std::stri
   char chunk[16384];
   while (true) {
     const std::size_t want = std::min(sizeof chunk, maxBytes + 1 - read.size());
-    const ssize_t n = ::read(file.fd, chunk, want);
+    const ssize_t n = ::read(fd, chunk, want);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
       *why = std::string("cannot be read: ") + std::strerror(errno);

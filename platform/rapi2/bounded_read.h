@@ -20,5 +20,10 @@ enum class WholeFile { kRead, kMissing, kRefused };
 // nothing can swap the file in between and a FIFO never holds the caller; no more than
 // one byte past maxBytes is ever read.
 WholeFile ReadWholeFile(const std::string& path, std::size_t maxBytes, std::string* text, std::string* why);
+// The same for a name in a folder held open (a path relative to it).
+WholeFile ReadWholeFileAt(int folder, const std::string& name, std::size_t maxBytes, std::string* text,
+                          std::string* why);
+// The same for a file already open for reading, from its current position: kRead or kRefused.
+WholeFile ReadOpenFile(int fd, std::size_t maxBytes, std::string* text, std::string* why);
 
 }  // namespace emu

@@ -74,6 +74,30 @@ Guarded<std::map<std::string, std::shared_ptr<Handheld>>>& Attached() {
   return *attached;
 }
 
+constexpr char kProfileFile[] = "profile.json";
+
+// The profile of the handheld folder held open as `home` (named `folder` in messages).
+std::optional<Profile> ProfileIn(const HostFolder& home, const std::string& folder) {
+  Profile profile;
+  std::string error;
+  const WholeFile read = LoadProfileAt(home.fd(), kProfileFile, &profile, &error);
+  if (read == WholeFile::kMissing) {
+    ClearReport(folder);
+    return std::nullopt;
+  }
+  if (read == WholeFile::kRead) {
+    const std::string rootProblem = RootFolderProblem(home);
+    if (rootProblem.empty()) {
+      ClearReport(folder);
+      return profile;
+    }
+    ReportOnce(folder, rootProblem);
+    return std::nullopt;
+  }
+  ReportOnce(folder, folder + "/" + kProfileFile + ": " + error);
+  return std::nullopt;
+}
+
 }  // namespace
 
 std::string AttachedFolder() {
@@ -83,25 +107,14 @@ std::string AttachedFolder() {
 
 std::optional<Profile> ReadProfileOf(const std::string& folder) {
   if (folder.empty()) return std::nullopt;
-  const std::string path = folder + "/profile.json";
-  Profile profile;
-  std::string error;
-  const WholeFile read = LoadProfile(path, &profile, &error);
-  if (read == WholeFile::kMissing) {
+  char* real = ::realpath(folder.c_str(), nullptr);
+  const FolderRef home = real ? HostFolder::Open(real) : nullptr;
+  std::free(real);
+  if (!home) {
     ClearReport(folder);
     return std::nullopt;
   }
-  if (read == WholeFile::kRead) {
-    const std::string rootProblem = RootFolderProblem(folder);
-    if (rootProblem.empty()) {
-      ClearReport(folder);
-      return profile;
-    }
-    ReportOnce(folder, rootProblem);
-    return std::nullopt;
-  }
-  ReportOnce(folder, path + ": " + error);
-  return std::nullopt;
+  return ProfileIn(*home, folder);
 }
 
 std::shared_ptr<Handheld> Handheld::Attach(const std::string& folder) {
@@ -117,40 +130,99 @@ std::shared_ptr<Handheld> Handheld::Attach(const std::string& folder) {
     auto& slot = attached.table[key];
     if (!slot) slot.reset(new Handheld(key));
     handheld = slot;
+    static const bool atExit = std::atexit(LetGoAtExit) == 0;
+    static_cast<void>(atExit);
   }
+  std::shared_ptr<Hold> hold;  // let go of (when it is the last) only after the lock below
   std::lock_guard<std::mutex> lock(handheld->mutex_);
-  return handheld->Reload() ? handheld : nullptr;
+  hold = handheld->hold_.lock();
+  // A hold copied into a forked child is its parent's, not the child's.
+  if (!hold || handheld->holdFile_.holder() != ::getpid()) {
+    if (!handheld->TakeHold()) return nullptr;
+    hold = std::make_shared<Hold>(handheld.get(), handheld->holdGeneration_);
+    handheld->hold_ = hold;
+  }
+  if (!handheld->Reload()) return nullptr;
+  // Every pointer handed out keeps the hold: the handheld itself lives on in the table.
+  return std::shared_ptr<Handheld>(hold, handheld.get());
 }
 
-Handheld::FileStamp Handheld::Stamp(const std::string& path) {
+bool Handheld::TakeHold() {
+  ++holdGeneration_;
+  // The last hold's letting go may not have come yet: then the hold file is still ours.
+  if (holdFile_.held() && holdFile_.holder() == ::getpid()) return true;
+  LetGoLocked();  // what a forked child inherited of its parent's hold
+  home_ = HostFolder::Open(folder_);
+  if (!home_) return false;
+  std::string why;
+  if (holdFile_.Take(*home_, &why) != HoldFile::Outcome::kTaken) {
+    ReportOnce(folder_, folder_ + ": " + why);
+    home_.reset();
+    return false;
+  }
+  staging_ = std::make_unique<Staging>(home_);
+  return true;
+}
+
+void Handheld::LetGo(std::uint64_t generation) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (generation == holdGeneration_) LetGoLocked();
+}
+
+void Handheld::LetGoLocked() {
+  const bool ours = holdFile_.held() && holdFile_.holder() == ::getpid();
+  for (auto& [id, file] : open_) {
+    if (ours) GiveUp(file);
+    ::close(file.fd);
+  }
+  open_.clear();
+  staging_.reset();  // removes the journal when nothing is pending
+  if (home_) holdFile_.Release(*home_);
+  home_.reset();
+  files_.reset();
+  present_ = false;
+}
+
+void Handheld::LetGoAtExit() {
+  auto& attached = Attached();
+  std::lock_guard<std::mutex> tableLock(attached.mutex);
+  for (auto& [folder, handheld] : attached.table) {
+    std::lock_guard<std::mutex> lock(handheld->mutex_);
+    if (handheld->holdFile_.holder() == ::getpid()) handheld->LetGoLocked();
+  }
+}
+
+Handheld::FileStamp Handheld::Stamp(const char* name) const {
   struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) return FileStamp{};
+  if (!home_ || ::fstatat(home_->fd(), name, &st, 0) != 0) return FileStamp{};
   return FileStamp{true, st.st_ino, st.st_size,
                    static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
 }
 
 bool Handheld::Reload() {
   present_ = false;
-  profileStamp_ = Stamp(folder_ + "/profile.json");
-  std::optional<Profile> profile = ReadProfileOf(folder_);
+  if (!home_) return false;
+  profileStamp_ = Stamp(kProfileFile);
+  std::optional<Profile> profile = ProfileIn(*home_, folder_);
   if (!profile) return false;
-  registryStamp_ = Stamp(folder_ + "/registry.json");
+  registryStamp_ = Stamp(kRegistryFile);
   std::string error;
   RegistryStore registry;
+  const std::string registryPath = folder_ + "/" + kRegistryFile;
   // Said under its own name: reading the profile clears what was said of the folder.
-  if (!registry.Load(folder_ + "/registry.json", &error)) {
-    ReportOnce(folder_ + "/registry.json", folder_ + "/registry.json: " + error);
+  if (!registry.Load(home_->fd(), kRegistryFile, &error)) {
+    ReportOnce(registryPath, registryPath + ": " + error);
     return false;
   }
-  ClearReport(folder_ + "/registry.json");
+  ClearReport(registryPath);
   // The root is made here; checked again once made, as it must be a real folder.
-  if (::mkdir((folder_ + "/fs").c_str(), 0755) != 0 && errno != EEXIST) return false;
-  if (!RootFolderProblem(folder_).empty()) return false;
+  if (::mkdirat(home_->fd(), "fs", 0755) != 0 && errno != EEXIST) return false;
+  if (!RootFolderProblem(*home_).empty()) return false;
   profile_ = std::move(*profile);
   registry_ = std::move(registry);
   PrepareFolders();
   if (!files_->root()) return false;
-  Staging::CleanUpEndedRuns(folder_, *files_->root());
+  Staging::CleanUpEndedRuns(*home_, *files_->root());
   CountUsed();
   linkDropped_ = false;
   present_ = true;
@@ -161,7 +233,7 @@ void Handheld::PrepareFolders() {
   std::vector<std::wstring> cards;
   for (const auto& card : profile_.cards) cards.push_back(card.name);
   // fs/ is held open from here on: every path is resolved beneath this very folder.
-  files_ = std::make_unique<DeviceFiles>(folder_ + "/fs", cards);
+  files_ = std::make_unique<DeviceFiles>(home_->Child("fs"), cards);
   files_->SetHidden([this](const HostFolder& folder, const std::string& name) { return IsTemporary(folder, name); });
   std::vector<std::vector<std::wstring>> wanted;
   for (const auto& card : cards) wanted.push_back({card});
@@ -176,8 +248,12 @@ void Handheld::PrepareFolders() {
 }
 
 void Handheld::Sync() {
-  FileStamp profileNow = Stamp(folder_ + "/profile.json");
-  FileStamp registryNow = Stamp(folder_ + "/registry.json");
+  if (!home_) {  // not held
+    present_ = false;
+    return;
+  }
+  FileStamp profileNow = Stamp(kProfileFile);
+  FileStamp registryNow = Stamp(kRegistryFile);
   if (profileNow != profileStamp_ || registryNow != registryStamp_) {
     bool dropped = linkDropped_;
     Reload();
@@ -201,10 +277,9 @@ void Handheld::ApplyDueRuns() {
 }
 
 bool Handheld::Persist(const RegistryStore& changed) {
-  const std::string path = folder_ + "/registry.json";
-  if (!changed.Save(path)) return false;
+  if (!changed.Save(*home_, *staging_)) return false;
   registry_ = changed;
-  registryStamp_ = Stamp(path);
+  registryStamp_ = Stamp(kRegistryFile);
   return true;
 }
 
@@ -241,7 +316,7 @@ void Handheld::GiveUp(OpenFile& file) {
     ::fstat(file.fd, &st);
     ::unlinkat(file.folder->fd(), file.temp.c_str(), 0);
     Release(files_->VolumeOf(file.names), static_cast<std::uint64_t>(st.st_size));
-    staging_.Resolved(Where(*file.folder), file.temp);
+    staging_->Resolved(Where(*file.folder), file.temp);
     file.temp.clear();
     file.lost = true;
   }
@@ -383,7 +458,7 @@ DWORD Handheld::CreateFile(const WCHAR* path, DWORD access, DWORD creation, std:
     const int folder = entry.parent->fd();
     if (writable && empty) {
       file.replacedSize = entry.exists ? static_cast<std::uint64_t>(st.st_size) : 0;
-      file.fd = staging_.Create(*entry.parent, Where(*entry.parent), &file.temp);
+      file.fd = staging_->Create(*entry.parent, Where(*entry.parent), &file.temp);
       if (file.fd < 0) return FromErrno(errno);
     } else {
       // Reading never changes a file's content; a missing one is made empty. Written
@@ -453,7 +528,7 @@ DWORD Handheld::Commit(OpenFile& file) {
     return error;
   }
   Release(files_->VolumeOf(file.names), replaced);
-  staging_.Resolved(Where(*file.folder), file.temp);
+  staging_->Resolved(Where(*file.folder), file.temp);
   file.temp.clear();
   return 0;
 }
@@ -573,7 +648,7 @@ DWORD Handheld::CreateShortcut(const WCHAR* shortcut, const WCHAR* target) {
     // Written whole under a temporary name, then named: never half a shortcut.
     const std::string where = Where(*entry.parent);
     std::string temp;
-    const int fd = staging_.Create(*entry.parent, where, &temp);
+    const int fd = staging_->Create(*entry.parent, where, &temp);
     if (fd < 0) return FromErrno(errno);
     bool ok = WriteAll(fd, text.data(), text.size(), 0);
     ok = ::close(fd) == 0 && ok;
@@ -582,7 +657,7 @@ DWORD Handheld::CreateShortcut(const WCHAR* shortcut, const WCHAR* target) {
       error = errno == EEXIST ? ERROR_ALREADY_EXISTS : FromErrno(errno);
     }
     if (error != 0) ::unlinkat(entry.parent->fd(), temp.c_str(), 0);
-    staging_.Resolved(where, temp);
+    staging_->Resolved(where, temp);
     if (error == 0) Used(volume) += text.size();
     return error;
   });

@@ -5,6 +5,11 @@
 //
 // One object stands for one folder for the whole process, so a program started on the
 // device keeps its pending registry writes across sessions. Operations are serialised.
+//
+// One program at a time holds a handheld (see handheld_hold.h): from the attach that
+// finds it until the last pointer any attach returned is let go of, or the program
+// ends or dies. Letting go drops the files still open and removes the run's journal.
+// While another program holds it, this one finds no handheld.
 #pragma once
 
 #include <sys/stat.h>
@@ -17,6 +22,7 @@
 #include <vector>
 
 #include "platform/rapi2/handheld_files.h"
+#include "platform/rapi2/handheld_hold.h"
 #include "platform/rapi2/handheld_profile.h"
 #include "platform/rapi2/handheld_registry.h"
 #include "platform/rapi2/rapi2_types.h"
@@ -35,8 +41,10 @@ std::optional<Profile> ReadProfileOf(const std::string& folder);
 class Handheld {
  public:
   // The handheld in that folder with its profile and registry read afresh (the cable
-  // plugged in again); nothing when the folder holds no usable handheld. Makes fs/ and
-  // the folders every such device has (card roots, the programs folder).
+  // plugged in again); nothing when the folder holds no usable handheld or another
+  // program holds it (said in one line on stderr). Makes fs/ and the folders every
+  // such device has (card roots, the programs folder). The program holds the handheld
+  // while any pointer returned here lives.
   static std::shared_ptr<Handheld> Attach(const std::string& folder);
 
   Profile CurrentProfile();
@@ -58,8 +66,10 @@ class Handheld {
   // name beside its own and takes the name only when it is closed, kept, over a
   // working link, so neither a hard link nor a copy cut short can leave another file
   // rewritten or a half file behind. Writes at the file's position. A write for which
-  // the volume has no room fails: new content is dropped, a file written in place
-  // keeps what it held.
+  // the volume has no room, or that finds the link down, fails before it writes
+  // anything: new content is dropped, a file written in place keeps what it held. A
+  // write that the PC's own disk cuts short leaves a file written in place holding
+  // what the PC's file system kept of it.
   DWORD WriteFile(std::uint32_t id, const void* data, DWORD size);
   // Closes a file. Kept, new content takes its name (failing when it cannot, or when a
   // file opened as new finds its name taken by then); not kept, it is dropped.
@@ -109,7 +119,25 @@ class Handheld {
     bool operator==(const FileStamp&) const = default;
   };
 
-  explicit Handheld(std::string folder) : folder_(std::move(folder)), staging_(folder_) {}
+  // Stands for the program's hold while anything it handed out lives.
+  struct Hold {
+    Hold(Handheld* h, std::uint64_t g) : handheld(h), generation(g) {}
+    ~Hold() { handheld->LetGo(generation); }
+    Hold(const Hold&) = delete;
+    Hold& operator=(const Hold&) = delete;
+    Handheld* const handheld;
+    const std::uint64_t generation;
+  };
+
+  explicit Handheld(std::string folder) : folder_(std::move(folder)) {}
+  // Opens the folder and takes its hold (a new generation of it).
+  bool TakeHold();
+  // The hold of that generation is let go of, unless a newer one took its place.
+  void LetGo(std::uint64_t generation);
+  // Drops open files, removes the journal and lets go of the hold file.
+  void LetGoLocked();
+  // Lets go of every handheld this process holds, as it ends.
+  static void LetGoAtExit();
   bool Reload();
   // Catches up with the world before each call: a profile or registry edited on disk,
   // and program runs whose time has come.
@@ -142,10 +170,14 @@ class Handheld {
   bool IsOpen(const HostEntry& entry) const;
   bool IsTemporary(const HostFolder& folder, const std::string& name) const;
   std::string Where(const HostFolder& folder) const;
-  static FileStamp Stamp(const std::string& path);
+  FileStamp Stamp(const char* name) const;
 
   const std::string folder_;
   std::mutex mutex_;
+  FolderRef home_;  // the handheld folder, held open while the program holds it
+  HoldFile holdFile_;
+  std::weak_ptr<Hold> hold_;
+  std::uint64_t holdGeneration_ = 0;
   bool present_ = false;
   bool linkDropped_ = false;
   std::optional<int> callsBeforeDrop_;
@@ -154,7 +186,7 @@ class Handheld {
   RegistryStore registry_;
   FileStamp registryStamp_;
   std::unique_ptr<DeviceFiles> files_;
-  Staging staging_;
+  std::unique_ptr<Staging> staging_;  // while held
   std::vector<std::uint64_t> used_;  // main memory, then each card
   std::vector<PendingRun> pending_;
   std::vector<std::pair<std::uint32_t, OpenFile>> open_;

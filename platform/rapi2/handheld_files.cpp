@@ -9,14 +9,21 @@
 namespace emu {
 
 std::string RootFolderProblem(const std::string& handheldFolder) {
-  const std::string root = handheldFolder + "/fs";
+  const FolderRef folder = HostFolder::Open(handheldFolder);
+  return folder ? RootFolderProblem(*folder) : "";
+}
+
+std::string RootFolderProblem(const HostFolder& handheldFolder) {
   struct stat st {};
-  if (::lstat(root.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return "";
-  return root + ": not a real folder (a link or a file), so every write would land elsewhere";
+  if (!handheldFolder.Stat("fs", &st) || S_ISDIR(st.st_mode)) return "";
+  return handheldFolder.path() + "/fs: not a real folder (a link or a file), so every write would land elsewhere";
 }
 
 DeviceFiles::DeviceFiles(const std::string& fsRoot, std::vector<std::wstring> cardNames)
-    : root_(HostFolder::Open(fsRoot)), cards_(std::move(cardNames)) {}
+    : DeviceFiles(HostFolder::Open(fsRoot), std::move(cardNames)) {}
+
+DeviceFiles::DeviceFiles(FolderRef fsRoot, std::vector<std::wstring> cardNames)
+    : root_(std::move(fsRoot)), cards_(std::move(cardNames)) {}
 
 std::optional<HostEntry> DeviceFiles::Find(const FolderRef& folder, std::wstring_view name) const {
   // Host names are sorted, so two names that differ only in case resolve the same way

@@ -39,11 +39,13 @@ struct ListedEntry {
 // Why a handheld folder's fs/ cannot be the device's root: it must be a real folder
 // inside the handheld folder (or not there yet, to be made). Empty when it can.
 std::string RootFolderProblem(const std::string& handheldFolder);
+std::string RootFolderProblem(const HostFolder& handheldFolder);
 
 class DeviceFiles {
  public:
   // Opens fs/ (never through a link); without it every lookup fails.
   DeviceFiles(const std::string& fsRoot, std::vector<std::wstring> cardNames);
+  DeviceFiles(FolderRef fsRoot, std::vector<std::wstring> cardNames);
 
   const FolderRef& root() const { return root_; }
   // Every folder on the way must exist; the last name may be missing (exists false).

@@ -1,5 +1,7 @@
 #include "platform/rapi2/handheld_profile.h"
 
+#include <fcntl.h>
+
 #include <initializer_list>
 #include <limits>
 
@@ -218,8 +220,12 @@ bool ParseProfile(std::string_view text, Profile* out, std::string* error) {
 }
 
 WholeFile LoadProfile(const std::string& path, Profile* out, std::string* error) {
+  return LoadProfileAt(AT_FDCWD, path, out, error);
+}
+
+WholeFile LoadProfileAt(int folder, const std::string& name, Profile* out, std::string* error) {
   std::string text;
-  const WholeFile read = ReadWholeFile(path, kMaxHandheldFileBytes, &text, error);
+  const WholeFile read = ReadWholeFileAt(folder, name, kMaxHandheldFileBytes, &text, error);
   if (read != WholeFile::kRead) return read;
   return ParseProfile(text, out, error) ? WholeFile::kRead : WholeFile::kRefused;
 }

@@ -53,5 +53,7 @@ bool ParseProfile(std::string_view text, Profile* out, std::string* error);
 // Reads and parses the profile.json at path, which must be a plain file of at most
 // kMaxHandheldFileBytes. kMissing: there is none; kRefused: *error says why in one line.
 WholeFile LoadProfile(const std::string& path, Profile* out, std::string* error);
+// The same for a name in a folder held open.
+WholeFile LoadProfileAt(int folder, const std::string& name, Profile* out, std::string* error);
 
 }  // namespace emu

@@ -167,10 +167,10 @@ bool SplitKeyPath(std::wstring_view path, std::vector<std::wstring>* names) {
   }
 }
 
-bool RegistryStore::Load(const std::string& file, std::string* error) {
+bool RegistryStore::Load(int folder, const std::string& file, std::string* error) {
   keys_.clear();
   std::string text;
-  const WholeFile read = ReadWholeFile(file, kMaxHandheldFileBytes, &text, error);
+  const WholeFile read = ReadWholeFileAt(folder, file, kMaxHandheldFileBytes, &text, error);
   if (read != WholeFile::kRead) return read == WholeFile::kMissing;
   json parsed = json::parse(text, nullptr, false);
   if (parsed.is_discarded()) {
@@ -218,26 +218,18 @@ nlohmann::ordered_json RegistryStore::ToJson() const {
   return out;
 }
 
-bool RegistryStore::Save(const std::string& file) const {
-  const std::string temp = file + ".tmp";
+bool RegistryStore::Save(const HostFolder& home, Staging& staging) const {
   const std::string text = ToJson().dump(2) + "\n";
   if (text.size() > kMaxHandheldFileBytes) return false;
-  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
+  std::string temp;
+  const int fd = staging.Create(home, Staging::kHandheldFolder, &temp);
   if (fd < 0) return false;
-  size_t done = 0;
-  while (done < text.size()) {
-    ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    done += static_cast<size_t>(n);
-  }
-  bool ok = done == text.size() && ::fsync(fd) == 0;
-  ok = (::close(fd) == 0) && ok;
-  if (!ok || std::rename(temp.c_str(), file.c_str()) != 0) {
-    ::unlink(temp.c_str());
-    return false;
-  }
-  return true;
+  bool ok = WriteAll(fd, text.data(), text.size(), 0) && ::fsync(fd) == 0;
+  ok = ::close(fd) == 0 && ok;
+  ok = ok && ::renameat(home.fd(), temp.c_str(), home.fd(), kRegistryFile) == 0;
+  if (!ok) ::unlinkat(home.fd(), temp.c_str(), 0);
+  staging.Resolved(Staging::kHandheldFolder, temp);
+  return ok;
 }
 
 bool RegistryStore::KeyExists(std::wstring_view path) const {

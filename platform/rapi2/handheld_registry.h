@@ -9,11 +9,16 @@
 #include <string_view>
 #include <vector>
 
+#include <fcntl.h>
+
 #include <nlohmann/json.hpp>
 
+#include "platform/rapi2/staging.h"
 #include "platform/win32/types.h"
 
 namespace emu {
+
+constexpr char kRegistryFile[] = "registry.json";
 
 struct RegValue {
   std::wstring name;
@@ -41,12 +46,15 @@ class RegistryStore {
   };
 
   // A missing file is an empty registry; one that is not a plain file or is larger
-  // than kMaxHandheldFileBytes is refused, as is one that does not parse.
-  bool Load(const std::string& file, std::string* error);
-  // Makes "<file>.tmp" (failing when that name is taken: what is there is not the
-  // layer's to write through), flushes it to disk and renames it over the file. A
+  // than kMaxHandheldFileBytes is refused, as is one that does not parse. The file is
+  // a path, or a name in the folder held open as `folder`.
+  bool Load(const std::string& file, std::string* error) { return Load(AT_FDCWD, file, error); }
+  bool Load(int folder, const std::string& file, std::string* error);
+  // Writes registry.json in the handheld folder `home`: into a temporary file of the
+  // staging's (so that only the layer's own file is ever written, and one left by a
+  // killed run is cleared away), flushed to disk and renamed over the registry. A
   // registry larger than Load reads is not written.
-  bool Save(const std::string& file) const;
+  bool Save(const HostFolder& home, Staging& staging) const;
   bool FromJson(const nlohmann::json& json, std::string* error);
   nlohmann::ordered_json ToJson() const;
 

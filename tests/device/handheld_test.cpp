@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <set>
 #include <thread>
 
 #include "platform/rapi2/staging.h"
@@ -44,6 +45,13 @@ std::function<bool(IRAPISession*, const TempHandheld&)> ClosedAfter(const wchar_
     h.Put(appears, content);
     return s->CeCloseHandle(file) != 0;
   };
+}
+
+// What the handheld folder itself holds.
+std::set<std::string> TopNames(const TempHandheld& handheld) {
+  std::set<std::string> names;
+  for (const auto& entry : fs::directory_iterator(handheld.folder())) names.insert(entry.path().filename().string());
+  return names;
 }
 
 std::vector<std::wstring> Listed(IRAPISession* session, const wchar_t* pattern) {
@@ -262,19 +270,23 @@ TEST(EmulatedHandheld, FaultsLeaveTheVolumeAsADeviceWould) {
     if (row.profile.is_object()) profile.update(row.profile);
     TempHandheld handheld(profile);
     for (const auto& [path, content] : row.before) handheld.Put(path, content);
-    Link link;
-    link.Connect();
-    ASSERT_TRUE(link.connected);
-    EXPECT_EQ(row.act(link.session, handheld), row.ok);
-    EXPECT_EQ(handheld.Tree(), With(row.after));  // the host folder itself: no temporary file either
-    for (const auto& entry : fs::directory_iterator(handheld.folder())) {  // nothing left pending either
-      const std::string name = entry.path().filename().string();
-      EXPECT_TRUE(name == "profile.json" || name == "fs" || (name.find(".rapi-pending-") == 0 && entry.file_size() == 0))
-          << name;
+    {
+      Link link;
+      link.Connect();
+      ASSERT_TRUE(link.connected);
+      EXPECT_EQ(row.act(link.session, handheld), row.ok);
+      EXPECT_EQ(handheld.Tree(), With(row.after));  // the host folder itself: no temporary file either
+      for (const auto& entry : fs::directory_iterator(handheld.folder())) {  // nothing left pending either
+        const std::string name = entry.path().filename().string();
+        EXPECT_TRUE(name == "profile.json" || name == "fs" || name == ".rapi-hold" ||
+                    (name.find(".rapi-pending-") == 0 && entry.file_size() == 0))
+            << name;
+      }
+      if (row.freeAfter != 0xFFFFFFFF) {
+        EXPECT_EQ(FreeBytes(link.session, L"\\"), row.freeAfter);
+      }
     }
-    if (row.freeAfter != 0xFFFFFFFF) {
-      EXPECT_EQ(FreeBytes(link.session, L"\\"), row.freeAfter);
-    }
+    EXPECT_EQ(TopNames(handheld), (std::set<std::string>{"fs", "profile.json"}));  // let go: no journal, no hold
   }
 }
 
@@ -303,9 +315,10 @@ TEST(EmulatedHandheld, AKilledRunsTemporaryFilesGoAtTheNextAttach) {
   EXPECT_TRUE(emu::IsTemporaryName(temp)) << temp;
   EXPECT_EQ(temp.find_first_of("\"*/:<>?\\|"), std::string::npos);  // legal on FAT and exFAT too
   handheld.Put("\\Game\\~rapi-0123456789abcdef.tmp", "by hand");
-  std::ofstream(handheld.folder() + "/registry.json.tmp") << "{";
+  std::ofstream(handheld.folder() + "/registry.json.tmp") << "{";  // a name the layer never makes
   // Journals as other runs would leave them: an ended one naming things the layer
-  // never makes, and a living one (its lock held) whose file is still being written.
+  // never makes, and a living one (its lock held) whose file is still being written;
+  // and one the layer never makes, by its name.
   const Tree kept = {{"\\Game\\~rapi-2222222222222222.tmp", "resolved, then made by hand"},
                      {"\\Game\\not-temporary.txt", "x"},
                      {"\\Game\\~rapi-333333333333333g.tmp", "x"},
@@ -314,17 +327,20 @@ TEST(EmulatedHandheld, AKilledRunsTemporaryFilesGoAtTheNextAttach) {
   for (const auto& [path, content] : kept) handheld.Put(path, content);
   fs::create_hard_link(handheld.folder() + "/fs/Game/~rapi-4444444444444444.tmp", handheld.folder() + "/hard");
   std::ofstream(handheld.folder() + "/~rapi-6666666666666666.tmp") << "beside fs/";
+  std::ofstream(handheld.folder() + "/~rapi-8888888888888888.tmp") << "{\"registry\": ";
   testsupport::TempFolder outside("outside");  // reached through a folder link in fs/
   std::ofstream(outside.File("~rapi-7777777777777777.tmp")) << "outside";
   fs::create_directory_symlink(outside.Path(), handheld.folder() + "/fs/Game/L");
-  std::ofstream(handheld.folder() + "/.rapi-pending-ended")
+  const std::string ended = "/.rapi-pending-00000000000000e1", living = "/.rapi-pending-00000000000000e2";
+  std::ofstream(handheld.folder() + ended)
       << "+Game/~rapi-1111111111111111.tmp\n+Game/~rapi-2222222222222222.tmp\n-Game/~rapi-2222222222222222.tmp\n"
          "+Game/not-temporary.txt\n+Game/~rapi-333333333333333g.tmp\n+Game/~rapi-4444444444444444.tmp\n"
-         "+../~rapi-6666666666666666.tmp\n+Game/L/~rapi-7777777777777777.tmp\n";
+         "+../~rapi-6666666666666666.tmp\n+Game/L/~rapi-7777777777777777.tmp\n+/~rapi-8888888888888888.tmp\n";
+  std::ofstream(handheld.folder() + "/.rapi-pending-by-hand") << "+Game/~rapi-5555555555555555.tmp\n";
   handheld.Put("\\Game\\~rapi-1111111111111111.tmp", "ended run");
-  std::ofstream(handheld.folder() + "/.rapi-pending-living") << "+Game/~rapi-5555555555555555.tmp\n";
-  const int living = ::open((handheld.folder() + "/.rapi-pending-living").c_str(), O_RDONLY | O_CLOEXEC);
-  ASSERT_EQ(::flock(living, LOCK_EX), 0);
+  std::ofstream(handheld.folder() + living) << "+Game/~rapi-5555555555555555.tmp\n";
+  const int lock = ::open((handheld.folder() + living).c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_EQ(::flock(lock, LOCK_EX), 0);
   Link next;
   next.Connect();
   EXPECT_EQ(FolderTree(outside.Path()), Tree({{"\\~rapi-7777777777777777.tmp", "outside"}}));
@@ -332,14 +348,11 @@ TEST(EmulatedHandheld, AKilledRunsTemporaryFilesGoAtTheNextAttach) {
   Tree after = kept;
   after.insert({{"\\Game\\", ""}, {"\\Game\\b.bin", "x"}, {"\\Game\\~rapi-0123456789abcdef.tmp", "by hand"}});
   EXPECT_EQ(handheld.Tree(), With(after));
-  EXPECT_TRUE(fs::exists(handheld.folder() + "/~rapi-6666666666666666.tmp"));
-  EXPECT_TRUE(fs::exists(handheld.folder() + "/.rapi-pending-living"));
-  ::close(living);
-  for (const char* gone : {"/hard", "/~rapi-6666666666666666.tmp", "/.rapi-pending-living"}) {
-    fs::remove(handheld.folder() + gone);
-  }
-  EXPECT_EQ(FolderTree(handheld.folder()).count("\\registry.json.tmp"), 0u);
-  EXPECT_EQ(std::distance(fs::directory_iterator(handheld.folder()), fs::directory_iterator()), 2);  // no journal
+  ::close(lock);
+  // Beside fs/: only the ended run's registry file and its journal went.
+  EXPECT_EQ(TopNames(handheld), (std::set<std::string>{".rapi-hold", ".rapi-pending-by-hand", living.substr(1), "fs",
+                                                       "hard", "profile.json", "registry.json.tmp",
+                                                       "~rapi-6666666666666666.tmp"}));
   EXPECT_EQ(FreeBytes(next.session, L"\\"), 940u);  // what stays counts, what went does not
 }
 
@@ -350,13 +363,13 @@ TEST(EmulatedHandheld, ATakenTemporaryNameIsNeverReusedOrRemoved) {
   auto root = emu::HostFolder::Open(handheld.folder() + "/fs");
   ASSERT_NE(root, nullptr);
   std::string first, name;
-  emu::Staging probe(handheld.folder(), 7);  // learns the name tried first with this seed
+  emu::Staging probe(emu::HostFolder::Open(handheld.folder()), 7);  // learns the name tried first with this seed
   ::close(probe.Create(*root, "", &first));
   for (bool folder : {false, true}) {  // that name taken by a file, then by a folder
     const std::string taken = handheld.folder() + "/fs/" + first;
     fs::remove(taken);
     folder ? static_cast<void>(fs::create_directory(taken)) : static_cast<void>(std::ofstream(taken) << "mine");
-    emu::Staging later(handheld.folder(), 7);
+    emu::Staging later(emu::HostFolder::Open(handheld.folder()), 7);
     ::close(later.Create(*root, "", &name));
     EXPECT_TRUE(name != first && emu::IsTemporaryName(name)) << name;
     EXPECT_EQ(FolderTree(handheld.folder() + "/fs").at("\\" + first + (folder ? "\\" : "")), folder ? "" : "mine");
@@ -435,24 +448,26 @@ TEST(EmulatedHandheld, RegistryIsWrittenWholeAndAFailedWriteChangesNothing) {
     return link.session->CeRegSetValueEx(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                                          static_cast<DWORD>((text.size() + 1) * sizeof(WCHAR)));
   };
-  // Whatever is in the way of the temporary file is neither written through nor removed.
+  // The registry's temporary file is one of the layer's own: what lies under a name the
+  // layer did not make is neither in the way, nor written through, nor removed.
   testsupport::TempFolder outside("outside");
   std::ofstream(outside.File("kept.txt")) << "kept";
   const std::string temp = handheld.folder() + "/registry.json.tmp";
-  const std::pair<const char*, std::function<void()>> inTheWay[] = {
+  const std::pair<const char*, std::function<void()>> byHand[] = {
       {"a folder", [&] { fs::create_directory(temp); }},
       {"a hard link to a file outside", [&] { fs::create_hard_link(outside.File("kept.txt"), temp); }}};
-  for (const auto& [what, put] : inTheWay) {
+  for (const auto& [what, put] : byHand) {
     SCOPED_TRACE(what);
     put();
-    EXPECT_EQ(set(L"NAME", L"new"), static_cast<LONG>(ERROR_WRITE_FAULT));
-    EXPECT_EQ(handheld.Registry(), json({{"Software\\A", {{"Name", Sz("old")}}}}));
+    ASSERT_EQ(set(L"NAME", layer::Utf8ToWide(what)), ERROR_SUCCESS);
+    EXPECT_EQ(handheld.Registry(), json({{"Software\\A", {{"Name", Sz(what)}}}}));
+    Link again;  // an attach clears up what ended runs left, and only that
+    again.Connect();
     EXPECT_TRUE(fs::exists(temp));
     fs::remove(temp);
   }
   EXPECT_EQ(FolderTree(outside.Path()), Tree({{"\\kept.txt", "kept"}}));
   ASSERT_EQ(set(L"NAME", L"new"), ERROR_SUCCESS);
-  EXPECT_EQ(handheld.Registry(), json({{"Software\\A", {{"Name", Sz("new")}}}}));
 
   // The largest registry written is the largest read back: 4 MiB.
   auto setBig = [&](size_t units) { return set(L"Big", std::wstring(units, L'x')); };

@@ -1,0 +1,40 @@
+// One program at a time holds an emulated handheld, as one connection holds one
+// device: the holder keeps an exclusive lock on ".rapi-hold" in the handheld folder.
+// Only the holder changes anything there (files, registry, journals, clean-up), so two
+// programs on one folder can never undo, double-count or half-see each other's work.
+// The lock is taken without waiting; the kernel lets go of it when the holder dies.
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+
+#include "platform/rapi2/host_folder.h"
+
+namespace emu {
+
+class HoldFile {
+ public:
+  enum class Outcome { kTaken, kHeldElsewhere, kRefused };
+
+  HoldFile() = default;
+  ~HoldFile();
+  HoldFile(const HoldFile&) = delete;
+  HoldFile& operator=(const HoldFile&) = delete;
+
+  // Takes the hold of the handheld folder `home`. Not kTaken: *why says in one line
+  // which program has it, or what is wrong with the file.
+  Outcome Take(const HostFolder& home, std::string* why);
+  // Lets go, removing the file first (while still holding it), so that a program that
+  // ends normally leaves nothing behind and a waiting one never locks a removed file.
+  void Release(const HostFolder& home);
+  bool held() const { return fd_ >= 0; }
+  // The process that took it: a forked child inherits the lock but is not its holder.
+  pid_t holder() const { return holder_; }
+
+ private:
+  int fd_ = -1;
+  pid_t holder_ = 0;
+};
+
+}  // namespace emu
