@@ -154,12 +154,15 @@ bool Handheld::TakeHold() {
   LetGoLocked();  // what a forked child inherited of its parent's hold
   home_ = HostFolder::Open(folder_);
   if (!home_) return false;
+  // Said under its own name: reading the profile clears what was said of the folder.
+  const std::string said = folder_ + "/.rapi-hold";
   std::string why;
   if (holdFile_.Take(*home_, &why) != HoldFile::Outcome::kTaken) {
-    ReportOnce(folder_, folder_ + ": " + why);
+    ReportOnce(said, folder_ + ": " + why);
     home_.reset();
     return false;
   }
+  ClearReport(said);
   staging_ = std::make_unique<Staging>(home_);
   return true;
 }

@@ -331,12 +331,15 @@ TEST(EmulatedHandheld, AKilledRunsTemporaryFilesGoAtTheNextAttach) {
   testsupport::TempFolder outside("outside");  // reached through a folder link in fs/
   std::ofstream(outside.File("~rapi-7777777777777777.tmp")) << "outside";
   fs::create_directory_symlink(outside.Path(), handheld.folder() + "/fs/Game/L");
-  const std::string ended = "/.rapi-pending-00000000000000e1", living = "/.rapi-pending-00000000000000e2";
+  const std::string ended = "/.rapi-pending-00000000000000e1", living = "/.rapi-pending-00000000000000e2",
+                    oversized = "/.rapi-pending-00000000000000e3";  // more than the layer ever writes
   std::ofstream(handheld.folder() + ended)
       << "+Game/~rapi-1111111111111111.tmp\n+Game/~rapi-2222222222222222.tmp\n-Game/~rapi-2222222222222222.tmp\n"
          "+Game/not-temporary.txt\n+Game/~rapi-333333333333333g.tmp\n+Game/~rapi-4444444444444444.tmp\n"
          "+../~rapi-6666666666666666.tmp\n+Game/L/~rapi-7777777777777777.tmp\n+/~rapi-8888888888888888.tmp\n";
   std::ofstream(handheld.folder() + "/.rapi-pending-by-hand") << "+Game/~rapi-5555555555555555.tmp\n";
+  std::ofstream(handheld.folder() + oversized) << "+Game/~rapi-5555555555555555.tmp\n";
+  fs::resize_file(handheld.folder() + oversized, (4 << 20) + 1);
   handheld.Put("\\Game\\~rapi-1111111111111111.tmp", "ended run");
   std::ofstream(handheld.folder() + living) << "+Game/~rapi-5555555555555555.tmp\n";
   const int lock = ::open((handheld.folder() + living).c_str(), O_RDONLY | O_CLOEXEC);
@@ -350,9 +353,9 @@ TEST(EmulatedHandheld, AKilledRunsTemporaryFilesGoAtTheNextAttach) {
   EXPECT_EQ(handheld.Tree(), With(after));
   ::close(lock);
   // Beside fs/: only the ended run's registry file and its journal went.
-  EXPECT_EQ(TopNames(handheld), (std::set<std::string>{".rapi-hold", ".rapi-pending-by-hand", living.substr(1), "fs",
-                                                       "hard", "profile.json", "registry.json.tmp",
-                                                       "~rapi-6666666666666666.tmp"}));
+  EXPECT_EQ(TopNames(handheld), (std::set<std::string>{".rapi-hold", ".rapi-pending-by-hand", living.substr(1),
+                                                       oversized.substr(1), "fs", "hard", "profile.json",
+                                                       "registry.json.tmp", "~rapi-6666666666666666.tmp"}));
   EXPECT_EQ(FreeBytes(next.session, L"\\"), 940u);  // what stays counts, what went does not
 }
 
@@ -378,16 +381,17 @@ TEST(EmulatedHandheld, ATakenTemporaryNameIsNeverReusedOrRemoved) {
 }
 
 // Folders swapped for links while the device writes: nothing lands outside, whichever
-// way the two interleave; fs/ itself swapped for a link after attaching neither.
+// way the two interleave; fs/ itself, or the handheld folder (its journal, its
+// registry), swapped for a link after attaching neither.
 TEST(EmulatedHandheld, NothingLandsOutsideWhileTheFolderChangesUnderIt) {
-  for (const char* swapped : {"fs/d", "fs"}) {
+  for (const std::string swapped : {"/fs/d", "/fs", ""}) {
     SCOPED_TRACE(swapped);
     testsupport::TempFolder outside("outside");
     TempHandheld handheld;
     handheld.Put("\\d\\");
     Link link;
     link.Connect();
-    const std::string real = handheld.folder() + "/" + swapped, aside = real + ".real";
+    const std::string real = handheld.folder() + swapped, aside = real + ".real";
     std::atomic<bool> done{false};
     std::thread swapper([&] {
       while (!done) {
@@ -403,6 +407,8 @@ TEST(EmulatedHandheld, NothingLandsOutsideWhileTheFolderChangesUnderIt) {
       Write(link.session, (L"\\d\\f" + n).c_str(), "y", OPEN_EXISTING);
       link.session->CeCreateDirectory((L"\\d\\s" + n).c_str(), nullptr);
       Shortcut(link.session, L"\\d\\l" + n);
+      HKEY key = nullptr;
+      if (i % 100 == 0) link.session->CeRegCreateKeyEx(HKEY_CURRENT_USER, (L"K" + n).c_str(), 0, nullptr, 0, 0, nullptr, &key, nullptr);
     }
     done = true;
     swapper.join();

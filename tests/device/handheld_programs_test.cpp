@@ -1,0 +1,338 @@
+// Two programs on one emulated handheld folder, as real processes: one holds it at a
+// time, and neither loses, leaves or double-counts anything of the other's.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <set>
+#include <sstream>
+
+#include "platform/rapi2/staging.h"
+#include "platform/win32/strings.h"
+#include "tests/device/DeviceKit.h"
+#include "tools/handheldview/HandheldReport.h"
+
+namespace devtest {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Another program: a forked child running `body`, which talks with this one a line
+// (child to parent) or a byte (parent to child) at a time. Its standard error goes
+// nowhere; it is killed when the object goes, if it still runs.
+class OtherProgram {
+ public:
+  explicit OtherProgram(std::function<void(OtherProgram&)> body) {
+    if (::pipe(up_) != 0 || ::pipe(down_) != 0) std::abort();
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      ::close(up_[0]), ::close(down_[1]);
+      const int null = ::open("/dev/null", O_WRONLY);
+      ::dup2(null, STDERR_FILENO);
+      body(*this);
+      ::_exit(0);
+    }
+    ::close(up_[1]), ::close(down_[0]);
+  }
+  ~OtherProgram() {
+    if (pid_ > 0) Kill();
+    ::close(up_[0]), ::close(down_[1]);
+  }
+
+  pid_t pid() const { return pid_; }
+  // The child's side.
+  void Say(const std::string& line) { WriteAll(up_[1], line + "\n"); }
+  char Await() {
+    char request = 0;
+    return ::read(down_[0], &request, 1) == 1 ? request : 0;
+  }
+  // The parent's side: a line said ("" once the child is gone), a request, the end.
+  std::string Hear() {
+    std::string line;
+    char c = 0;
+    while (::read(up_[0], &c, 1) == 1 && c != '\n') line += c;
+    return line;
+  }
+  void Tell(char request) { WriteAll(down_[1], std::string(1, request)); }
+  void Wait() {
+    ::waitpid(pid_, nullptr, 0);
+    pid_ = -1;
+  }
+  void Kill() {
+    ::kill(pid_, SIGKILL);
+    Wait();
+  }
+
+ private:
+  static void WriteAll(int fd, const std::string& text) {
+    if (::write(fd, text.data(), text.size()) != static_cast<ssize_t>(text.size())) std::abort();
+  }
+  int up_[2] = {-1, -1}, down_[2] = {-1, -1};
+  pid_t pid_ = -1;
+};
+
+std::set<std::string> TopNames(const TempHandheld& handheld) {
+  std::set<std::string> names;
+  for (const auto& entry : fs::directory_iterator(handheld.folder())) names.insert(entry.path().filename().string());
+  return names;
+}
+
+std::uint64_t FreeBytes(IRAPISession* session) {
+  ULARGE_INTEGER free{}, total{}, totalFree{};
+  return session->CeGetDiskFreeSpaceEx(L"\\", &free, &total, &totalFree) ? free.QuadPart : ~0ull;
+}
+
+// A second program finds no handheld (said once) and changes nothing while the first
+// holds it, whatever it holds it for; it gets it once the first lets go, ends or dies,
+// and clears up after a first that died. handheldview reads it all along.
+TEST(EmulatedHandheld, OneProgramHoldsAHandheldAtATime) {
+  const struct { const char* how; char request; } ends[] = {
+      {"killed mid-copy", 'k'}, {"lets go of its link and lives on", 'r'}, {"ends without letting go", 'x'}};
+  for (const auto& end : ends) {
+    SCOPED_TRACE(end.how);
+    TempHandheld handheld(json{{"main_memory", {{"total", 1000}, {"reserved", 0}}}});
+    OtherProgram first([](OtherProgram& self) {
+      auto link = std::make_unique<Link>();
+      link->Connect();
+      const bool copying = link->connected && Put(link->session, Open(link->session, L"\\a.bin"), "half");
+      self.Say(copying ? "copying" : "failed");
+      if (self.Await() == 'x') std::exit(0);
+      link.reset();
+      self.Say("let go");
+      self.Await();
+    });
+    ASSERT_EQ(first.Hear(), "copying");
+    const Tree copying = handheld.Tree();
+    ASSERT_EQ(copying.size(), With({}).size() + 1);  // its temporary file
+    testing::internal::CaptureStderr();
+    for (int look = 0; look < 2; ++look) {
+      Link second;
+      second.Connect();
+      EXPECT_FALSE(second.connected);
+      EXPECT_EQ(second.device, nullptr);
+    }
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "rapi2: " + handheld.folder() + ": another program holds this handheld (process " +
+                  std::to_string(first.pid()) + "), so it is not offered here until that program lets go of it or ends\n");
+    EXPECT_EQ(handheld.Tree(), copying);
+    std::ostringstream report;
+    std::string error;
+    EXPECT_TRUE(WriteHandheldReport(handheld.folder(), report, &error)) << error;
+    EXPECT_EQ(report.str().rfind("Handheld " + handheld.folder(), 0), 0u);
+
+    if (end.request == 'k') {
+      first.Kill();
+    } else {
+      first.Tell(end.request);
+      if (end.request == 'r') {
+        EXPECT_EQ(first.Hear(), "let go");
+      } else {
+        first.Wait();
+      }
+    }
+    Link second;
+    second.Connect();
+    ASSERT_TRUE(second.connected);
+    EXPECT_EQ(handheld.Tree(), With({}));
+    EXPECT_EQ(FreeBytes(second.session), 1000u);
+    EXPECT_EQ(TopNames(handheld), (std::set<std::string>{".rapi-hold", "fs", "profile.json"}));
+  }
+}
+
+// A child forked by the holder is another program: it finds the handheld held, and
+// finding so, or ending normally, takes nothing of its parent's (open file, journal,
+// hold).
+TEST(EmulatedHandheld, AChildForkedByTheHolderDoesNotHoldIt) {
+  for (const bool midCopy : {true, false}) {
+    SCOPED_TRACE(midCopy ? "mid-copy" : "between copies");
+    TempHandheld handheld;
+    Link link;
+    link.Connect();
+    ASSERT_TRUE(Write(link.session, L"\\done.bin", "done"));  // its journal, emptied
+    HANDLE file = midCopy ? Open(link.session, L"\\a.bin") : INVALID_HANDLE_VALUE;
+    ASSERT_TRUE(!midCopy || Put(link.session, file, "half"));
+    const std::set<std::string> names = TopNames(handheld);
+    const Tree tree = handheld.Tree();
+    OtherProgram child([](OtherProgram& self) {
+      Link again;
+      again.Connect();
+      self.Say(again.connected ? "held" : "refused");
+      std::exit(0);
+    });
+    EXPECT_EQ(child.Hear(), "refused");
+    child.Wait();
+    EXPECT_EQ(TopNames(handheld), names);
+    EXPECT_EQ(names.size(), 4u) << "the hold and the journal";
+    EXPECT_EQ(handheld.Tree(), tree);
+    EXPECT_TRUE(!midCopy || link.session->CeCloseHandle(file));
+  }
+}
+
+// What one program was told succeeded while two took turns on one handheld.
+struct Acknowledged {
+  std::set<std::string> values, files, fresh;
+  int failures = 0;  // registry calls that failed while the program held the handheld
+};
+
+// One turn on a handheld the link holds: sets a registry value, copies a file and makes
+// a new file whose name the other program makes in another letter case.
+void TakeTurn(IRAPISession* session, const std::string& tag, int round, Acknowledged* done) {
+  const std::string n = std::to_string(round);
+  HKEY key = nullptr;
+  const DWORD number = static_cast<DWORD>(round);
+  const std::wstring value = layer::Utf8ToWide(tag + n);
+  if (session->CeRegCreateKeyEx(HKEY_CURRENT_USER, L"Software\\Turns", 0, nullptr, 0, 0, nullptr, &key, nullptr) ==
+          ERROR_SUCCESS &&
+      session->CeRegSetValueEx(key, value.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
+                               sizeof number) == ERROR_SUCCESS) {
+    done->values.insert(tag + n);
+  } else {
+    ++done->failures;
+  }
+  session->CeRegCloseKey(key);
+  // The volume fills up part way: a copy without room fails, as it should.
+  if (Write(session, layer::Utf8ToWide("\\" + tag + n + ".bin").c_str(), std::string(20, tag[0]))) {
+    done->files.insert(tag + n + ".bin");
+  }
+  const std::wstring fresh = layer::Utf8ToWide(tag == "c" ? "\\new" + n + ".txt" : "\\NEW" + n + ".TXT");
+  if (Write(session, fresh.c_str(), tag, CREATE_NEW)) done->fresh.insert(n);
+}
+
+// Each round the parent takes a turn and, still holding the handheld, lets the child
+// try (and be refused); the child gets it once the parent lets go. Both keep their
+// handheld objects from round to round, as two running programs would.
+TEST(EmulatedHandheld, TwoProgramsTakingTurnsLoseNothingAndNeverOverdraw) {
+  constexpr int kRounds = 120;
+  constexpr std::uint64_t kTotal = 3000;  // room for about half the copies
+  TempHandheld handheld(json{{"main_memory", {{"total", kTotal}, {"reserved", 0}}}});
+  OtherProgram child([](OtherProgram& self) {
+    Acknowledged done;
+    for (int round = 0; round < kRounds && self.Await() == 'g'; ++round) {
+      for (bool refused = false;; refused = true) {
+        Link link;
+        link.Connect();
+        if (link.connected) {
+          TakeTurn(link.session, "c", round, &done);
+          break;
+        }
+        if (!refused) self.Say("refused");
+      }
+      self.Say("done");
+    }
+    for (const std::string& value : done.values) self.Say("v" + value);
+    for (const std::string& file : done.files) self.Say("f" + file);
+    for (const std::string& n : done.fresh) self.Say("n" + n);
+    self.Say("x" + std::to_string(done.failures));
+  });
+  Acknowledged parent, other;
+  for (int round = 0; round < kRounds; ++round) {
+    {
+      Link link;
+      link.Connect();
+      ASSERT_TRUE(link.connected) << round;
+      TakeTurn(link.session, "p", round, &parent);
+      child.Tell('g');
+      ASSERT_EQ(child.Hear(), "refused") << round;
+    }
+    ASSERT_EQ(child.Hear(), "done") << round;
+  }
+  for (std::string line; !(line = child.Hear()).empty();) {
+    if (line[0] == 'x') other.failures = std::stoi(line.substr(1));
+    if (line[0] == 'v' || line[0] == 'f' || line[0] == 'n') {
+      (line[0] == 'v' ? other.values : line[0] == 'f' ? other.files : other.fresh).insert(line.substr(1));
+    }
+  }
+  child.Wait();
+  EXPECT_EQ(parent.failures + other.failures, 0);
+  EXPECT_EQ(parent.values.size() + other.values.size(), 2u * kRounds);
+
+  std::set<std::string> values = parent.values, files = parent.files;
+  values.insert(other.values.begin(), other.values.end());
+  files.insert(other.files.begin(), other.files.end());
+  std::set<std::string> registered;
+  const json registry = handheld.Registry();
+  for (const auto& [name, value] : registry.at("Software\\Turns").items()) registered.insert(name);
+  EXPECT_EQ(registered, values);
+
+  std::uint64_t used = 0;
+  std::set<std::string> copied;
+  std::map<std::string, std::string> freshOnHost;  // by number: the content, one file each
+  for (const auto& [path, content] : handheld.Tree()) {
+    used += content.size();
+    const std::string name = path.substr(1);
+    if (name.ends_with(".bin")) copied.insert(name);
+    if (name.ends_with(".txt") || name.ends_with(".TXT")) {
+      EXPECT_TRUE(freshOnHost.emplace(name.substr(3, name.size() - 7), content).second) << name;
+    }
+  }
+  EXPECT_EQ(copied, files);
+  EXPECT_LT(files.size(), 2u * kRounds) << "the volume filled up";
+  for (int round = 0; round < kRounds; ++round) {
+    const std::string n = std::to_string(round);
+    const size_t told = parent.fresh.count(n) + other.fresh.count(n);
+    EXPECT_LE(told, 1u) << n;
+    EXPECT_EQ(freshOnHost.count(n), told) << n;
+    if (told == 1) {
+      EXPECT_EQ(freshOnHost[n], parent.fresh.count(n) ? "p" : "c") << n;
+    }
+  }
+  EXPECT_LE(used, kTotal);
+  {
+    Link last;
+    last.Connect();
+    EXPECT_EQ(FreeBytes(last.session), kTotal - used);
+  }
+  EXPECT_EQ(TopNames(handheld), (std::set<std::string>{"fs", "profile.json", "registry.json"}));
+}
+
+// However many copies a run makes while one stays pending, its journal stays short
+// enough for the clean-up to read whole, so a run killed then leaves nothing.
+TEST(EmulatedHandheld, AJournalStaysShortEnoughToBeReadWhole) {
+  TempHandheld handheld;
+  const emu::FolderRef home = emu::HostFolder::Open(handheld.folder());
+  ::mkdirat(home->fd(), "fs", 0755);
+  const emu::FolderRef root = home->Child("fs");
+  const std::string deep(4000, 'd');  // a deep folder's path makes long lines
+  auto journals = [&] {
+    std::vector<std::uintmax_t> sizes;
+    for (const auto& entry : fs::directory_iterator(handheld.folder())) {
+      if (entry.path().filename().string().starts_with(".rapi-pending-")) sizes.push_back(entry.file_size());
+    }
+    return sizes;
+  };
+  {
+    emu::Staging run(home);
+    std::string pending, name;
+    ::close(run.Create(*root, "", &pending));  // the long copy, never finished
+    for (int i = 0; i < 1500; ++i) {            // 12 MB of lines, were they never rewritten
+      ::close(run.Create(*root, deep, &name));
+      ::unlinkat(root->fd(), name.c_str(), 0);
+      run.Resolved(deep, name);
+    }
+    // Pending names take half a journal at most: then there is no room for one more.
+    int made = 0, fd = -1;
+    while ((fd = run.Create(*root, deep, &name)) >= 0) {
+      ::close(fd), ::unlinkat(root->fd(), name.c_str(), 0), ++made;
+    }
+    EXPECT_EQ(errno, EMFILE);
+    EXPECT_EQ(made, static_cast<int>((emu::Staging::kJournalLimit / 2 - pending.size() - 2) / (deep.size() + 1 + pending.size() + 2)));
+    ASSERT_EQ(journals().size(), 1u);
+    EXPECT_LE(journals()[0], emu::Staging::kJournalLimit);
+    EXPECT_TRUE(fs::exists(handheld.folder() + "/fs/" + pending));
+  }  // ended with names pending: as if killed
+  emu::Staging::CleanUpEndedRuns(*home, *root);
+  EXPECT_EQ(TopNames(handheld), (std::set<std::string>{"fs", "profile.json"}));
+  EXPECT_EQ(handheld.Tree(), Tree{});
+}
+
+}  // namespace
+}  // namespace devtest
