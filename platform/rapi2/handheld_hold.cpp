@@ -41,8 +41,9 @@ HoldFile::Outcome HoldFile::Take(const HostFolder& home, std::string* why) {
       *why = std::string(kHoldName) + ": cannot be opened: " + std::strerror(errno);
       return Outcome::kRefused;
     }
+    // No link count (0) is a file its holder is removing as it lets go: still held.
     struct stat opened {};
-    if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode) || opened.st_nlink != 1) {
+    if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode) || opened.st_nlink > 1) {
       ::close(fd);
       *why = std::string(kHoldName) + ": not a plain file of its own";
       return Outcome::kRefused;
@@ -60,6 +61,7 @@ HoldFile::Outcome HoldFile::Take(const HostFolder& home, std::string* why) {
       return Outcome::kHeldElsewhere;
     }
     // A holder removes the file as it lets go: a lock on a removed file holds nothing.
+    // (The file system may reuse its number only once it is closed, which it is not.)
     struct stat named {};
     if (!home.Stat(kHoldName, &named) || !SameFile(named, opened)) {
       ::close(fd);

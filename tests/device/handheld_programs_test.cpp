@@ -27,17 +27,17 @@ namespace {
 namespace fs = std::filesystem;
 
 // Another program: a forked child running `body`, which talks with this one a line
-// (child to parent) or a byte (parent to child) at a time. Its standard error goes
-// nowhere; it is killed when the object goes, if it still runs.
+// (child to parent) or a byte (parent to child) at a time. Its standard error goes to
+// the file named (nowhere by default); it is killed when the object goes, if it still runs.
 class OtherProgram {
  public:
-  explicit OtherProgram(std::function<void(OtherProgram&)> body) {
+  explicit OtherProgram(std::function<void(OtherProgram&)> body, const std::string& errors = "/dev/null") {
     if (::pipe(up_) != 0 || ::pipe(down_) != 0) std::abort();
     pid_ = ::fork();
     if (pid_ == 0) {
       ::close(up_[0]), ::close(down_[1]);
-      const int null = ::open("/dev/null", O_WRONLY);
-      ::dup2(null, STDERR_FILENO);
+      const int file = ::open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      ::dup2(file, STDERR_FILENO);
       body(*this);
       ::_exit(0);
     }
@@ -103,7 +103,11 @@ TEST(EmulatedHandheld, OneProgramHoldsAHandheldAtATime) {
     OtherProgram first([](OtherProgram& self) {
       auto link = std::make_unique<Link>();
       link->Connect();
-      const bool copying = link->connected && Put(link->session, Open(link->session, L"\\a.bin"), "half");
+      HKEY key = nullptr;
+      const bool copying = link->connected &&
+                           link->session->CeRegCreateKeyEx(HKEY_CURRENT_USER, L"First", 0, nullptr, 0, 0, nullptr, &key,
+                                                           nullptr) == ERROR_SUCCESS &&
+                           Put(link->session, Open(link->session, L"\\a.bin"), "half");
       self.Say(copying ? "copying" : "failed");
       if (self.Await() == 'x') std::exit(0);
       link.reset();
@@ -139,12 +143,16 @@ TEST(EmulatedHandheld, OneProgramHoldsAHandheldAtATime) {
         first.Wait();
       }
     }
+    if (end.request != 'k') {  // a normal end leaves nothing behind
+      EXPECT_EQ(TopNames(handheld), (std::set<std::string>{"fs", "profile.json", "registry.json"}));
+      EXPECT_EQ(handheld.Tree(), With({}));
+    }
     Link second;
     second.Connect();
     ASSERT_TRUE(second.connected);
     EXPECT_EQ(handheld.Tree(), With({}));
     EXPECT_EQ(FreeBytes(second.session), 1000u);
-    EXPECT_EQ(TopNames(handheld), (std::set<std::string>{".rapi-hold", "fs", "profile.json"}));
+    EXPECT_EQ(TopNames(handheld), (std::set<std::string>{".rapi-hold", "fs", "profile.json", "registry.json"}));
   }
 }
 
@@ -208,12 +216,13 @@ void TakeTurn(IRAPISession* session, const std::string& tag, int round, Acknowle
 }
 
 // Each round the parent takes a turn and, still holding the handheld, lets the child
-// try (and be refused); the child gets it once the parent lets go. Both keep their
-// handheld objects from round to round, as two running programs would.
+// try (and be refused, said each time); the child gets it once the parent lets go. Both
+// keep their handheld objects from round to round, as two running programs would.
 TEST(EmulatedHandheld, TwoProgramsTakingTurnsLoseNothingAndNeverOverdraw) {
   constexpr int kRounds = 120;
   constexpr std::uint64_t kTotal = 3000;  // room for about half the copies
   TempHandheld handheld(json{{"main_memory", {{"total", kTotal}, {"reserved", 0}}}});
+  testsupport::TempFolder said("said");
   OtherProgram child([](OtherProgram& self) {
     Acknowledged done;
     for (int round = 0; round < kRounds && self.Await() == 'g'; ++round) {
@@ -232,7 +241,7 @@ TEST(EmulatedHandheld, TwoProgramsTakingTurnsLoseNothingAndNeverOverdraw) {
     for (const std::string& file : done.files) self.Say("f" + file);
     for (const std::string& n : done.fresh) self.Say("n" + n);
     self.Say("x" + std::to_string(done.failures));
-  });
+  }, said.File("stderr"));
   Acknowledged parent, other;
   for (int round = 0; round < kRounds; ++round) {
     {
@@ -254,6 +263,13 @@ TEST(EmulatedHandheld, TwoProgramsTakingTurnsLoseNothingAndNeverOverdraw) {
   child.Wait();
   EXPECT_EQ(parent.failures + other.failures, 0);
   EXPECT_EQ(parent.values.size() + other.values.size(), 2u * kRounds);
+  const std::string line = "rapi2: " + handheld.folder() + ": another program holds this handheld (process " +
+                           std::to_string(::getpid()) +
+                           "), so it is not offered here until that program lets go of it or ends\n";
+  std::string lines;
+  for (int round = 0; round < kRounds; ++round) lines += line;
+  const testsupport::Bytes errors = testsupport::ReadBytes(said.File("stderr"));
+  EXPECT_EQ(std::string(errors.begin(), errors.end()), lines);
 
   std::set<std::string> values = parent.values, files = parent.files;
   values.insert(other.values.begin(), other.values.end());

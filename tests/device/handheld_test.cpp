@@ -392,14 +392,25 @@ TEST(EmulatedHandheld, NothingLandsOutsideWhileTheFolderChangesUnderIt) {
     Link link;
     link.Connect();
     const std::string real = handheld.folder() + swapped, aside = real + ".real";
+    auto swap = [&] {
+      fs::rename(real, aside);
+      fs::create_directory_symlink(outside.Path(), real);
+    };
+    auto back = [&] {
+      fs::remove(real);
+      fs::rename(aside, real);
+    };
+    // Swapped once, for a first copy (the run's journal) and registry change.
+    swap();
+    Write(link.session, L"\\d\\first", "x");
+    HKEY key = nullptr;
+    link.session->CeRegCreateKeyEx(HKEY_CURRENT_USER, L"First", 0, nullptr, 0, 0, nullptr, &key, nullptr);
+    back();
+    EXPECT_EQ(FolderTree(outside.Path()), Tree{});
+    EXPECT_TRUE(handheld.Registry().contains("First"));
     std::atomic<bool> done{false};
     std::thread swapper([&] {
-      while (!done) {
-        fs::rename(real, aside);
-        fs::create_directory_symlink(outside.Path(), real);
-        fs::remove(real);
-        fs::rename(aside, real);
-      }
+      while (!done) swap(), back();
     });
     for (int i = 0; i < 600; ++i) {
       const std::wstring n = std::to_wstring(i);
@@ -407,8 +418,9 @@ TEST(EmulatedHandheld, NothingLandsOutsideWhileTheFolderChangesUnderIt) {
       Write(link.session, (L"\\d\\f" + n).c_str(), "y", OPEN_EXISTING);
       link.session->CeCreateDirectory((L"\\d\\s" + n).c_str(), nullptr);
       Shortcut(link.session, L"\\d\\l" + n);
-      HKEY key = nullptr;
-      if (i % 100 == 0) link.session->CeRegCreateKeyEx(HKEY_CURRENT_USER, (L"K" + n).c_str(), 0, nullptr, 0, 0, nullptr, &key, nullptr);
+      if (i % 100 == 0) {
+        link.session->CeRegCreateKeyEx(HKEY_CURRENT_USER, (L"K" + n).c_str(), 0, nullptr, 0, 0, nullptr, &key, nullptr);
+      }
     }
     done = true;
     swapper.join();
