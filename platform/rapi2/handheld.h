@@ -66,10 +66,11 @@ class Handheld {
   // name beside its own and takes the name only when it is closed, kept, over a
   // working link, so neither a hard link nor a copy cut short can leave another file
   // rewritten or a half file behind. Writes at the file's position. A write for which
-  // the volume has no room, or that finds the link down, fails before it writes
-  // anything: new content is dropped, a file written in place keeps what it held. A
-  // write that the PC's own disk cuts short leaves a file written in place holding
-  // what the PC's file system kept of it.
+  // the volume has no room fails before it writes anything. After a failed write new
+  // content is dropped, and a file written in place holds what it held before, except
+  // for what did reach it: when the PC's own disk fills part way, what the PC's file
+  // system kept of the write. (A link cut part way stops the write at the cut, before
+  // the call: the bytes before it are written, those after it never come.)
   DWORD WriteFile(std::uint32_t id, const void* data, DWORD size);
   // Closes a file. Kept, new content takes its name (failing when it cannot, or when a
   // file opened as new finds its name taken by then); not kept, it is dropped.

@@ -61,6 +61,8 @@ TEST_F(PackToolTest, BuildListAndExtractRoundTripAndKeysComeFromThePresetWithOve
 TEST_F(PackToolTest, BadUseAndBadInputGiveAClearErrorAndNonZeroExit) {
   WriteBytes(File("a.bin"), {1, 2, 3});
   WriteText(File("nul.txt"), std::string("/A\0B=a.bin\n", 11));  // a 0 byte can only come through a list
+  WriteBytes(File("big.bin"), {});
+  std::filesystem::resize_file(File("big.bin"), 64 << 20);  // with its header and name, past the bound
   ASSERT_EQ(Run({"build", File("p.pak"), "--salt", "9", "/A=" + File("a.bin")}), 0) << err;
 
   // Usage errors exit with 2, bad input with 1.
@@ -78,6 +80,7 @@ TEST_F(PackToolTest, BadUseAndBadInputGiveAClearErrorAndNonZeroExit) {
       {{"build", File("x.pak"), "--salt", "9", "--list", File("none.txt")}, "can't read list file"},
       {{"build", File("x.pak"), "--salt", "9", "--list", File("nul.txt")}, "nul.txt:1: entry name"},
       {{"build", File("no/such/folder/x.pak"), "--salt", "9", "/A=" + File("a.bin")}, "can't write"},
+      {{"build", File("x.pak"), "--salt", "9", "/Big=" + File("big.bin")}, "larger than 64 MiB"},
       {{"list", File("none.pak"), "--salt", "9"}, "can't read"},
       {{"list", File("p.pak"), "--salt", "10"}, "does not open with these keys"},
       {{"list", File("a.bin"), "--salt", "9"}, "too short"},

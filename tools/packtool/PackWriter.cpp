@@ -1,7 +1,6 @@
 #include "tools/packtool/PackWriter.h"
 
 #include <cstring>
-#include <limits>
 #include <stdexcept>
 
 #include "engine/LittleEndian.h"
@@ -29,9 +28,10 @@ class Cursor {
   std::uint8_t* at;
 };
 
+// The program refuses a pack larger than it reads, so none is built.
 void CheckFits(std::uint64_t size) {
-  if (size > std::numeric_limits<std::uint32_t>::max()) {
-    throw std::length_error("the pack would be larger than 4 GiB, which 32-bit offsets cannot address");
+  if (size > CTResourceFile::kMaxFileSize) {
+    throw std::length_error("the pack would be larger than 64 MiB, the most the program reads");
   }
 }
 
