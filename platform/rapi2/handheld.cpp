@@ -153,7 +153,12 @@ bool Handheld::TakeHold() {
   if (holdFile_.held() && holdFile_.holder() == ::getpid()) return true;
   LetGoLocked();  // what a forked child inherited of its parent's hold
   home_ = HostFolder::Open(folder_);
-  if (!home_) return false;
+  struct stat profile {};
+  // A folder without a profile is no handheld: nothing is made in it, not even the hold.
+  if (!home_ || !home_->Stat(kProfileFile, &profile)) {
+    home_.reset();
+    return false;
+  }
   // Said under its own name: reading the profile clears what was said of the folder.
   const std::string said = folder_ + "/.rapi-hold";
   std::string why;
