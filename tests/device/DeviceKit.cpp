@@ -55,6 +55,12 @@ void TempHandheld::DropLinkAfterCalls(int calls) const { emu::Handheld::Attach(f
 
 Tree TempHandheld::Tree() const { return FolderTree(folder() + "/fs"); }
 
+std::set<std::string> TempHandheld::TopNames() const {
+  std::set<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder())) names.insert(entry.path().filename().string());
+  return names;
+}
+
 Tree FolderTree(const std::string& root) {
   Tree tree;
   if (!fs::exists(root)) return tree;

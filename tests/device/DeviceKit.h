@@ -3,6 +3,7 @@
 #pragma once
 
 #include <map>
+#include <set>
 #include <string>
 
 #include <nlohmann/json.hpp>
@@ -33,6 +34,8 @@ class TempHandheld {
   // The link goes down after that many more session calls.
   void DropLinkAfterCalls(int calls) const;
   devtest::Tree Tree() const;
+  // The names in the handheld folder itself (profile.json, fs, the layer's own files).
+  std::set<std::string> TopNames() const;
 
  private:
   testsupport::TempFolder folder_{"handheld"};

@@ -80,12 +80,6 @@ class OtherProgram {
   pid_t pid_ = -1;
 };
 
-std::set<std::string> TopNames(const TempHandheld& handheld) {
-  std::set<std::string> names;
-  for (const auto& entry : fs::directory_iterator(handheld.folder())) names.insert(entry.path().filename().string());
-  return names;
-}
-
 std::uint64_t FreeBytes(IRAPISession* session) {
   ULARGE_INTEGER free{}, total{}, totalFree{};
   return session->CeGetDiskFreeSpaceEx(L"\\", &free, &total, &totalFree) ? free.QuadPart : ~0ull;
@@ -144,7 +138,7 @@ TEST(EmulatedHandheld, OneProgramHoldsAHandheldAtATime) {
       }
     }
     if (end.request != 'k') {  // a normal end leaves nothing behind
-      EXPECT_EQ(TopNames(handheld), (std::set<std::string>{"fs", "profile.json", "registry.json"}));
+      EXPECT_EQ(handheld.TopNames(), (std::set<std::string>{"fs", "profile.json", "registry.json"}));
       EXPECT_EQ(handheld.Tree(), With({}));
     }
     Link second;
@@ -152,7 +146,7 @@ TEST(EmulatedHandheld, OneProgramHoldsAHandheldAtATime) {
     ASSERT_TRUE(second.connected);
     EXPECT_EQ(handheld.Tree(), With({}));
     EXPECT_EQ(FreeBytes(second.session), 1000u);
-    EXPECT_EQ(TopNames(handheld), (std::set<std::string>{".rapi-hold", "fs", "profile.json", "registry.json"}));
+    EXPECT_EQ(handheld.TopNames(), (std::set<std::string>{".rapi-hold", "fs", "profile.json", "registry.json"}));
   }
 }
 
@@ -168,7 +162,7 @@ TEST(EmulatedHandheld, AChildForkedByTheHolderDoesNotHoldIt) {
     ASSERT_TRUE(Write(link.session, L"\\done.bin", "done"));  // its journal, emptied
     HANDLE file = midCopy ? Open(link.session, L"\\a.bin") : INVALID_HANDLE_VALUE;
     ASSERT_TRUE(!midCopy || Put(link.session, file, "half"));
-    const std::set<std::string> names = TopNames(handheld);
+    const std::set<std::string> names = handheld.TopNames();
     const Tree tree = handheld.Tree();
     OtherProgram child([](OtherProgram& self) {
       Link again;
@@ -178,7 +172,7 @@ TEST(EmulatedHandheld, AChildForkedByTheHolderDoesNotHoldIt) {
     });
     EXPECT_EQ(child.Hear(), "refused");
     child.Wait();
-    EXPECT_EQ(TopNames(handheld), names);
+    EXPECT_EQ(handheld.TopNames(), names);
     EXPECT_EQ(names.size(), 4u) << "the hold and the journal";
     EXPECT_EQ(handheld.Tree(), tree);
     EXPECT_TRUE(!midCopy || link.session->CeCloseHandle(file));
@@ -307,7 +301,7 @@ TEST(EmulatedHandheld, TwoProgramsTakingTurnsLoseNothingAndNeverOverdraw) {
     last.Connect();
     EXPECT_EQ(FreeBytes(last.session), kTotal - used);
   }
-  EXPECT_EQ(TopNames(handheld), (std::set<std::string>{"fs", "profile.json", "registry.json"}));
+  EXPECT_EQ(handheld.TopNames(), (std::set<std::string>{"fs", "profile.json", "registry.json"}));
 }
 
 // However many copies a run makes while one stays pending, its journal stays short
@@ -346,7 +340,7 @@ TEST(EmulatedHandheld, AJournalStaysShortEnoughToBeReadWhole) {
     EXPECT_TRUE(fs::exists(handheld.folder() + "/fs/" + pending));
   }  // ended with names pending: as if killed
   emu::Staging::CleanUpEndedRuns(*home, *root);
-  EXPECT_EQ(TopNames(handheld), (std::set<std::string>{"fs", "profile.json"}));
+  EXPECT_EQ(handheld.TopNames(), (std::set<std::string>{"fs", "profile.json"}));
   EXPECT_EQ(handheld.Tree(), Tree{});
 }
 

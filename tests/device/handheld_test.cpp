@@ -47,13 +47,6 @@ std::function<bool(IRAPISession*, const TempHandheld&)> ClosedAfter(const wchar_
   };
 }
 
-// What the handheld folder itself holds.
-std::set<std::string> TopNames(const TempHandheld& handheld) {
-  std::set<std::string> names;
-  for (const auto& entry : fs::directory_iterator(handheld.folder())) names.insert(entry.path().filename().string());
-  return names;
-}
-
 std::vector<std::wstring> Listed(IRAPISession* session, const wchar_t* pattern) {
   DWORD count = 0;
   LPCE_FIND_DATA found = nullptr;
@@ -286,7 +279,7 @@ TEST(EmulatedHandheld, FaultsLeaveTheVolumeAsADeviceWould) {
         EXPECT_EQ(FreeBytes(link.session, L"\\"), row.freeAfter);
       }
     }
-    EXPECT_EQ(TopNames(handheld), (std::set<std::string>{"fs", "profile.json"}));  // let go: no journal, no hold
+    EXPECT_EQ(handheld.TopNames(), (std::set<std::string>{"fs", "profile.json"}));  // let go: no journal, no hold
   }
 }
 
@@ -353,7 +346,7 @@ TEST(EmulatedHandheld, AKilledRunsTemporaryFilesGoAtTheNextAttach) {
   EXPECT_EQ(handheld.Tree(), With(after));
   ::close(lock);
   // Beside fs/: only the ended run's registry file and its journal went.
-  EXPECT_EQ(TopNames(handheld), (std::set<std::string>{".rapi-hold", ".rapi-pending-by-hand", living.substr(1),
+  EXPECT_EQ(handheld.TopNames(), (std::set<std::string>{".rapi-hold", ".rapi-pending-by-hand", living.substr(1),
                                                        oversized.substr(1), "fs", "hard", "profile.json",
                                                        "registry.json.tmp", "~rapi-6666666666666666.tmp"}));
   EXPECT_EQ(FreeBytes(next.session, L"\\"), 940u);  // what stays counts, what went does not
