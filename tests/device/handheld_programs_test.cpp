@@ -11,7 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
-#include <map>
+#include <algorithm>
 #include <memory>
 #include <set>
 #include <sstream>
@@ -80,6 +80,12 @@ class OtherProgram {
   pid_t pid_ = -1;
 };
 
+// What a program is told, once, when another holds the handheld.
+std::string HeldBy(const TempHandheld& handheld, pid_t holder) {
+  return "rapi2: " + handheld.folder() + ": another program holds this handheld (process " + std::to_string(holder) +
+         "), so it is not offered here until that program lets go of it or ends\n";
+}
+
 std::uint64_t FreeBytes(IRAPISession* session) {
   ULARGE_INTEGER free{}, total{}, totalFree{};
   return session->CeGetDiskFreeSpaceEx(L"\\", &free, &total, &totalFree) ? free.QuadPart : ~0ull;
@@ -118,9 +124,7 @@ TEST(EmulatedHandheld, OneProgramHoldsAHandheldAtATime) {
       EXPECT_FALSE(second.connected);
       EXPECT_EQ(second.device, nullptr);
     }
-    EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "rapi2: " + handheld.folder() + ": another program holds this handheld (process " +
-                  std::to_string(first.pid()) + "), so it is not offered here until that program lets go of it or ends\n");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), HeldBy(handheld, first.pid()));
     EXPECT_EQ(handheld.Tree(), copying);
     std::ostringstream report;
     std::string error;
@@ -179,34 +183,30 @@ TEST(EmulatedHandheld, AChildForkedByTheHolderDoesNotHoldIt) {
   }
 }
 
-// What one program was told succeeded while two took turns on one handheld.
-struct Acknowledged {
-  std::set<std::string> values, files, fresh;
-  int failures = 0;  // registry calls that failed while the program held the handheld
-};
-
 // One turn on a handheld the link holds: sets a registry value, copies a file and makes
-// a new file whose name the other program makes in another letter case.
-void TakeTurn(IRAPISession* session, const std::string& tag, int round, Acknowledged* done) {
+// a new file whose name the other program makes in another letter case. Returns what
+// the program was told succeeded ("value c3", "file c3.bin", "new 3 c"), and "failed"
+// for a registry call that failed although the program held the handheld.
+std::set<std::string> TakeTurn(IRAPISession* session, const std::string& tag, int round) {
+  std::set<std::string> told;
   const std::string n = std::to_string(round);
   HKEY key = nullptr;
   const DWORD number = static_cast<DWORD>(round);
   const std::wstring value = layer::Utf8ToWide(tag + n);
-  if (session->CeRegCreateKeyEx(HKEY_CURRENT_USER, L"Software\\Turns", 0, nullptr, 0, 0, nullptr, &key, nullptr) ==
+  const bool set =
+      session->CeRegCreateKeyEx(HKEY_CURRENT_USER, L"Software\\Turns", 0, nullptr, 0, 0, nullptr, &key, nullptr) ==
           ERROR_SUCCESS &&
       session->CeRegSetValueEx(key, value.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
-                               sizeof number) == ERROR_SUCCESS) {
-    done->values.insert(tag + n);
-  } else {
-    ++done->failures;
-  }
+                               sizeof number) == ERROR_SUCCESS;
+  told.insert(set ? "value " + tag + n : "failed");
   session->CeRegCloseKey(key);
   // The volume fills up part way: a copy without room fails, as it should.
   if (Write(session, layer::Utf8ToWide("\\" + tag + n + ".bin").c_str(), std::string(20, tag[0]))) {
-    done->files.insert(tag + n + ".bin");
+    told.insert("file " + tag + n + ".bin");
   }
   const std::wstring fresh = layer::Utf8ToWide(tag == "c" ? "\\new" + n + ".txt" : "\\NEW" + n + ".TXT");
-  if (Write(session, fresh.c_str(), tag, CREATE_NEW)) done->fresh.insert(n);
+  if (Write(session, fresh.c_str(), tag, CREATE_NEW)) told.insert("new " + n + " " + tag);
+  return told;
 }
 
 // Each round the parent takes a turn and, still holding the handheld, lets the child
@@ -218,83 +218,61 @@ TEST(EmulatedHandheld, TwoProgramsTakingTurnsLoseNothingAndNeverOverdraw) {
   TempHandheld handheld(json{{"main_memory", {{"total", kTotal}, {"reserved", 0}}}});
   testsupport::TempFolder said("said");
   OtherProgram child([](OtherProgram& self) {
-    Acknowledged done;
+    std::set<std::string> told;
     for (int round = 0; round < kRounds && self.Await() == 'g'; ++round) {
       for (bool refused = false;; refused = true) {
         Link link;
         link.Connect();
         if (link.connected) {
-          TakeTurn(link.session, "c", round, &done);
+          told.merge(TakeTurn(link.session, "c", round));
           break;
         }
         if (!refused) self.Say("refused");
       }
       self.Say("done");
     }
-    for (const std::string& value : done.values) self.Say("v" + value);
-    for (const std::string& file : done.files) self.Say("f" + file);
-    for (const std::string& n : done.fresh) self.Say("n" + n);
-    self.Say("x" + std::to_string(done.failures));
+    for (const std::string& line : told) self.Say(line);
   }, said.File("stderr"));
-  Acknowledged parent, other;
+  std::set<std::string> told;
   for (int round = 0; round < kRounds; ++round) {
     {
       Link link;
       link.Connect();
       ASSERT_TRUE(link.connected) << round;
-      TakeTurn(link.session, "p", round, &parent);
+      told.merge(TakeTurn(link.session, "p", round));
       child.Tell('g');
       ASSERT_EQ(child.Hear(), "refused") << round;
     }
     ASSERT_EQ(child.Hear(), "done") << round;
   }
-  for (std::string line; !(line = child.Hear()).empty();) {
-    if (line[0] == 'x') other.failures = std::stoi(line.substr(1));
-    if (line[0] == 'v' || line[0] == 'f' || line[0] == 'n') {
-      (line[0] == 'v' ? other.values : line[0] == 'f' ? other.files : other.fresh).insert(line.substr(1));
-    }
-  }
+  for (std::string line; !(line = child.Hear()).empty();) told.insert(line);
   child.Wait();
-  EXPECT_EQ(parent.failures + other.failures, 0);
-  EXPECT_EQ(parent.values.size() + other.values.size(), 2u * kRounds);
-  const std::string line = "rapi2: " + handheld.folder() + ": another program holds this handheld (process " +
-                           std::to_string(::getpid()) +
-                           "), so it is not offered here until that program lets go of it or ends\n";
-  std::string lines;
-  for (int round = 0; round < kRounds; ++round) lines += line;
+  std::string refusals;
+  for (int round = 0; round < kRounds; ++round) refusals += HeldBy(handheld, ::getpid());
   const testsupport::Bytes errors = testsupport::ReadBytes(said.File("stderr"));
-  EXPECT_EQ(std::string(errors.begin(), errors.end()), lines);
+  EXPECT_EQ(std::string(errors.begin(), errors.end()), refusals);
 
-  std::set<std::string> values = parent.values, files = parent.files;
-  values.insert(other.values.begin(), other.values.end());
-  files.insert(other.files.begin(), other.files.end());
-  std::set<std::string> registered;
+  // What is on the handheld, in the same words: every value and file told, no other.
+  std::set<std::string> found, numbers;
   const json registry = handheld.Registry();
-  for (const auto& [name, value] : registry.at("Software\\Turns").items()) registered.insert(name);
-  EXPECT_EQ(registered, values);
-
+  for (const auto& [name, value] : registry.at("Software\\Turns").items()) found.insert("value " + name);
   std::uint64_t used = 0;
-  std::set<std::string> copied;
-  std::map<std::string, std::string> freshOnHost;  // by number: the content, one file each
+  std::size_t newFiles = 0;
   for (const auto& [path, content] : handheld.Tree()) {
     used += content.size();
-    const std::string name = path.substr(1);
-    if (name.ends_with(".bin")) copied.insert(name);
-    if (name.ends_with(".txt") || name.ends_with(".TXT")) {
-      EXPECT_TRUE(freshOnHost.emplace(name.substr(3, name.size() - 7), content).second) << name;
+    if (path.ends_with(".bin")) found.insert("file " + path.substr(1));
+    if (path.ends_with(".txt") || path.ends_with(".TXT")) {
+      const std::string number = path.substr(4, path.size() - 8);
+      numbers.insert(number), ++newFiles;
+      found.insert("new " + number + " " + content);
     }
   }
-  EXPECT_EQ(copied, files);
-  EXPECT_LT(files.size(), 2u * kRounds) << "the volume filled up";
-  for (int round = 0; round < kRounds; ++round) {
-    const std::string n = std::to_string(round);
-    const size_t told = parent.fresh.count(n) + other.fresh.count(n);
-    EXPECT_LE(told, 1u) << n;
-    EXPECT_EQ(freshOnHost.count(n), told) << n;
-    if (told == 1) {
-      EXPECT_EQ(freshOnHost[n], parent.fresh.count(n) ? "p" : "c") << n;
-    }
-  }
+  EXPECT_EQ(found, told);
+  EXPECT_EQ(numbers.size(), newFiles) << "one new file per name, whatever its case";
+  EXPECT_EQ(std::count_if(told.begin(), told.end(), [](const std::string& line) { return line.starts_with("value "); }),
+            2 * kRounds);
+  EXPECT_LT(std::count_if(told.begin(), told.end(), [](const std::string& line) { return line.starts_with("file "); }),
+            2 * kRounds) << "the volume filled up";
   EXPECT_LE(used, kTotal);
   {
     Link last;
