@@ -36,7 +36,8 @@ HoldFile::Outcome HoldFile::Take(const HostFolder& home, std::string* why) {
   if (fd_ >= 0) return Outcome::kTaken;
   for (int attempt = 0; attempt < kTries; ++attempt) {
     // Non-blocking: whatever is swapped in under the name is looked at, not waited on.
-    const int fd = ::openat(home.fd(), kHoldName, O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0644);
+    const int fd =
+        ::openat(home.fd(), kHoldName, O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0644);
     if (fd < 0) {
       *why = std::string(kHoldName) + ": cannot be opened: " + std::strerror(errno);
       return Outcome::kRefused;

@@ -312,7 +312,8 @@ TEST(EmulatedHandheld, AJournalStaysShortEnoughToBeReadWhole) {
       ::close(fd), ::unlinkat(root->fd(), name.c_str(), 0), ++made;
     }
     EXPECT_EQ(errno, EMFILE);
-    EXPECT_EQ(made, static_cast<int>((emu::Staging::kJournalLimit / 2 - pending.size() - 2) / (deep.size() + 1 + pending.size() + 2)));
+    const std::size_t line = deep.size() + 1 + pending.size() + 2;  // "+<deep>/<name>\n", as long as any
+    EXPECT_EQ(made, static_cast<int>((emu::Staging::kJournalLimit / 2 - (pending.size() + 2)) / line));
     ASSERT_EQ(journals().size(), 1u);
     EXPECT_LE(journals()[0], emu::Staging::kJournalLimit);
     EXPECT_TRUE(fs::exists(handheld.folder() + "/fs/" + pending));
