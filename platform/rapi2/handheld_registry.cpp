@@ -3,9 +3,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <cstdio>
-
 #include "platform/rapi2/bounded_read.h"
 #include "platform/rapi2/device_path.h"
 #include "platform/rapi2/rapi2_types.h"
