@@ -98,6 +98,14 @@ std::optional<Profile> ProfileIn(const HostFolder& home, const std::string& fold
   return std::nullopt;
 }
 
+// The folder's path with every link resolved; empty when it cannot be.
+std::string RealPath(const std::string& folder) {
+  char* real = ::realpath(folder.c_str(), nullptr);
+  std::string path = real ? real : "";
+  std::free(real);
+  return path;
+}
+
 }  // namespace
 
 std::string AttachedFolder() {
@@ -107,9 +115,8 @@ std::string AttachedFolder() {
 
 std::optional<Profile> ReadProfileOf(const std::string& folder) {
   if (folder.empty()) return std::nullopt;
-  char* real = ::realpath(folder.c_str(), nullptr);
-  const FolderRef home = real ? HostFolder::Open(real) : nullptr;
-  std::free(real);
+  const std::string real = RealPath(folder);
+  const FolderRef home = real.empty() ? nullptr : HostFolder::Open(real);
   if (!home) {
     ClearReport(folder);
     return std::nullopt;
@@ -118,11 +125,8 @@ std::optional<Profile> ReadProfileOf(const std::string& folder) {
 }
 
 std::shared_ptr<Handheld> Handheld::Attach(const std::string& folder) {
-  if (folder.empty()) return nullptr;
-  char* real = ::realpath(folder.c_str(), nullptr);
-  if (real == nullptr) return nullptr;
-  std::string key = real;
-  std::free(real);
+  const std::string key = folder.empty() ? "" : RealPath(folder);
+  if (key.empty()) return nullptr;
   std::shared_ptr<Handheld> handheld;
   {
     auto& attached = Attached();
@@ -169,6 +173,7 @@ bool Handheld::TakeHold() {
   }
   ClearReport(said);
   staging_ = std::make_unique<Staging>(home_);
+  endedRunsLeft_ = true;  // while it is held, no other run can end with files in flight
   return true;
 }
 
@@ -230,7 +235,8 @@ bool Handheld::Reload() {
   registry_ = std::move(registry);
   PrepareFolders();
   if (!files_->root()) return false;
-  Staging::CleanUpEndedRuns(*home_, *files_->root());
+  if (endedRunsLeft_) Staging::CleanUpEndedRuns(*home_, *files_->root());
+  endedRunsLeft_ = false;
   CountUsed();
   linkDropped_ = false;
   present_ = true;

@@ -179,6 +179,7 @@ class Handheld {
   HoldFile holdFile_;
   std::weak_ptr<Hold> hold_;
   std::uint64_t holdGeneration_ = 0;
+  bool endedRunsLeft_ = false;  // what runs before this hold left is not cleared up yet
   bool present_ = false;
   bool linkDropped_ = false;
   std::optional<int> callsBeforeDrop_;

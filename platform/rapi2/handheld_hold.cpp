@@ -33,7 +33,6 @@ HoldFile::~HoldFile() {
 }
 
 HoldFile::Outcome HoldFile::Take(const HostFolder& home, std::string* why) {
-  if (fd_ >= 0) return Outcome::kTaken;
   for (int attempt = 0; attempt < kTries; ++attempt) {
     // Non-blocking: whatever is swapped in under the name is looked at, not waited on.
     const int fd =

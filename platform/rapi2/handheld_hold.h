@@ -22,8 +22,8 @@ class HoldFile {
   HoldFile(const HoldFile&) = delete;
   HoldFile& operator=(const HoldFile&) = delete;
 
-  // Takes the hold of the handheld folder `home`. Not kTaken: *why says in one line
-  // which program has it, or what is wrong with the file.
+  // Takes the hold of the handheld folder `home` (not held yet). Not kTaken: *why says
+  // in one line which program has it, or what is wrong with the file.
   Outcome Take(const HostFolder& home, std::string* why);
   // Lets go, removing the file first (while still holding it), so that a program that
   // ends normally leaves nothing behind and a waiting one never locks a removed file.

@@ -1,5 +1,6 @@
 #include "tests/device/DeviceKit.h"
 
+#include <gtest/gtest.h>
 #include <stdlib.h>
 
 #include <filesystem>
@@ -122,6 +123,13 @@ bool Write(IRAPISession* session, const wchar_t* path, const std::string& bytes,
   HANDLE file = Open(session, path, creation);
   const bool ok = bytes.empty() || Put(session, file, bytes);
   return session->CeCloseHandle(file) && ok;
+}
+
+DWORD FreeBytes(IRAPISession* session, const wchar_t* folder) {
+  ULARGE_INTEGER free{}, total{}, totalFree{};
+  if (!session->CeGetDiskFreeSpaceEx(folder, &free, &total, &totalFree)) return 0xFFFFFFFF;
+  EXPECT_EQ(free.QuadPart, totalFree.QuadPart);
+  return static_cast<DWORD>(free.QuadPart);
 }
 
 }  // namespace devtest

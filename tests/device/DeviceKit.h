@@ -85,6 +85,9 @@ struct Link : CDeviceLink {
 // A device file opened for writing; the bytes written to it (all of them, or false).
 HANDLE Open(IRAPISession* session, const wchar_t* path, DWORD creation = CREATE_ALWAYS);
 bool Put(IRAPISession* session, HANDLE file, const std::string& bytes);
+// Free bytes of the volume holding a device folder, as the session reports them
+// (0xFFFFFFFF when it cannot); free to the caller and free in all must agree.
+DWORD FreeBytes(IRAPISession* session, const wchar_t* folder);
 // Opens a device file, writes the bytes (if any) and closes it; false when any step fails.
 bool Write(IRAPISession* session, const wchar_t* path, const std::string& bytes, DWORD creation = CREATE_ALWAYS);
 

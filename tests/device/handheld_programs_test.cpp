@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <functional>
 #include <algorithm>
+#include <map>
 #include <memory>
 #include <set>
 #include <sstream>
@@ -86,11 +87,6 @@ std::string HeldBy(const TempHandheld& handheld, pid_t holder) {
          "), so it is not offered here until that program lets go of it or ends\n";
 }
 
-std::uint64_t FreeBytes(IRAPISession* session) {
-  ULARGE_INTEGER free{}, total{}, totalFree{};
-  return session->CeGetDiskFreeSpaceEx(L"\\", &free, &total, &totalFree) ? free.QuadPart : ~0ull;
-}
-
 // A second program finds no handheld (said once) and changes nothing while the first
 // holds it, whatever it holds it for; it gets it once the first lets go, ends or dies,
 // and clears up after a first that died. handheldview reads it all along.
@@ -149,7 +145,7 @@ TEST(EmulatedHandheld, OneProgramHoldsAHandheldAtATime) {
     second.Connect();
     ASSERT_TRUE(second.connected);
     EXPECT_EQ(handheld.Tree(), With({}));
-    EXPECT_EQ(FreeBytes(second.session), 1000u);
+    EXPECT_EQ(FreeBytes(second.session, L"\\"), 1000u);
     EXPECT_EQ(handheld.TopNames(), (std::set<std::string>{".rapi-hold", "fs", "profile.json", "registry.json"}));
   }
 }
@@ -277,7 +273,7 @@ TEST(EmulatedHandheld, TwoProgramsTakingTurnsLoseNothingAndNeverOverdraw) {
   {
     Link last;
     last.Connect();
-    EXPECT_EQ(FreeBytes(last.session), kTotal - used);
+    EXPECT_EQ(FreeBytes(last.session, L"\\"), kTotal - used);
   }
   EXPECT_EQ(handheld.TopNames(), (std::set<std::string>{"fs", "profile.json", "registry.json"}));
 }
@@ -290,22 +286,31 @@ TEST(EmulatedHandheld, AJournalStaysShortEnoughToBeReadWhole) {
   ::mkdirat(home->fd(), "fs", 0755);
   const emu::FolderRef root = home->Child("fs");
   const std::string deep(4000, 'd');  // a deep folder's path makes long lines
-  auto journals = [&] {
-    std::vector<std::uintmax_t> sizes;
+  auto journals = [&] {  // by name: size
+    std::map<std::string, std::uintmax_t> sizes;
     for (const auto& entry : fs::directory_iterator(handheld.folder())) {
-      if (entry.path().filename().string().starts_with(".rapi-pending-")) sizes.push_back(entry.file_size());
+      const std::string name = entry.path().filename().string();
+      if (name.starts_with(".rapi-pending-")) sizes[name] = entry.file_size();
     }
     return sizes;
   };
   {
     emu::Staging run(home);
     std::string pending, name;
+    auto copies = [&](int count) {  // 8 KB of lines each, were they never rewritten
+      for (int i = 0; i < count; ++i) {
+        ::close(run.Create(*root, deep, &name));
+        ::unlinkat(root->fd(), name.c_str(), 0);
+        run.Resolved(deep, name);
+      }
+    };
+    // Emptied each time nothing is pending, the journal never needs writing anew.
+    copies(1);
+    const auto first = journals();
+    copies(1500);
+    EXPECT_EQ(journals(), first);
     ::close(run.Create(*root, "", &pending));  // the long copy, never finished
-    for (int i = 0; i < 1500; ++i) {            // 12 MB of lines, were they never rewritten
-      ::close(run.Create(*root, deep, &name));
-      ::unlinkat(root->fd(), name.c_str(), 0);
-      run.Resolved(deep, name);
-    }
+    copies(1500);
     // Pending names take half a journal at most: then there is no room for one more.
     int made = 0, fd = -1;
     while ((fd = run.Create(*root, deep, &name)) >= 0) {
@@ -315,7 +320,8 @@ TEST(EmulatedHandheld, AJournalStaysShortEnoughToBeReadWhole) {
     const std::size_t line = deep.size() + 1 + pending.size() + 2;  // "+<deep>/<name>\n", as long as any
     EXPECT_EQ(made, static_cast<int>((emu::Staging::kJournalLimit / 2 - (pending.size() + 2)) / line));
     ASSERT_EQ(journals().size(), 1u);
-    EXPECT_LE(journals()[0], emu::Staging::kJournalLimit);
+    EXPECT_LE(journals().begin()->second, emu::Staging::kJournalLimit);
+    EXPECT_NE(journals().begin()->first, first.begin()->first) << "written anew";
     EXPECT_TRUE(fs::exists(handheld.folder() + "/fs/" + pending));
   }  // ended with names pending: as if killed
   emu::Staging::CleanUpEndedRuns(*home, *root);

@@ -25,13 +25,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-DWORD FreeBytes(IRAPISession* session, const wchar_t* folder) {
-  ULARGE_INTEGER free{}, total{}, totalFree{};
-  if (!session->CeGetDiskFreeSpaceEx(folder, &free, &total, &totalFree)) return 0xFFFFFFFF;
-  EXPECT_EQ(free.QuadPart, totalFree.QuadPart);
-  return static_cast<DWORD>(free.QuadPart);
-}
-
 bool Shortcut(IRAPISession* session, std::wstring shortcut, std::wstring target = L"\\t") {  // kept as "2#\t"
   return session->CeSHCreateShortcut(shortcut.data(), target.data()) != 0;
 }
@@ -81,21 +74,27 @@ TEST(EmulatedHandheld, PathsNeverLeaveTheHandheldFolder) {
 // Links of every kind, as a hand-edited handheld folder might hold them: the device
 // neither writes nor deletes through them, and an fs/ that is a link means no handheld.
 TEST(EmulatedHandheld, NoLinkLeadsADevicePathOutOfTheFolder) {
-  const struct { const char* kind; const char* link; const char* target; const wchar_t* path; } rows[] = {
-      {"symbolic link at the root", "fs/link", "", L"\\link\\secret.txt"},
-      {"symbolic link one level down", "fs/a/link", "", L"\\a\\link\\secret.txt"},
-      {"symbolic link as the file", "fs/a/secret.txt", "/secret.txt", L"\\a\\secret.txt"},
-      {"hard link as the file", "fs/a/secret.txt", "/secret.txt", L"\\a\\secret.txt"},
-      {"fs/ itself", "fs", "", L"\\secret.txt"}};
+  // A refused handheld is said of in one line: "rapi2: <handheld folder>" then `refusal`.
+  const struct { const char* kind; const char* link; const char* target; const wchar_t* path; const char* refusal; }
+      rows[] = {
+          {"symbolic link at the root", "fs/link", "", L"\\link\\secret.txt", ""},
+          {"symbolic link one level down", "fs/a/link", "", L"\\a\\link\\secret.txt", ""},
+          {"symbolic link as the file", "fs/a/secret.txt", "/secret.txt", L"\\a\\secret.txt", ""},
+          {"hard link as the file", "fs/a/secret.txt", "/secret.txt", L"\\a\\secret.txt", ""},
+          {"fs/ itself", "fs", "", L"\\secret.txt",
+           "/fs: not a real folder (a link or a file), so every write would land elsewhere"},
+          {"symbolic link as the hold", ".rapi-hold", "/secret.txt", nullptr,
+           ": .rapi-hold: cannot be opened: Too many levels of symbolic links"},
+          {"hard link as the hold", ".rapi-hold", "/secret.txt", nullptr, ": .rapi-hold: not a plain file of its own"}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.kind);
     testsupport::TempFolder outside("outside");
     std::ofstream(outside.File("secret.txt")) << "secret";
     TempHandheld handheld;
-    const bool refused = std::string(row.link) == "fs";
+    const bool refused = *row.refusal != '\0';
     if (!refused) handheld.Put("\\a\\");
     const std::string link = handheld.folder() + "/" + row.link, target = outside.Path() + row.target;
-    std::string(row.kind).find("hard") == 0 ? fs::create_hard_link(target, link) : fs::create_symlink(target, link);
+    std::string(row.kind).starts_with("hard") ? fs::create_hard_link(target, link) : fs::create_symlink(target, link);
     EXPECT_EQ(emu::HostFolder::Open(link), nullptr);  // not even a link to a folder opens as one
     testing::internal::CaptureStderr();
     Link device;
@@ -107,8 +106,7 @@ TEST(EmulatedHandheld, NoLinkLeadsADevicePathOutOfTheFolder) {
       device.session->CeDeleteFile(row.path);
     }
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              refused ? "rapi2: " + link + ": not a real folder (a link or a file), so every write would land elsewhere\n"
-                      : "");
+              refused ? "rapi2: " + handheld.folder() + row.refusal + "\n" : "");
     EXPECT_EQ(FolderTree(outside.Path()), Tree({{"\\secret.txt", "secret"}}));
   }
 }
@@ -231,7 +229,7 @@ TEST(EmulatedHandheld, FaultsLeaveTheVolumeAsADeviceWould) {
        [](IRAPISession* s, const TempHandheld&) {
          HANDLE file = Open(s, L"\\w.bin");
          Put(s, file, "abc");
-         Link again;  // its attach clears up after ended runs, not this one
+         Link again;  // attached again by the program that holds it: this run's file stays
          again.Connect();
          return again.connected && s->CeCloseHandle(file);
        }, true, {{"\\w.bin", "abc"}}, 997},
@@ -329,7 +327,8 @@ TEST(EmulatedHandheld, AKilledRunsTemporaryFilesGoAtTheNextAttach) {
   std::ofstream(handheld.folder() + ended)
       << "+Game/~rapi-1111111111111111.tmp\n+Game/~rapi-2222222222222222.tmp\n-Game/~rapi-2222222222222222.tmp\n"
          "+Game/not-temporary.txt\n+Game/~rapi-333333333333333g.tmp\n+Game/~rapi-4444444444444444.tmp\n"
-         "+../~rapi-6666666666666666.tmp\n+Game/L/~rapi-7777777777777777.tmp\n+/~rapi-8888888888888888.tmp\n";
+         "+../~rapi-6666666666666666.tmp\n+Game/L/~rapi-7777777777777777.tmp\n+/~rapi-8888888888888888.tmp\n"
+         "+/fs/Game/~rapi-5555555555555555.tmp\n";
   std::ofstream(handheld.folder() + "/.rapi-pending-by-hand") << "+Game/~rapi-5555555555555555.tmp\n";
   std::ofstream(handheld.folder() + oversized) << "+Game/~rapi-5555555555555555.tmp\n";
   fs::resize_file(handheld.folder() + oversized, (4 << 20) + 1);
@@ -472,8 +471,6 @@ TEST(EmulatedHandheld, RegistryIsWrittenWholeAndAFailedWriteChangesNothing) {
     put();
     ASSERT_EQ(set(L"NAME", layer::Utf8ToWide(what)), ERROR_SUCCESS);
     EXPECT_EQ(handheld.Registry(), json({{"Software\\A", {{"Name", Sz(what)}}}}));
-    Link again;  // an attach clears up what ended runs left, and only that
-    again.Connect();
     EXPECT_TRUE(fs::exists(temp));
     fs::remove(temp);
   }
