@@ -4,6 +4,10 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "platform/rapi2/handheld_hold.h"
+#include "platform/rapi2/handheld_registry.h"
+#include "platform/rapi2/staging.h"
+
 namespace fuzzprobe {
 
 namespace fs = std::filesystem;
@@ -92,8 +96,9 @@ std::map<std::string, std::string> HandheldSandbox::Snapshot() const {
     const std::string name = path.filename().string();
     // The device's own changing state: its files, its registry (written whole through
     // a temporary file), the hold and the journal of the run.
-    if (path.parent_path() == handheld_ && (name == "fs" || name == "registry.json" || name.starts_with(".rapi-") ||
-                                            name.starts_with("~rapi-"))) {
+    if (path.parent_path() == handheld_ &&
+        (name == "fs" || name == emu::kRegistryFile || name == emu::kHoldFileName ||
+         name.starts_with(emu::kJournalPrefix) || name.starts_with(emu::kTemporaryPrefix))) {
       if (name == "fs") it.disable_recursion_pending();
       continue;
     }

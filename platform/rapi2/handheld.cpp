@@ -164,7 +164,7 @@ bool Handheld::TakeHold() {
     return false;
   }
   // Said under its own name: reading the profile clears what was said of the folder.
-  const std::string said = folder_ + "/.rapi-hold";
+  const std::string said = folder_ + "/" + kHoldFileName;
   std::string why;
   if (holdFile_.Take(*home_, &why) != HoldFile::Outcome::kTaken) {
     ReportOnce(said, folder_ + ": " + why);

@@ -12,7 +12,6 @@ namespace emu {
 
 namespace {
 
-constexpr char kHoldName[] = ".rapi-hold";
 constexpr int kTries = 4;
 
 bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
@@ -36,16 +35,16 @@ HoldFile::Outcome HoldFile::Take(const HostFolder& home, std::string* why) {
   for (int attempt = 0; attempt < kTries; ++attempt) {
     // Non-blocking: whatever is swapped in under the name is looked at, not waited on.
     const int fd =
-        ::openat(home.fd(), kHoldName, O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0644);
+        ::openat(home.fd(), kHoldFileName, O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0644);
     if (fd < 0) {
-      *why = std::string(kHoldName) + ": cannot be opened: " + std::strerror(errno);
+      *why = std::string(kHoldFileName) + ": cannot be opened: " + std::strerror(errno);
       return Outcome::kRefused;
     }
     // No link count (0) is a file its holder is removing as it lets go: still held.
     struct stat opened {};
     if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode) || opened.st_nlink > 1) {
       ::close(fd);
-      *why = std::string(kHoldName) + ": not a plain file of its own";
+      *why = std::string(kHoldFileName) + ": not a plain file of its own";
       return Outcome::kRefused;
     }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
@@ -53,7 +52,7 @@ HoldFile::Outcome HoldFile::Take(const HostFolder& home, std::string* why) {
       const std::string holder = error == EWOULDBLOCK ? HolderOf(fd) : "";
       ::close(fd);
       if (error != EWOULDBLOCK) {
-        *why = std::string(kHoldName) + ": cannot be locked: " + std::strerror(error);
+        *why = std::string(kHoldFileName) + ": cannot be locked: " + std::strerror(error);
         return Outcome::kRefused;
       }
       *why = "another program holds this handheld" + (holder.empty() ? "" : " (process " + holder + ")") +
@@ -63,7 +62,7 @@ HoldFile::Outcome HoldFile::Take(const HostFolder& home, std::string* why) {
     // A holder removes the file as it lets go: a lock on a removed file holds nothing.
     // (The file system may reuse its number only once it is closed, which it is not.)
     struct stat named {};
-    if (!home.Stat(kHoldName, &named) || !SameFile(named, opened)) {
+    if (!home.Stat(kHoldFileName, &named) || !SameFile(named, opened)) {
       ::close(fd);
       continue;
     }
@@ -73,7 +72,7 @@ HoldFile::Outcome HoldFile::Take(const HostFolder& home, std::string* why) {
     holder_ = ::getpid();
     return Outcome::kTaken;
   }
-  *why = std::string(kHoldName) + ": replaced again and again while it was being taken";
+  *why = std::string(kHoldFileName) + ": replaced again and again while it was being taken";
   return Outcome::kRefused;
 }
 
@@ -81,8 +80,8 @@ void HoldFile::Release(const HostFolder& home) {
   if (fd_ < 0) return;
   // Only the holder removes it: a forked child's copy of the lock is the holder's own.
   struct stat opened {}, named {};
-  if (holder_ == ::getpid() && ::fstat(fd_, &opened) == 0 && home.Stat(kHoldName, &named) && SameFile(opened, named)) {
-    ::unlinkat(home.fd(), kHoldName, 0);
+  if (holder_ == ::getpid() && ::fstat(fd_, &opened) == 0 && home.Stat(kHoldFileName, &named) && SameFile(opened, named)) {
+    ::unlinkat(home.fd(), kHoldFileName, 0);
   }
   ::close(fd_);
   fd_ = -1;

@@ -13,6 +13,8 @@
 
 namespace emu {
 
+constexpr char kHoldFileName[] = ".rapi-hold";
+
 class HoldFile {
  public:
   enum class Outcome { kTaken, kHeldElsewhere, kRefused };

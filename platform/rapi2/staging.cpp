@@ -16,10 +16,8 @@ namespace emu {
 
 namespace {
 
-constexpr char kTempPrefix[] = "~rapi-";
 constexpr char kTempSuffix[] = ".tmp";
 constexpr size_t kDigits = 16;
-constexpr char kJournalPrefix[] = ".rapi-pending-";
 constexpr int kNameTries = 16;
 
 std::string Hex(std::uint64_t value) {
@@ -86,7 +84,7 @@ void RemoveListed(const HostFolder& home, const HostFolder& fsRoot, const std::s
 
 }  // namespace
 
-bool IsTemporaryName(const std::string& name) { return IsMadeName(name, kTempPrefix, kTempSuffix); }
+bool IsTemporaryName(const std::string& name) { return IsMadeName(name, kTemporaryPrefix, kTempSuffix); }
 
 Staging::Staging(FolderRef home, std::uint64_t seed) : home_(std::move(home)), owner_(::getpid()), random_(seed) {}
 
@@ -151,7 +149,7 @@ bool Staging::Record(char mark, const std::string& entry) {
 
 int Staging::Create(const HostFolder& folder, const std::string& where, std::string* name) {
   for (int attempt = 0; attempt < kNameTries; ++attempt) {
-    const std::string candidate = kTempPrefix + Hex(random_()) + kTempSuffix;
+    const std::string candidate = kTemporaryPrefix + Hex(random_()) + kTempSuffix;
     const std::string entry = Entry(where, candidate);
     // Pending names never fill more than half a journal, so a rewrite always leaves room.
     if (pendingBytes_ + entry.size() + 2 > kJournalLimit / 2) {

@@ -23,6 +23,10 @@
 
 namespace emu {
 
+// How the names of the layer's own files begin: temporary files, then journals.
+constexpr char kTemporaryPrefix[] = "~rapi-";
+constexpr char kJournalPrefix[] = ".rapi-pending-";
+
 bool IsTemporaryName(const std::string& name);
 
 class Staging {

@@ -122,10 +122,12 @@ TEST_F(ConfigTest, BadFilesFailAndLeaveTheGlobalsAsTheyWere) {
   // Memory running out for the file's bytes or for the parser's.
   const std::string big = "<C><Header>" + std::string(1 << 20, 'x') + "</Header></C>";
   WriteText(folder.File("big.xml"), big);
+  const auto opened = testsupport::OpenDescriptorCount();
   for (int skip : {0, 1}) {
     testsupport::FailLargeAllocations noMemory(big.size(), skip);
     EXPECT_FALSE(ReadConfig(Wide(folder.File("big.xml")))) << skip;
   }
+  EXPECT_EQ(testsupport::OpenDescriptorCount(), opened);  // the file is closed on that road too
   EXPECT_EQ(std::tuple(g_Header, CountSplashes(kSplashAtStart), LookupText(L"A", 0)), std::tuple(L"good", 1u, L"a"));
   // A read adds to what earlier reads gave.
   ASSERT_TRUE(ReadConfig(Wide(folder.File("big.xml"))));
@@ -140,8 +142,7 @@ TEST_F(ConfigTest, BadFilesFailAndLeaveTheGlobalsAsTheyWere) {
 // which pass no text count) fail once together they pass it. Ignorable whitespace is
 // text too, the file's size counts whole, and every read closes its file.
 TEST_F(ConfigTest, ParserMemoryIsARunningTotalAndEveryTextAndSizeCounts) {
-  const auto openFiles = [] { return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}); };
-  const auto opened = openFiles();
+  const auto opened = testsupport::OpenDescriptorCount();
   auto attributes = [](int count) {  // count values of 16 Ki characters, 32 KiB each
     std::string xml = "<!DOCTYPE C [<!ENTITY e \"" + std::string(8192, 'x') + "\">]><C><Header>kept</Header>";
     for (int i = 0; i < count; ++i) xml += "<a v=\"&e;&e;\"/>";
@@ -157,7 +158,7 @@ TEST_F(ConfigTest, ParserMemoryIsARunningTotalAndEveryTextAndSizeCounts) {
   ASSERT_EQ(::truncate(WriteText(folder.File("huge.xml"), good).c_str(), (off_t{1} << 32) + off_t(good.size())), 0);
   EXPECT_FALSE(ReadConfig(Wide(folder.File("huge.xml"))));
   EXPECT_EQ(g_Header, L"kept");
-  EXPECT_EQ(openFiles(), opened);
+  EXPECT_EQ(testsupport::OpenDescriptorCount(), opened);
 }
 
 // Nothing outside the file is read, whatever names it: each reference reads as empty.

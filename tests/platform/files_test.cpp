@@ -21,8 +21,7 @@ TEST(LayerFiles, OnlyRegularFilesOpenAndTheRestIsAccessDeniedAtOnceWithNoDescrip
   testsupport::TempFolder folder("quellor-files");
   std::ofstream(folder.File("plain.txt")) << "plain";
   ASSERT_EQ(::mkfifo(folder.File("fifo").c_str(), 0600), 0);
-  const auto openFiles = [] { return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}); };
-  const auto opened = openFiles();
+  const auto opened = testsupport::OpenDescriptorCount();
   const int next = ::open("/dev/null", O_RDONLY);  // the descriptor the next open gets
   ::close(next);
   auto open = [](const std::string& path, DWORD access, DWORD creation = OPEN_EXISTING) {
@@ -49,7 +48,7 @@ TEST(LayerFiles, OnlyRegularFilesOpenAndTheRestIsAccessDeniedAtOnceWithNoDescrip
       }
     }
   }
-  EXPECT_EQ(openFiles(), opened);
+  EXPECT_EQ(testsupport::OpenDescriptorCount(), opened);
   // A terminal is refused too, and refusing it must not make it the controlling terminal
   // of a session leader that had none (the child below).
   const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
