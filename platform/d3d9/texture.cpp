@@ -1,4 +1,6 @@
 #include <algorithm>
+#include <new>
+#include <vector>
 
 #include "platform/d3d9/device_internal.h"
 #include "platform/d3d9/texture_factory.h"
@@ -53,8 +55,14 @@ HRESULT CreateTextureFromPixels(IDirect3DDevice9* device, UINT width, UINT heigh
   }
   if (pool != D3DPOOL_DEFAULT && pool != D3DPOOL_MANAGED) return D3DERR_INVALIDCALL;
   if (owner->Renderer() == nullptr) return D3DERR_INVALIDCALL;
-  std::vector<std::uint32_t> pixels(argb, argb + static_cast<std::size_t>(width) * height);
-  auto* texture = new Texture(owner, width, height, pool, std::move(pixels));
+  // The device keeps its own copy of the pixels: one that doesn't fit fails the call.
+  Texture* texture = nullptr;
+  try {
+    std::vector<std::uint32_t> pixels(argb, argb + static_cast<std::size_t>(width) * height);
+    texture = new Texture(owner, width, height, pool, std::move(pixels));
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  }
   if (!texture->Upload(owner->Renderer())) {
     texture->Release();
     return D3DERR_OUTOFVIDEOMEMORY;

@@ -67,13 +67,8 @@ HRESULT D3DXCreateTextureFromFileInMemoryEx(IDirect3DDevice9* device, LPCVOID da
   HRESULT result =
       layer::PrepareTexturePixels(data, size, width, height, colorKey, sourceInfo ? &info : nullptr, pixels);
   if (FAILED(result)) return result;
-  // The device copies the pixels: a picture whose copy doesn't fit fails as its own
-  // decoding would.
-  try {
-    result = layer::CreateTextureFromPixels(device, pixels.width, pixels.height, pixels.argb.data(), pool, texture);
-  } catch (const std::bad_alloc&) {
-    result = E_OUTOFMEMORY;  // the texture pointer is null already
-  }
+  // A picture whose device copy doesn't fit fails as its own decoding would.
+  result = layer::CreateTextureFromPixels(device, pixels.width, pixels.height, pixels.argb.data(), pool, texture);
   // Like every failure before it, a failed texture leaves the information alone.
   if (SUCCEEDED(result) && sourceInfo != nullptr) *sourceInfo = info;
   return result;

@@ -11,6 +11,7 @@
 #include "tests/foundation/FoundationKit.h"
 #include "tools/packtool/CommandLine.h"
 #include "tools/packtool/Commands.h"
+#include "tools/packtool/PackWriter.h"
 
 namespace {
 
@@ -91,6 +92,13 @@ TEST_F(PackToolTest, BadUseAndBadInputGiveAClearErrorAndNonZeroExit) {
     EXPECT_NE(err.find(message), std::string::npos) << err;
   }
   EXPECT_FALSE(std::filesystem::exists(File("x.pak")));
+  // The largest pack the program reads is laid out; one byte more is not.
+  const std::uint32_t key[4] = {1, 2, 3, 4};
+  std::vector<packwriter::Entry> largest{
+      {"/B", std::vector<std::uint8_t>(CTResourceFile::kMaxFileSize - CTResourceFile::kHeaderSize - (8 + 3))}};
+  EXPECT_EQ(packwriter::LayOut(largest, key).size(), CTResourceFile::kMaxFileSize);
+  largest[0].bytes.push_back(0);
+  EXPECT_THROW(packwriter::LayOut(largest, key), std::length_error);
 }
 
 }  // namespace

@@ -86,7 +86,9 @@ TEST_F(Messages, WaitEndsAtOnceForAQueuedMessageOrQuitElseTimesOut) {
   EXPECT_EQ(TakeAll(), (std::vector<Message>{{nullptr, WM_QUIT, 3}}));
   EXPECT_EQ(waits, (std::vector<std::uint32_t>{100, 0, 0}));  // the timed-out wait; each TakeAll's last look
   HANDLE none = nullptr;
+  SetLastError(0);
   EXPECT_EQ(MsgWaitForMultipleObjectsEx(1, &none, 100, QS_ALLINPUT, 0), WAIT_FAILED);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
   testkit::UseVirtualClock(false);
 }
 

@@ -31,7 +31,8 @@ class Cursor {
 // The program refuses a pack larger than it reads, so none is built.
 void CheckFits(std::uint64_t size) {
   if (size > CTResourceFile::kMaxFileSize) {
-    throw std::length_error("the pack would be larger than 64 MiB, the most the program reads");
+    throw std::length_error("the pack would be larger than " + std::to_string(CTResourceFile::kMaxFileSize >> 20) +
+                            " MiB, the most the program reads");
   }
 }
 

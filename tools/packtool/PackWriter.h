@@ -25,7 +25,7 @@ struct Secrets {
 
 // The plain pack: magic, the key words unmasked, header, directory, data. Throws
 // std::invalid_argument for a name with a 0 byte and std::length_error when the pack
-// would not fit 32-bit offsets.
+// would be larger than the program reads (CTResourceFile::kMaxFileSize).
 std::vector<std::uint8_t> LayOut(const std::vector<Entry>& entries, const std::uint32_t key[4]);
 
 // Turns a plain pack (at least 20 bytes, key words at 4-19) into the stored form, in
