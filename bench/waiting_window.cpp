@@ -26,6 +26,7 @@
 #include "engine/Engine.h"
 #include "engine/Window.h"
 #include "installer/SceneSplash.h"
+#include "platform/d3d9/renderer_choice.h"
 #include "platform/testkit/direct3d.h"
 #include "platform/testkit/input.h"
 #include "platform/win32/window.h"
@@ -137,10 +138,7 @@ std::map<std::string, Readings>& Sides() {
   return sides;
 }
 
-bool Headless() {
-  const char* video = std::getenv("SDL_VIDEODRIVER");
-  return video != nullptr && (std::strcmp(video, "offscreen") == 0 || std::strcmp(video, "dummy") == 0);
-}
+bool Headless() { return layer::IsHeadlessVideoDriver(std::getenv("SDL_VIDEODRIVER")); }
 
 void RunSide(benchmark::State& state, const char* side, bench::ChildResult (*start)()) {
   if (Headless()) {

@@ -84,9 +84,7 @@ void DrainEvents() {
 // most 100 ms at a time as the installer's loop does while inactive.
 void Hold(SDL_Window* window, SDL_Renderer* renderer, double seconds) {
   const char* driver = SDL_GetCurrentVideoDriver();
-  if (driver && std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0) {
-    SDL_RenderSetVSync(renderer, 1);
-  }
+  if (driver && !layer::IsHeadlessVideoDriver(driver)) SDL_RenderSetVSync(renderer, 1);
   std::vector<Uint32> pixels(640 * 480);
   for (std::size_t i = 0; i < pixels.size(); ++i) pixels[i] = 0xFF000000u | static_cast<Uint32>(i * 2654435761u >> 8);
   SDL_Texture* picture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STATIC, 640, 480);
@@ -130,10 +128,7 @@ int main(int argc, char** argv) {
   if (SDL_Init(SDL_INIT_VIDEO) != 0) return 3;
   // As the layer does: a headless driver keeps the window's pixels in memory, without
   // an OpenGL context behind them.
-  const char* driver = SDL_GetCurrentVideoDriver();
-  if (driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0)) {
-    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-  }
+  if (layer::IsHeadlessVideoDriver(SDL_GetCurrentVideoDriver())) SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   SDL_Window* window =
       SDL_CreateWindow("Bare", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, 640, 480, SDL_WINDOW_SHOWN);
   if (window == nullptr) return 3;

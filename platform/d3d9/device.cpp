@@ -92,8 +92,7 @@ HRESULT Device::Start(const D3DPRESENT_PARAMETERS& parameters) {
   ChooseRenderer(object->sdl);
   renderer_ = SDL_CreateRenderer(object->sdl, -1, SDL_RENDERER_TARGETTEXTURE);
   if (renderer_ == nullptr) return D3DERR_NOTAVAILABLE;
-  const char* driver = SDL_GetCurrentVideoDriver();
-  const bool headless = driver != nullptr && (SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0);
+  const bool headless = IsHeadlessVideoDriver(SDL_GetCurrentVideoDriver());
   if (parameters.PresentationInterval != D3DPRESENT_INTERVAL_IMMEDIATE && !headless) SDL_RenderSetVSync(renderer_, 1);
   parameters_ = parameters;
   HRESULT result = ApplyDisplayMode(parameters);

@@ -10,25 +10,6 @@
 namespace layer {
 namespace {
 
-bool EnvironmentSays(const char* name) {
-  const char* value = std::getenv(name);
-  return value != nullptr && *value != '\0' && std::strcmp(value, "0") != 0 && std::strcmp(value, "false") != 0;
-}
-
-bool HasDrmDevice() {
-  DIR* folder = opendir("/dev/dri");
-  if (folder == nullptr) return false;
-  bool found = false;
-  while (const dirent* entry = readdir(folder)) {
-    if (std::strncmp(entry->d_name, "card", 4) == 0 || std::strncmp(entry->d_name, "renderD", 7) == 0) {
-      found = true;
-      break;
-    }
-  }
-  closedir(folder);
-  return found;
-}
-
 // One round trip to the server per extension; a GL context to read its renderer
 // string would load Mesa's driver instead, tens of milliseconds and of MiB.
 OpenGlFacts AskDisplay(Display* display) {
@@ -37,15 +18,33 @@ OpenGlFacts AskDisplay(Display* display) {
     return XQueryExtension(display, extension, &opcode, &event, &error) != False;
   };
   OpenGlFacts facts;
-  facts.softwareForced = EnvironmentSays("LIBGL_ALWAYS_SOFTWARE");
+  facts.softwareForced = SaysYes(std::getenv("LIBGL_ALWAYS_SOFTWARE"));
   facts.glx = offers("GLX");
   facts.vendorGlx = offers("NV-GLX");
   facts.dri = offers("DRI3") || offers("DRI2");
-  facts.drmDevice = HasDrmDevice();
+  facts.drmDevice = HasDrmDevice("/dev/dri");
   return facts;
 }
 
 }  // namespace
+
+bool SaysYes(const char* value) {
+  return value != nullptr && *value != '\0' && std::strcmp(value, "0") != 0 && std::strcmp(value, "false") != 0;
+}
+
+bool HasDrmDevice(const char* folder) {
+  DIR* nodes = opendir(folder);
+  if (nodes == nullptr) return false;
+  bool found = false;
+  while (const dirent* entry = readdir(nodes)) {
+    if (std::strncmp(entry->d_name, "card", 4) == 0 || std::strncmp(entry->d_name, "renderD", 7) == 0) {
+      found = true;
+      break;
+    }
+  }
+  closedir(nodes);
+  return found;
+}
 
 bool IsSoftwareOpenGl(const OpenGlFacts& facts) {
   if (facts.softwareForced || !facts.glx) return true;

@@ -9,6 +9,12 @@
 
 namespace layer {
 
+// A video driver without a display (offscreen, dummy: tests, benchmarks), which keeps
+// window pixels in memory.
+inline bool IsHeadlessVideoDriver(const char* driver) {
+  return driver != nullptr && (SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0);
+}
+
 // What tells, without loading OpenGL, how OpenGL on an X display would draw.
 struct OpenGlFacts {
   bool softwareForced = false;  // LIBGL_ALWAYS_SOFTWARE asks Mesa for its rasteriser
@@ -17,6 +23,12 @@ struct OpenGlFacts {
   bool dri = false;             // the X server offers DRI3 or DRI2
   bool drmDevice = false;       // this machine has a graphics device node (/dev/dri)
 };
+
+// An environment variable's value that asks for something: set, and neither "0" nor
+// "false".
+bool SaysYes(const char* value);
+// A folder of device nodes (/dev/dri) holds a graphics card's or a render node.
+bool HasDrmDevice(const char* folder);
 
 // Mesa draws on a GPU only through the server's DRI and a local device node; without
 // them it falls back to its software rasterisers. A maker's own GLX needs neither.

@@ -4,6 +4,7 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/d3d9/renderer_choice.h"
 #include "platform/win32/window_internal.h"
 
 namespace layer {
@@ -28,8 +29,7 @@ bool EnsureVideo() {
     if (!ok) return;
     // Headless drivers keep window pixels in memory; building them through an OpenGL
     // context would load a GL driver for nothing.
-    const char* driver = SDL_GetCurrentVideoDriver();
-    if (driver && (SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0)) {
+    if (IsHeadlessVideoDriver(SDL_GetCurrentVideoDriver())) {
       SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_DEFAULT);
     }
     // Typed characters arrive as text input; SDL only reports it while started.

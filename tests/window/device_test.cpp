@@ -3,9 +3,15 @@
 // ready; managed textures keep their pixels.
 #include <SDL.h>
 
+#include <filesystem>
+#include <fstream>
+#include <utility>
+#include <vector>
+
 #include "platform/d3d9/renderer_choice.h"
 #include "platform/d3d9/texture_factory.h"
 #include "platform/testkit/direct3d.h"
+#include "tests/support/TempFolder.h"
 #include "tests/window/WindowKit.h"
 
 namespace {
@@ -78,6 +84,20 @@ TEST_F(WindowTest, OpenGlIsSoftwareWithoutDriAndDeviceOrWhenForced) {
     const layer::OpenGlFacts& f = row.facts;
     EXPECT_EQ(layer::IsSoftwareOpenGl(f), row.software)
         << f.softwareForced << f.glx << f.vendorGlx << f.dri << f.drmDevice;
+  }
+  // The facts themselves: LIBGL_ALWAYS_SOFTWARE's value, and the nodes of /dev/dri.
+  for (const auto& [value, says] : std::vector<std::pair<const char*, bool>>{
+           {nullptr, false}, {"", false}, {"0", false}, {"false", false}, {"1", true}, {"true", true}}) {
+    EXPECT_EQ(layer::SaysYes(value), says) << (value ? value : "unset");
+  }
+  testsupport::TempFolder dri("dri");
+  EXPECT_FALSE(layer::HasDrmDevice(dri.File("missing").c_str()));
+  for (const auto& [node, device] : std::vector<std::pair<const char*, bool>>{
+           {"by-path", false}, {"controlD64", false}, {"renderD128", true}, {"card0", true}}) {
+    const std::string folder = dri.File(std::string("with-") + node);  // that node alone
+    std::filesystem::create_directory(folder);
+    std::ofstream(folder + "/" + node).close();
+    EXPECT_EQ(layer::HasDrmDevice(folder.c_str()), device) << node;
   }
 }
 
