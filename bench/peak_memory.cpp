@@ -14,7 +14,6 @@
 #include <cstring>
 #include <functional>
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -215,10 +214,7 @@ void BM_PeakMemoryThroughEveryScene(benchmark::State& state) {
   bench::SampleHandheld handheld;
   for (auto _ : state) {
     const bench::ChildResult child = bench::RunSelf({kJourneyChild});
-    std::istringstream lines(child.report);
-    std::string name;
-    long value = 0;
-    while (lines >> name >> value) g_readings[name] = value;
+    for (const auto& [name, value] : bench::ParseReport(child.report)) g_readings[name] = std::atol(value.c_str());
     g_childMaxRss = child.peakResidentKib;
     if (child.exitCode != 0) {
       state.SkipWithError("the run through the scenes did not complete");

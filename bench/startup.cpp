@@ -15,7 +15,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -71,10 +70,7 @@ std::map<std::string, StepTimes>& StepMeans() {
 
 std::map<std::string, double> ParseMarks(const std::string& report) {
   std::map<std::string, double> marks;
-  std::istringstream lines(report);
-  std::string step;
-  double at = 0.0;
-  while (lines >> step >> at) marks[step] = at;
+  for (const auto& [step, at] : bench::ParseReport(report)) marks[step] = std::atof(at.c_str());
   return marks;
 }
 

@@ -15,7 +15,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
-#include <sstream>
 #include <string>
 
 #include "bench/support/ChildRun.h"
@@ -37,18 +36,18 @@ constexpr char kProgramChild[] = "--child=program";
 constexpr double kMeasureSeconds = 3.0;
 constexpr double kSettleSeconds = 1.0;
 
-double Now(clockid_t clock) {
+double CpuSeconds() {
   timespec now{};
-  clock_gettime(clock, &now);
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
   return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
 
 // CPU of the process over a stretch of real time, as a fraction of one core.
 class CpuMeter {
  public:
-  void Start() { start_ = Now(CLOCK_MONOTONIC), cpuStart_ = Now(CLOCK_PROCESS_CPUTIME_ID); }
-  double Elapsed() const { return Now(CLOCK_MONOTONIC) - start_; }
-  double Share() const { return (Now(CLOCK_PROCESS_CPUTIME_ID) - cpuStart_) / Elapsed(); }
+  void Start() { start_ = bench::MonotonicSeconds(), cpuStart_ = CpuSeconds(); }
+  double Elapsed() const { return bench::MonotonicSeconds() - start_; }
+  double Share() const { return (CpuSeconds() - cpuStart_) / Elapsed(); }
 
  private:
   double start_ = 0.0, cpuStart_ = 0.0;
@@ -150,9 +149,7 @@ void RunSide(benchmark::State& state, const char* side, bench::ChildResult (*sta
   for (auto _ : state) {
     const bench::ChildResult child = start();
     Readings& readings = Sides()[side];
-    readings.clear();
-    std::istringstream lines(child.report);
-    for (std::string name, value; lines >> name && std::getline(lines >> std::ws, value);) readings[name] = value;
+    readings = bench::ParseReport(child.report);
     if (child.exitCode != 0 || readings.count("idle_cpu") == 0) {
       state.SkipWithError(readings.count("failed") ? readings["failed"].c_str() : "the child did not finish");
       return;

@@ -10,6 +10,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <sstream>
 #include <stdexcept>
 
 extern char** environ;
@@ -23,6 +24,13 @@ constexpr char kReportArgument[] = "--report-fd=";
 constexpr int kChildReportFd = 3;
 
 }  // namespace
+
+std::map<std::string, std::string> ParseReport(const std::string& report) {
+  std::map<std::string, std::string> readings;
+  std::istringstream lines(report);
+  for (std::string name, value; lines >> name && std::getline(lines >> std::ws, value);) readings[name] = value;
+  return readings;
+}
 
 double MonotonicSeconds() {
   timespec now{};

@@ -4,6 +4,7 @@
 // it finds in its arguments.
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,9 @@ ChildResult RunProgram(const std::string& program, const std::vector<std::string
 int ReportFd(int argc, char** argv);
 // Writes the whole text to the descriptor.
 void Report(int fd, const std::string& text);
+
+// A child's report read as lines of a name, a space and a value (the rest of the line).
+std::map<std::string, std::string> ParseReport(const std::string& report);
 
 // The system-wide monotonic clock, comparable between processes.
 double MonotonicSeconds();
