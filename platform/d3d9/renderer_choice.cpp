@@ -13,15 +13,11 @@ namespace {
 // One round trip to the server per extension; a GL context to read its renderer
 // string would load Mesa's driver instead, tens of milliseconds and of MiB.
 OpenGlFacts AskDisplay(Display* display) {
-  auto offers = [display](const char* extension) {
+  OpenGlFacts facts = ServerFacts([display](const char* extension) {
     int opcode = 0, event = 0, error = 0;
     return XQueryExtension(display, extension, &opcode, &event, &error) != False;
-  };
-  OpenGlFacts facts;
+  });
   facts.softwareForced = SaysYes(std::getenv("LIBGL_ALWAYS_SOFTWARE"));
-  facts.glx = offers("GLX");
-  facts.vendorGlx = offers("NV-GLX");
-  facts.dri = offers("DRI3") || offers("DRI2");
   facts.drmDevice = HasDrmDevice("/dev/dri");
   return facts;
 }
@@ -30,6 +26,14 @@ OpenGlFacts AskDisplay(Display* display) {
 
 bool SaysYes(const char* value) {
   return value != nullptr && *value != '\0' && std::strcmp(value, "0") != 0 && std::strcmp(value, "false") != 0;
+}
+
+OpenGlFacts ServerFacts(const std::function<bool(const char* extension)>& offers) {
+  OpenGlFacts facts;
+  facts.glx = offers("GLX");
+  facts.vendorGlx = offers("NV-GLX");
+  facts.dri = offers("DRI3") || offers("DRI2");
+  return facts;
 }
 
 bool HasDrmDevice(const char* folder) {

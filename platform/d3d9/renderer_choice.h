@@ -7,6 +7,8 @@
 
 #include <SDL.h>
 
+#include <functional>
+
 namespace layer {
 
 // A video driver without a display (offscreen, dummy: tests, benchmarks), which keeps
@@ -27,6 +29,8 @@ struct OpenGlFacts {
 // An environment variable's value that asks for something: set, and neither "0" nor
 // "false".
 bool SaysYes(const char* value);
+// What the X server offers, asked one extension at a time (GLX, NV-GLX, DRI3, DRI2).
+OpenGlFacts ServerFacts(const std::function<bool(const char* extension)>& offers);
 // A folder of device nodes (/dev/dri) holds a graphics card's or a render node.
 bool HasDrmDevice(const char* folder);
 

@@ -5,6 +5,9 @@
 
 #include <filesystem>
 #include <fstream>
+#include <set>
+#include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -85,7 +88,21 @@ TEST_F(WindowTest, OpenGlIsSoftwareWithoutDriAndDeviceOrWhenForced) {
     EXPECT_EQ(layer::IsSoftwareOpenGl(f), row.software)
         << f.softwareForced << f.glx << f.vendorGlx << f.dri << f.drmDevice;
   }
-  // The facts themselves: LIBGL_ALWAYS_SOFTWARE's value, and the nodes of /dev/dri.
+  // The facts themselves: the server's extensions, LIBGL_ALWAYS_SOFTWARE's value, and
+  // the nodes of /dev/dri.
+  const struct { std::set<std::string> offered; bool glx, vendorGlx, dri; } servers[] = {
+      {{"GLX", "DRI2"}, true, false, true},
+      {{"GLX", "DRI3"}, true, false, true},
+      {{"GLX"}, true, false, false},
+      {{"GLX", "NV-GLX"}, true, true, false},
+      {{}, false, false, false}};
+  for (const auto& server : servers) {
+    SCOPED_TRACE(&server - servers);
+    const layer::OpenGlFacts f =
+        layer::ServerFacts([&](const char* extension) { return server.offered.count(extension) > 0; });
+    EXPECT_EQ(std::make_tuple(f.glx, f.vendorGlx, f.dri), std::make_tuple(server.glx, server.vendorGlx, server.dri));
+    EXPECT_FALSE(f.softwareForced || f.drmDevice) << "not the server's to say";
+  }
   for (const auto& [value, says] : std::vector<std::pair<const char*, bool>>{
            {nullptr, false}, {"", false}, {"0", false}, {"false", false}, {"1", true}, {"true", true}}) {
     EXPECT_EQ(layer::SaysYes(value), says) << (value ? value : "unset");
