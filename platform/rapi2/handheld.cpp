@@ -1,6 +1,7 @@
 #include "platform/rapi2/handheld.h"
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -134,8 +135,9 @@ std::shared_ptr<Handheld> Handheld::Attach(const std::string& folder) {
     auto& slot = attached.table[key];
     if (!slot) slot.reset(new Handheld(key));
     handheld = slot;
-    static const bool atExit = std::atexit(LetGoAtExit) == 0;
-    static_cast<void>(atExit);
+    static const bool hooked =
+        std::atexit(LetGoAtExit) == 0 && ::pthread_atfork(BeforeFork, AfterForkInParent, AfterForkInChild) == 0;
+    static_cast<void>(hooked);
   }
   std::shared_ptr<Hold> hold;  // let go of (when it is the last) only after the lock below
   std::lock_guard<std::mutex> lock(handheld->mutex_);
@@ -155,7 +157,6 @@ bool Handheld::TakeHold() {
   ++holdGeneration_;
   // The last hold's letting go may not have come yet: then the hold file is still ours.
   if (holdFile_.held() && holdFile_.holder() == ::getpid()) return true;
-  LetGoLocked();  // what a forked child inherited of its parent's hold
   home_ = HostFolder::Open(folder_);
   struct stat profile {};
   // A folder without a profile is no handheld: nothing is made in it, not even the hold.
@@ -203,6 +204,38 @@ void Handheld::LetGoAtExit() {
     std::lock_guard<std::mutex> lock(handheld->mutex_);
     if (handheld->holdFile_.holder() == ::getpid()) handheld->LetGoLocked();
   }
+}
+
+void Handheld::BeforeFork() {
+  auto& attached = Attached();
+  attached.mutex.lock();
+  for (auto& [folder, handheld] : attached.table) handheld->mutex_.lock();
+  LastReports().mutex.lock();
+}
+
+void Handheld::AfterForkInParent() {
+  auto& attached = Attached();
+  LastReports().mutex.unlock();
+  for (auto& [folder, handheld] : attached.table) handheld->mutex_.unlock();
+  attached.mutex.unlock();
+}
+
+void Handheld::AfterForkInChild() {
+  auto& attached = Attached();
+  for (auto& [folder, handheld] : attached.table) handheld->ForgetInChild();
+  LastReports().table.clear();  // a new program says what it finds anew
+  AfterForkInParent();
+}
+
+void Handheld::ForgetInChild() {
+  for (auto& [id, file] : open_) ::close(file.fd);
+  open_.clear();
+  staging_.reset();  // closes its journal; the file stays the parent's
+  holdFile_.Forget();
+  home_.reset();
+  files_.reset();
+  pending_.clear();
+  present_ = false;
 }
 
 Handheld::FileStamp Handheld::Stamp(const char* name) const {

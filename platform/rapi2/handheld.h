@@ -9,7 +9,9 @@
 // One program at a time holds a handheld (see handheld_hold.h): from the attach that
 // finds it until the last pointer any attach returned is let go of, or the program
 // ends or dies. Letting go drops the files still open and removes the run's journal.
-// While another program holds it, this one finds no handheld.
+// While another program holds it, this one finds no handheld. A forked child is
+// another program: the handheld objects it inherited let go of the hold there and
+// reach nothing, and it may attach as any program would.
 #pragma once
 
 #include <sys/stat.h>
@@ -139,6 +141,14 @@ class Handheld {
   void LetGoLocked();
   // Lets go of every handheld this process holds, as it ends.
   static void LetGoAtExit();
+  // Around fork: every handheld is locked across it, so that the child copies none
+  // half-changed; in the child, each forgets what it held (ForgetInChild).
+  static void BeforeFork();
+  static void AfterForkInParent();
+  static void AfterForkInChild();
+  // Closes the child's copies of the parent's descriptors (the hold's lock, the
+  // journal's, open files) and touches none of the parent's files.
+  void ForgetInChild();
   bool Reload();
   // Catches up with the world before each call: a profile or registry edited on disk,
   // and program runs whose time has come.

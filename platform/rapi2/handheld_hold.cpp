@@ -83,7 +83,11 @@ void HoldFile::Release(const HostFolder& home) {
   if (holder_ == ::getpid() && ::fstat(fd_, &opened) == 0 && home.Stat(kHoldFileName, &named) && SameFile(opened, named)) {
     ::unlinkat(home.fd(), kHoldFileName, 0);
   }
-  ::close(fd_);
+  Forget();
+}
+
+void HoldFile::Forget() {
+  if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
   holder_ = 0;
 }

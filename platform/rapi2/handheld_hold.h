@@ -28,8 +28,13 @@ class HoldFile {
   // in one line which program has it, or what is wrong with the file.
   Outcome Take(const HostFolder& home, std::string* why);
   // Lets go, removing the file first (while still holding it), so that a program that
-  // ends normally leaves nothing behind and a waiting one never locks a removed file.
+  // ends normally leaves nothing behind. A program taking the hold meanwhile may have
+  // opened the file just before it went and lock it once it is free: it then finds that
+  // the name no longer leads to the file it locked, and tries again.
   void Release(const HostFolder& home);
+  // Closes a forked child's copy of the descriptor, leaving the file and the lock to
+  // the holder: once the holder ends, nothing the child inherited keeps the lock.
+  void Forget();
   bool held() const { return fd_ >= 0; }
   // The process that took it: a forked child inherits the lock but is not its holder.
   pid_t holder() const { return holder_; }

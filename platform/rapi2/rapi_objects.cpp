@@ -1,6 +1,8 @@
 // The RAPI2 desktop, device enumerator, device and session over emulated handhelds.
 #include "platform/rapi2/rapi_objects.h"
 
+#include <unistd.h>
+
 #include <cstring>
 #include <cwchar>
 #include <functional>
@@ -30,6 +32,14 @@ class ComObject : public layer::RefCounted<Interface> {
     *object = nullptr;
     return E_NOINTERFACE;
   }
+
+ protected:
+  // Made by another process, which forked this one: the object is that program's, and
+  // here it reaches no device, as though the device had gone away.
+  bool Inherited() const { return maker_ != ::getpid(); }
+
+ private:
+  const pid_t maker_ = ::getpid();
 };
 
 // Arrays handed out by CeFindAllFiles, so CeRapiFreeBuffer frees only what it gave.
@@ -57,7 +67,8 @@ class Session final : public ComObject<IRAPISession, IID_IRAPISession> {
   ~Session() override { CloseAll(); }
 
   HRESULT CeRapiInit() override {
-    std::lock_guard<std::mutex> lock(mutex_);
+    const auto lock = Lock();
+    if (Inherited()) return HRESULT_FROM_WIN32(ERROR_DEVICE_NOT_CONNECTED);
     if (started_) return CERAPI_E_ALREADYINITIALIZED;
     if (!handheld_->Connected()) return HRESULT_FROM_WIN32(ERROR_DEVICE_NOT_CONNECTED);
     Profile profile = handheld_->CurrentProfile();
@@ -73,7 +84,7 @@ class Session final : public ComObject<IRAPISession, IID_IRAPISession> {
   }
 
   HRESULT CeRapiUninit() override {
-    std::lock_guard<std::mutex> lock(mutex_);
+    const auto lock = Lock();
     if (!started_) return E_FAIL;
     CloseAll();
     started_ = false;
@@ -90,7 +101,7 @@ class Session final : public ComObject<IRAPISession, IID_IRAPISession> {
 
   HANDLE CeCreateFile(LPCWSTR path, DWORD access, DWORD, LPSECURITY_ATTRIBUTES, DWORD creation, DWORD,
                       HANDLE) override {
-    std::lock_guard<std::mutex> lock(mutex_);
+    const auto lock = Lock();
     if (!Ready()) return INVALID_HANDLE_VALUE;
     std::uint32_t id = 0;
     if (!Check(handheld_->CreateFile(path, access, creation, &id))) return INVALID_HANDLE_VALUE;
@@ -98,7 +109,7 @@ class Session final : public ComObject<IRAPISession, IID_IRAPISession> {
   }
 
   BOOL CeWriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written, LPOVERLAPPED) override {
-    std::lock_guard<std::mutex> lock(mutex_);
+    const auto lock = Lock();
     if (written) *written = 0;
     if (!Ready()) return FALSE;
     auto it = handles_.find(reinterpret_cast<std::uintptr_t>(file));
@@ -121,7 +132,7 @@ class Session final : public ComObject<IRAPISession, IID_IRAPISession> {
   }
 
   BOOL CeCloseHandle(HANDLE object) override {
-    std::lock_guard<std::mutex> lock(mutex_);
+    const auto lock = Lock();
     if (!Ready()) return FALSE;
     auto it = handles_.find(reinterpret_cast<std::uintptr_t>(object));
     if (it == handles_.end()) return FALSE;
@@ -132,7 +143,7 @@ class Session final : public ComObject<IRAPISession, IID_IRAPISession> {
   }
 
   BOOL CeFindAllFiles(LPCWSTR pattern, DWORD flags, LPDWORD count, LPLPCE_FIND_DATA found) override {
-    std::lock_guard<std::mutex> lock(mutex_);
+    const auto lock = Lock();
     if (count) *count = 0;
     if (found) *found = nullptr;
     if (!Ready()) return FALSE;
@@ -163,7 +174,7 @@ class Session final : public ComObject<IRAPISession, IID_IRAPISession> {
 
   BOOL CeCreateProcess(LPCWSTR application, LPCWSTR, LPSECURITY_ATTRIBUTES, LPSECURITY_ATTRIBUTES, BOOL, DWORD,
                        LPVOID, LPWSTR, LPSTARTUPINFOW, LPPROCESS_INFORMATION information) override {
-    std::lock_guard<std::mutex> lock(mutex_);
+    const auto lock = Lock();
     if (!Ready()) return FALSE;
     if (application == nullptr) return FALSE;
     if (!Check(handheld_->StartProcess(application))) return FALSE;
@@ -180,7 +191,7 @@ class Session final : public ComObject<IRAPISession, IID_IRAPISession> {
   }
 
   LONG CeRegOpenKeyEx(HKEY key, LPCWSTR subKey, DWORD, REGSAM, PHKEY result) override {
-    std::lock_guard<std::mutex> lock(mutex_);
+    const auto lock = Lock();
     if (!Ready()) return static_cast<LONG>(ERROR_DEVICE_NOT_CONNECTED);
     if (result == nullptr) return ERROR_INVALID_PARAMETER;
     *result = nullptr;
@@ -193,7 +204,7 @@ class Session final : public ComObject<IRAPISession, IID_IRAPISession> {
 
   LONG CeRegCreateKeyEx(HKEY key, LPCWSTR subKey, DWORD, LPWSTR, DWORD, REGSAM, LPSECURITY_ATTRIBUTES, PHKEY result,
                         LPDWORD disposition) override {
-    std::lock_guard<std::mutex> lock(mutex_);
+    const auto lock = Lock();
     if (!Ready()) return static_cast<LONG>(ERROR_DEVICE_NOT_CONNECTED);
     if (result == nullptr) return ERROR_INVALID_PARAMETER;
     *result = nullptr;
@@ -209,7 +220,7 @@ class Session final : public ComObject<IRAPISession, IID_IRAPISession> {
 
   LONG CeRegQueryValueEx(HKEY key, LPCWSTR valueName, LPDWORD, LPDWORD type, LPBYTE data,
                          LPDWORD dataSize) override {
-    std::lock_guard<std::mutex> lock(mutex_);
+    const auto lock = Lock();
     if (!Ready()) return static_cast<LONG>(ERROR_DEVICE_NOT_CONNECTED);
     auto it = keys_.find(reinterpret_cast<std::uintptr_t>(key));
     if (it == keys_.end()) return ERROR_INVALID_HANDLE;
@@ -249,7 +260,7 @@ class Session final : public ComObject<IRAPISession, IID_IRAPISession> {
   }
 
   LONG CeRegSetValueEx(HKEY key, LPCWSTR valueName, DWORD, DWORD type, const BYTE* data, DWORD dataSize) override {
-    std::lock_guard<std::mutex> lock(mutex_);
+    const auto lock = Lock();
     if (!Ready()) return static_cast<LONG>(ERROR_DEVICE_NOT_CONNECTED);
     auto it = keys_.find(reinterpret_cast<std::uintptr_t>(key));
     if (it == keys_.end()) return ERROR_INVALID_HANDLE;
@@ -285,14 +296,14 @@ class Session final : public ComObject<IRAPISession, IID_IRAPISession> {
   }
 
   LONG CeRegCloseKey(HKEY key) override {
-    std::lock_guard<std::mutex> lock(mutex_);
+    const auto lock = Lock();
     if (!Ready()) return static_cast<LONG>(ERROR_DEVICE_NOT_CONNECTED);
     if (key == HKEY_CURRENT_USER) return ERROR_SUCCESS;
     return keys_.erase(reinterpret_cast<std::uintptr_t>(key)) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
   }
 
   LONG CeRegDeleteKey(HKEY key, LPCWSTR subKey) override {
-    std::lock_guard<std::mutex> lock(mutex_);
+    const auto lock = Lock();
     if (!Ready()) return static_cast<LONG>(ERROR_DEVICE_NOT_CONNECTED);
     if (subKey == nullptr || *subKey == L'\0') return ERROR_INVALID_PARAMETER;
     std::wstring path;
@@ -301,14 +312,14 @@ class Session final : public ComObject<IRAPISession, IID_IRAPISession> {
   }
 
   int CeGetSystemMetrics(int index) override {
-    std::lock_guard<std::mutex> lock(mutex_);
+    const auto lock = Lock();
     if (!Ready()) return 0;
     return handheld_->SystemMetric(index);
   }
 
   BOOL CeGetDiskFreeSpaceEx(LPCWSTR folder, ULARGE_INTEGER* freeToCaller, ULARGE_INTEGER* totalBytes,
                             ULARGE_INTEGER* totalFree) override {
-    std::lock_guard<std::mutex> lock(mutex_);
+    const auto lock = Lock();
     if (!Ready()) return FALSE;
     std::uint64_t free = 0, total = 0;
     if (!Check(handheld_->DiskFree(folder, &free, &total))) return FALSE;
@@ -319,7 +330,7 @@ class Session final : public ComObject<IRAPISession, IID_IRAPISession> {
   }
 
   DWORD CeGetSpecialFolderPath(int folder, DWORD bufferLength, LPWSTR buffer) override {
-    std::lock_guard<std::mutex> lock(mutex_);
+    const auto lock = Lock();
     if (!Ready()) return 0;
     std::wstring path;
     if (!Check(handheld_->SpecialFolder(folder, &path))) return 0;
@@ -343,16 +354,21 @@ class Session final : public ComObject<IRAPISession, IID_IRAPISession> {
   // went down stays down for the session, even if the device comes back: its open files
   // are dropped then and there, and only a new session works again.
   bool Ready() {
-    if (!started_ || lost_) return false;
+    if (Inherited() || !started_ || lost_) return false;
     if (handheld_->Connected()) return true;
     lost_ = true;
     CloseAll();
     return false;
   }
+  // The session's lock for one call. An inherited one is never locked: a thread the
+  // child does not have may have held it at the fork, and no call gets past Ready().
+  std::unique_lock<std::mutex> Lock() {
+    return Inherited() ? std::unique_lock<std::mutex>() : std::unique_lock<std::mutex>(mutex_);
+  }
   // The device's answer to one call: 0 or why it failed.
   static bool Check(DWORD error) { return error == 0; }
   BOOL Call(const std::function<DWORD()>& operation) {
-    std::lock_guard<std::mutex> lock(mutex_);
+    const auto lock = Lock();
     if (!Ready()) return FALSE;
     return Check(operation()) ? TRUE : FALSE;
   }
@@ -405,20 +421,20 @@ class Device final : public ComObject<IRAPIDevice, IID_IRAPIDevice> {
   HRESULT CreateSession(IRAPISession** session) override {
     if (session == nullptr) return E_POINTER;
     *session = nullptr;
-    if (!handheld_->Present()) return HRESULT_FROM_WIN32(ERROR_DEVICE_NOT_CONNECTED);
+    if (Inherited() || !handheld_->Present()) return HRESULT_FROM_WIN32(ERROR_DEVICE_NOT_CONNECTED);
     *session = new Session(handheld_);
     return S_OK;
   }
 
   HRESULT GetConnectStat(RAPI_DEVICESTATUS* status) override {
     if (status == nullptr) return E_POINTER;
-    *status = handheld_->Connected() ? RAPI_DEVICE_CONNECTED : RAPI_DEVICE_DISCONNECTED;
+    *status = !Inherited() && handheld_->Connected() ? RAPI_DEVICE_CONNECTED : RAPI_DEVICE_DISCONNECTED;
     return S_OK;
   }
 
   HRESULT GetDeviceInfo(RAPI_DEVICEINFO* info) override {
     if (info == nullptr) return E_POINTER;
-    if (!handheld_->Present()) return HRESULT_FROM_WIN32(ERROR_DEVICE_NOT_CONNECTED);
+    if (Inherited() || !handheld_->Present()) return HRESULT_FROM_WIN32(ERROR_DEVICE_NOT_CONNECTED);
     Profile profile = handheld_->CurrentProfile();
     // A stable id per handheld folder.
     std::size_t hash = std::hash<std::string>{}(handheld_->folder());
@@ -441,9 +457,10 @@ class EnumDevices final : public ComObject<IRAPIEnumDevices, IID_IRAPIEnumDevice
 
   HRESULT Next(IRAPIDevice** device) override {
     if (device == nullptr) return E_POINTER;
+    *device = nullptr;
+    if (Inherited()) return S_FALSE;
     std::lock_guard<std::mutex> lock(mutex_);
     if (next_ >= devices_.size()) {
-      *device = nullptr;
       return S_FALSE;
     }
     *device = new Device(devices_[next_++]);
