@@ -134,15 +134,23 @@ bool Staging::Rewrite() {
   journalFd_ = fd;
   journal_ = std::move(name);
   journalBytes_ = lines.size();
+  cut_ = false;
   return true;
 }
 
 bool Staging::Record(char mark, const std::string& entry) {
   if (journalFd_ < 0 && (journalFd_ = OpenJournal(&journal_)) < 0) return false;
   const std::string line = mark + entry + "\n";
-  if (journalBytes_ + line.size() > kJournalLimit && !Rewrite()) return false;
-  // One write per line, so a run killed at any moment leaves whole lines.
-  if (!WriteAll(journalFd_, line.data(), line.size(), 0)) return false;
+  if ((cut_ || journalBytes_ + line.size() > kJournalLimit) && !Rewrite()) return false;
+  // One write per line, so a run killed at any moment leaves whole lines. Part of a line
+  // that the PC's full disk cut short is taken back: the next line must not join it.
+  if (!WriteAll(journalFd_, line.data(), line.size(), 0)) {
+    const int error = errno;
+    // Left cut, it would swallow the next line: then the journal is written anew first.
+    cut_ = ::ftruncate(journalFd_, static_cast<off_t>(journalBytes_)) != 0;
+    errno = error;
+    return false;
+  }
   journalBytes_ += line.size();
   return true;
 }

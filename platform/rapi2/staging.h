@@ -8,8 +8,9 @@
 // locked while the run lives; a later attach removes the temporary files that the
 // journals of ended (killed) runs still list, and nothing else, then those journals.
 // A journal is kept short, so that the clean-up can always read it whole: when it
-// grows past its bound it is written anew with only the names still pending. A run
-// that ends with nothing pending removes its journal.
+// grows past its bound it is written anew with only the names still pending. A line is
+// whole or absent: one the PC's full disk cut short is taken back, and the call that
+// wrote it fails. A run that ends with nothing pending removes its journal.
 #pragma once
 
 #include <sys/types.h>
@@ -68,7 +69,8 @@ class Staging {
   std::mt19937_64 random_;
   std::string journal_;
   int journalFd_ = -1;
-  std::size_t journalBytes_ = 0;
+  std::size_t journalBytes_ = 0;  // up to the end of its last whole line
+  bool cut_ = false;               // it holds part of a line after that
   std::set<std::string> pending_;  // "<where>/<name>" as the journal lists them
   std::size_t pendingBytes_ = 0;   // their lines' length
 };

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -13,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <regex>
 #include <set>
 #include <thread>
 
@@ -281,7 +283,30 @@ TEST(EmulatedHandheld, FaultsLeaveTheVolumeAsADeviceWould) {
   }
 }
 
-// A run killed while copying: its temporary file and journal go at the next attach,
+// What the journals in a handheld folder hold, one after the other.
+std::string Journals(const std::string& handheldFolder) {
+  std::string text;
+  for (const auto& entry : fs::directory_iterator(handheldFolder)) {
+    if (!entry.path().filename().string().starts_with(".rapi-pending-")) continue;
+    const testsupport::Bytes bytes = testsupport::ReadBytes(entry.path().string());
+    text.append(bytes.begin(), bytes.end());
+  }
+  return text;
+}
+
+// Copies a file while the PC's disk takes no more than `room` more bytes of any file
+// (the journal's next line is cut short there); true when the copy failed.
+bool FailsWithTheDiskFull(IRAPISession* session, const std::string& handheldFolder, std::size_t room) {
+  rlimit limit{};
+  ::getrlimit(RLIMIT_FSIZE, &limit);
+  const rlimit full = {static_cast<rlim_t>(Journals(handheldFolder).size() + room), limit.rlim_max};
+  ::signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead of ending the program
+  const bool failed = ::setrlimit(RLIMIT_FSIZE, &full) == 0 && !Write(session, L"\\Game\\c.bin", "x");
+  ::setrlimit(RLIMIT_FSIZE, &limit);
+  return failed;
+}
+
+// A run killed while copying: its temporary files and journal go at the next attach,
 // and a file that merely looks like a temporary one stays.
 TEST(EmulatedHandheld, AKilledRunsTemporaryFilesGoAtTheNextAttach) {
   TempHandheld handheld(json{{"main_memory", {{"total", 1000}, {"reserved", 0}}}});
@@ -291,15 +316,22 @@ TEST(EmulatedHandheld, AKilledRunsTemporaryFilesGoAtTheNextAttach) {
     Link link;
     link.Connect();
     HANDLE file = Open(link.session, L"\\Game\\a.bin");
-    // Another copy finished meanwhile: the journal still lists the first.
-    if (Put(link.session, file, "half") && Write(link.session, L"\\Game\\b.bin", "x")) ::kill(::getpid(), SIGKILL);
+    // Another copy finished meanwhile: the journal still lists the first. A copy whose
+    // journal line the full disk cut short fails; the next copy's line is whole.
+    if (Put(link.session, file, "half") && Write(link.session, L"\\Game\\b.bin", "x") &&
+        FailsWithTheDiskFull(link.session, handheld.folder(), 10) &&
+        Put(link.session, Open(link.session, L"\\Game\\d.bin"), "half")) {
+      ::kill(::getpid(), SIGKILL);
+    }
     ::_exit(1);
   }
   int status = 0;
   ASSERT_EQ(::waitpid(child, &status, 0), child);
   ASSERT_TRUE(WIFSIGNALED(status));
+  const std::string journal = Journals(handheld.folder());
+  EXPECT_TRUE(std::regex_match(journal, std::regex("([+-]Game/~rapi-[0-9a-f]{16}\\.tmp\n){4}"))) << journal;
   const Tree left = handheld.Tree();
-  ASSERT_EQ(left.size(), With({}).size() + 3);  // the folder, the finished file and the temporary file
+  ASSERT_EQ(left.size(), With({}).size() + 4);  // the folder, the finished file and two temporary files
   const auto made = std::next(left.find("\\Game\\b.bin"));
   ASSERT_NE(made, left.end());
   const std::string temp = made->first.substr(6);
