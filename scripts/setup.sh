@@ -6,6 +6,15 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+# One setup at a time: two runs building one folder at once break each other's build,
+# and two apt-gets collide. The lock ends with this script, so what the caller starts
+# afterwards (./run's installer) never holds it.
+exec {BUILD_LOCK}> .build-lock
+if ! flock -n "$BUILD_LOCK"; then
+  echo "Another run is building; waiting for it." >&2
+  flock "$BUILD_LOCK"
+fi
+
 PACKAGES=(cmake g++ ninja-build pkg-config
   libsdl2-dev libxerces-c-dev libpng-dev libjpeg-dev zlib1g-dev libstb-dev
   nlohmann-json3-dev libfreetype-dev fonts-dejavu-core
@@ -14,7 +23,8 @@ PACKAGES+=(xdg-utils)  # xdg-open: the program opens the maker's web page with i
 PACKAGES+=(${EXTRA_PACKAGES:-})
 
 source scripts/packages.sh
-packages_install "${PACKAGES[@]}"
+# Not passed on: a service a package starts would keep the lock for good.
+packages_install "${PACKAGES[@]}" {BUILD_LOCK}>&-
 if ! command -v xdg-open > /dev/null; then
   echo "xdg-open is missing although xdg-utils is installed: the web buttons will do nothing" >&2
   exit 1
