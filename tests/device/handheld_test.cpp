@@ -73,42 +73,59 @@ TEST(EmulatedHandheld, PathsNeverLeaveTheHandheldFolder) {
   EXPECT_EQ(FolderTree(handheld.folder()).at("\\outside.txt"), "secret");
 }
 
-// Links of every kind, as a hand-edited handheld folder might hold them: the device
-// neither writes nor deletes through them, and an fs/ that is a link means no handheld.
+// Links of every kind, as a hand-edited handheld folder might hold them, and other
+// things in the layer's places: the device neither writes nor deletes through them, and
+// an fs/ that is not a real folder means no handheld. A folder without a profile is no
+// handheld at all: nothing is made in it and nothing said, whatever it holds.
 TEST(EmulatedHandheld, NoLinkLeadsADevicePathOutOfTheFolder) {
   // A refused handheld is said of in one line: "rapi2: <handheld folder>" then `refusal`.
+  // What is put at `link`: a link to `target` outside, a plain file or a folder.
   const struct { const char* kind; const char* link; const char* target; const wchar_t* path; const char* refusal; }
       rows[] = {
           {"symbolic link at the root", "fs/link", "", L"\\link\\secret.txt", ""},
           {"symbolic link one level down", "fs/a/link", "", L"\\a\\link\\secret.txt", ""},
           {"symbolic link as the file", "fs/a/secret.txt", "/secret.txt", L"\\a\\secret.txt", ""},
           {"hard link as the file", "fs/a/secret.txt", "/secret.txt", L"\\a\\secret.txt", ""},
-          {"fs/ itself", "fs", "", L"\\secret.txt",
+          {"symbolic link as fs/ itself", "fs", "", L"\\secret.txt",
+           "/fs: not a real folder (a link or a file), so every write would land elsewhere"},
+          {"plain file as fs/ itself", "fs", nullptr, L"\\secret.txt",
            "/fs: not a real folder (a link or a file), so every write would land elsewhere"},
           {"symbolic link as the hold", ".rapi-hold", "/secret.txt", nullptr,
            ": .rapi-hold: cannot be opened: Too many levels of symbolic links"},
-          {"hard link as the hold", ".rapi-hold", "/secret.txt", nullptr, ": .rapi-hold: not a plain file of its own"}};
+          {"hard link as the hold", ".rapi-hold", "/secret.txt", nullptr, ": .rapi-hold: not a plain file of its own"},
+          {"folder as the hold", ".rapi-hold", nullptr, nullptr, ": .rapi-hold: cannot be opened: Is a directory"},
+          {"folder as the hold, no profile", ".rapi-hold", nullptr, nullptr, ""}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.kind);
     testsupport::TempFolder outside("outside");
     std::ofstream(outside.File("secret.txt")) << "secret";
     TempHandheld handheld;
-    const bool refused = *row.refusal != '\0';
-    if (!refused) handheld.Put("\\a\\");
-    const std::string link = handheld.folder() + "/" + row.link, target = outside.Path() + row.target;
-    std::string(row.kind).starts_with("hard") ? fs::create_hard_link(target, link) : fs::create_symlink(target, link);
-    EXPECT_EQ(emu::HostFolder::Open(link), nullptr);  // not even a link to a folder opens as one
+    const bool found = row.path != nullptr && *row.refusal == '\0';
+    if (found) handheld.Put("\\a\\");
+    const std::string kind = row.kind, link = handheld.folder() + "/" + row.link;
+    if (row.target == nullptr) {
+      kind.starts_with("folder") ? static_cast<void>(fs::create_directory(link))
+                                 : static_cast<void>(std::ofstream(link) << "a file");
+    } else {
+      const std::string target = outside.Path() + row.target;
+      kind.starts_with("hard") ? fs::create_hard_link(target, link) : fs::create_symlink(target, link);
+      EXPECT_EQ(emu::HostFolder::Open(link), nullptr);  // not even a link to a folder opens as one
+    }
+    if (kind.ends_with("no profile")) fs::remove(handheld.folder() + "/profile.json");
+    const std::set<std::string> names = handheld.TopNames();
     testing::internal::CaptureStderr();
     Link device;
     device.Connect();
-    ASSERT_EQ(device.connected, !refused);
-    if (!refused) {
+    ASSERT_EQ(device.connected, found);
+    if (found) {
       Write(device.session, row.path, "in place", OPEN_EXISTING);
       Write(device.session, row.path, "replaced");
       device.session->CeDeleteFile(row.path);
+    } else {
+      EXPECT_EQ(handheld.TopNames(), names) << "nothing made";
     }
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              refused ? "rapi2: " + handheld.folder() + row.refusal + "\n" : "");
+              *row.refusal == '\0' ? "" : "rapi2: " + handheld.folder() + row.refusal + "\n");
     EXPECT_EQ(FolderTree(outside.Path()), Tree({{"\\secret.txt", "secret"}}));
   }
 }
