@@ -16,6 +16,7 @@
 #include <memory>
 #include <set>
 #include <sstream>
+#include <vector>
 
 #include "platform/rapi2/staging.h"
 #include "platform/win32/strings.h"
@@ -250,6 +251,45 @@ TEST(EmulatedHandheld, AChildForkedByTheHolderDoesNotHoldIt) {
     EXPECT_EQ(handheld.Tree(), With(after));
     EXPECT_EQ(handheld.Registry(), json({{"Parent", json::object()}}));
   }
+}
+
+// Programs attaching and letting go as fast as they can never hold the handheld
+// together, even when one lets go just as another takes the hold.
+TEST(EmulatedHandheld, ProgramsRacingForTheHoldNeverHoldItTogether) {
+  constexpr int kPrograms = 4, kHolds = 150, kTries = 1000000;
+  TempHandheld handheld;
+  testsupport::TempFolder marks("marks");
+  const std::string mark = marks.File("held");  // made by a holder, removed before it lets go
+  std::vector<std::unique_ptr<OtherProgram>> programs;
+  for (int n = 0; n < kPrograms; ++n) {
+    programs.push_back(std::make_unique<OtherProgram>([&](OtherProgram& self) {
+      int held = 0, together = 0;
+      self.Await();
+      for (int tries = 0; held < kHolds && tries < kTries; ++tries) {
+        Link link;
+        link.Connect();
+        if (!link.connected) continue;
+        ++held;
+        const int made = ::open(mark.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (made < 0) {
+          ++together;
+          continue;
+        }
+        ::close(made);
+        ::unlink(mark.c_str());
+      }
+      self.Say(std::to_string(held) + " " + std::to_string(together));
+    }));
+  }
+  for (auto& program : programs) program->Tell('g');
+  for (auto& program : programs) {
+    int held = 0, together = 0;
+    std::istringstream(program->Hear()) >> held >> together;
+    EXPECT_EQ(held, kHolds);
+    EXPECT_EQ(together, 0);
+    program->Wait();
+  }
+  EXPECT_EQ(handheld.TopNames(), (std::set<std::string>{"fs", "profile.json"}));
 }
 
 // One turn on a handheld the link holds: sets a registry value, copies a file and makes
