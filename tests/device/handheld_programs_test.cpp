@@ -123,7 +123,9 @@ TEST(EmulatedHandheld, OneProgramHoldsAHandheldAtATime) {
     });
     struct KilledAtTheEnd {
       pid_t pid;
-      ~KilledAtTheEnd() { pid > 0 && ::kill(pid, SIGKILL); }
+      ~KilledAtTheEnd() {
+        if (pid > 0) ::kill(pid, SIGKILL);
+      }
     } const waiting{end.forks ? std::stoi(first.Hear()) : 0};
     ASSERT_EQ(first.Hear(), "copying");
     const Tree copying = handheld.Tree();

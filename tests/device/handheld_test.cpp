@@ -79,7 +79,8 @@ TEST(EmulatedHandheld, PathsNeverLeaveTheHandheldFolder) {
 // handheld at all: nothing is made in it and nothing said, whatever it holds.
 TEST(EmulatedHandheld, NoLinkLeadsADevicePathOutOfTheFolder) {
   // A refused handheld is said of in one line: "rapi2: <handheld folder>" then `refusal`.
-  // What is put at `link`: a link to `target` outside, a plain file or a folder.
+  // What is put at `link`: a link to `target` outside; without a target, a folder where
+  // the kind says so, else a plain file.
   const struct { const char* kind; const char* link; const char* target; const wchar_t* path; const char* refusal; }
       rows[] = {
           {"symbolic link at the root", "fs/link", "", L"\\link\\secret.txt", ""},
