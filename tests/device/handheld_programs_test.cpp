@@ -108,11 +108,16 @@ TEST(EmulatedHandheld, OneProgramHoldsAHandheldAtATime) {
                            link->session->CeRegCreateKeyEx(HKEY_CURRENT_USER, L"First", 0, nullptr, 0, 0, nullptr, &key,
                                                            nullptr) == ERROR_SUCCESS &&
                            Put(link->session, Open(link->session, L"\\a.bin"), "half");
-      if (end.forks) {  // a child that only waits: no call, no exec
+      if (end.forks) {  // a child that only waits (no call, no exec), said once it runs
+        int started[2];
+        char byte = 0;
+        if (::pipe(started) != 0) std::abort();
         const pid_t waiting = ::fork();
         if (waiting == 0) {
+          if (::write(started[1], "s", 1) != 1) ::_exit(1);
           for (;;) ::pause();
         }
+        if (::read(started[0], &byte, 1) != 1) std::abort();
         self.Say(std::to_string(waiting));
       }
       self.Say(copying ? "copying" : "failed");
