@@ -142,8 +142,9 @@ std::shared_ptr<Handheld> Handheld::Attach(const std::string& folder) {
   std::shared_ptr<Hold> hold;  // let go of (when it is the last) only after the lock below
   std::lock_guard<std::mutex> lock(handheld->mutex_);
   hold = handheld->hold_.lock();
-  // A hold copied into a forked child is its parent's, not the child's.
-  if (!hold || handheld->holdFile_.holder() != ::getpid()) {
+  // A forked child has let go of the hold it copied (AfterForkInChild), however many of
+  // its parent's pointers it inherited.
+  if (!hold || !handheld->holdFile_.held()) {
     if (!handheld->TakeHold()) return nullptr;
     hold = std::make_shared<Hold>(handheld.get(), handheld->holdGeneration_);
     handheld->hold_ = hold;
@@ -156,7 +157,7 @@ std::shared_ptr<Handheld> Handheld::Attach(const std::string& folder) {
 bool Handheld::TakeHold() {
   ++holdGeneration_;
   // The last hold's letting go may not have come yet: then the hold file is still ours.
-  if (holdFile_.held() && holdFile_.holder() == ::getpid()) return true;
+  if (holdFile_.held()) return true;
   home_ = HostFolder::Open(folder_);
   struct stat profile {};
   // A folder without a profile is no handheld: nothing is made in it, not even the hold.
@@ -184,9 +185,8 @@ void Handheld::LetGo(std::uint64_t generation) {
 }
 
 void Handheld::LetGoLocked() {
-  const bool ours = holdFile_.held() && holdFile_.holder() == ::getpid();
   for (auto& [id, file] : open_) {
-    if (ours) GiveUp(file);
+    GiveUp(file);
     ::close(file.fd);
   }
   open_.clear();
@@ -202,7 +202,7 @@ void Handheld::LetGoAtExit() {
   std::lock_guard<std::mutex> tableLock(attached.mutex);
   for (auto& [folder, handheld] : attached.table) {
     std::lock_guard<std::mutex> lock(handheld->mutex_);
-    if (handheld->holdFile_.holder() == ::getpid()) handheld->LetGoLocked();
+    handheld->LetGoLocked();  // nothing to do where it is not held
   }
 }
 
@@ -223,8 +223,7 @@ void Handheld::AfterForkInParent() {
 void Handheld::AfterForkInChild() {
   auto& attached = Attached();
   for (auto& [folder, handheld] : attached.table) handheld->ForgetInChild();
-  LastReports().table.clear();  // a new program says what it finds anew
-  AfterForkInParent();
+  AfterForkInParent();  // the same unlocking
 }
 
 void Handheld::ForgetInChild() {

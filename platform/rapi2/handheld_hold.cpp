@@ -69,7 +69,6 @@ HoldFile::Outcome HoldFile::Take(const HostFolder& home, std::string* why) {
     const std::string pid = std::to_string(::getpid()) + "\n";
     if (::ftruncate(fd, 0) == 0) WriteAll(fd, pid.data(), pid.size(), 0);
     fd_ = fd;
-    holder_ = ::getpid();
     return Outcome::kTaken;
   }
   *why = std::string(kHoldFileName) + ": replaced again and again while it was being taken";
@@ -78,9 +77,9 @@ HoldFile::Outcome HoldFile::Take(const HostFolder& home, std::string* why) {
 
 void HoldFile::Release(const HostFolder& home) {
   if (fd_ < 0) return;
-  // Only the holder removes it: a forked child's copy of the lock is the holder's own.
+  // Only the file this hold locked: a name that leads elsewhere by now is not ours.
   struct stat opened {}, named {};
-  if (holder_ == ::getpid() && ::fstat(fd_, &opened) == 0 && home.Stat(kHoldFileName, &named) && SameFile(opened, named)) {
+  if (::fstat(fd_, &opened) == 0 && home.Stat(kHoldFileName, &named) && SameFile(opened, named)) {
     ::unlinkat(home.fd(), kHoldFileName, 0);
   }
   Forget();
@@ -89,7 +88,6 @@ void HoldFile::Release(const HostFolder& home) {
 void HoldFile::Forget() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
-  holder_ = 0;
 }
 
 }  // namespace emu

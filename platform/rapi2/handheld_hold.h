@@ -5,8 +5,6 @@
 // The lock is taken without waiting; the kernel lets go of it when the holder dies.
 #pragma once
 
-#include <sys/types.h>
-
 #include <string>
 
 #include "platform/rapi2/host_folder.h"
@@ -36,12 +34,9 @@ class HoldFile {
   // the holder: once the holder ends, nothing the child inherited keeps the lock.
   void Forget();
   bool held() const { return fd_ >= 0; }
-  // The process that took it: a forked child inherits the lock but is not its holder.
-  pid_t holder() const { return holder_; }
 
  private:
   int fd_ = -1;
-  pid_t holder_ = 0;
 };
 
 }  // namespace emu
