@@ -412,7 +412,7 @@ TEST(EmulatedHandheld, AJournalStaysShortEnoughToBeReadWhole) {
     std::map<std::string, std::uintmax_t> sizes;
     for (const auto& entry : fs::directory_iterator(handheld.folder())) {
       const std::string name = entry.path().filename().string();
-      if (name.starts_with(".rapi-pending-")) largest = std::max(largest, sizes[name] = entry.file_size());
+      if (name.starts_with(emu::kJournalPrefix)) largest = std::max(largest, sizes[name] = entry.file_size());
     }
     return sizes;
   };

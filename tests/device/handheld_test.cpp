@@ -2,18 +2,24 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
 #include <signal.h>
 #include <sys/file.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cstddef>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <regex>
 #include <set>
 #include <thread>
@@ -290,7 +296,7 @@ TEST(EmulatedHandheld, FaultsLeaveTheVolumeAsADeviceWould) {
       for (const auto& entry : fs::directory_iterator(handheld.folder())) {  // nothing left pending either
         const std::string name = entry.path().filename().string();
         EXPECT_TRUE(name == "profile.json" || name == "fs" || name == ".rapi-hold" ||
-                    (name.find(".rapi-pending-") == 0 && entry.file_size() == 0))
+                    (name.starts_with(emu::kJournalPrefix) && entry.file_size() == 0))
             << name;
       }
       if (row.freeAfter != 0xFFFFFFFF) {
@@ -301,27 +307,46 @@ TEST(EmulatedHandheld, FaultsLeaveTheVolumeAsADeviceWould) {
   }
 }
 
-// What the journals in a handheld folder hold, one after the other.
-std::string Journals(const std::string& handheldFolder) {
-  std::string text;
+// The journals in a handheld folder: name -> what it holds.
+std::map<std::string, std::string> Journals(const std::string& handheldFolder) {
+  std::map<std::string, std::string> journals;
   for (const auto& entry : fs::directory_iterator(handheldFolder)) {
-    if (!entry.path().filename().string().starts_with(".rapi-pending-")) continue;
+    const std::string name = entry.path().filename().string();
+    if (!name.starts_with(emu::kJournalPrefix)) continue;
     const testsupport::Bytes bytes = testsupport::ReadBytes(entry.path().string());
-    text.append(bytes.begin(), bytes.end());
+    journals[name].assign(bytes.begin(), bytes.end());
   }
-  return text;
+  return journals;
 }
 
-// Copies a file while the PC's disk takes no more than `room` more bytes of any file
-// (the journal's next line is cut short there); true when the copy failed.
+// The one journal's name when it holds that many whole lines, and nothing else.
+std::string OneJournalOfWholeLines(const std::string& handheldFolder, int lines) {
+  const auto journals = Journals(handheldFolder);
+  const std::regex whole("([+-]Game/~rapi-[0-9a-f]{16}\\.tmp\n){" + std::to_string(lines) + "}");
+  return journals.size() == 1 && std::regex_match(journals.begin()->second, whole) ? journals.begin()->first : "";
+}
+
+// Copies a file while the PC's disk takes no more than `room` more bytes of the one
+// journal (its next line is cut short there); true when the copy failed.
 bool FailsWithTheDiskFull(IRAPISession* session, const std::string& handheldFolder, std::size_t room) {
   rlimit limit{};
   ::getrlimit(RLIMIT_FSIZE, &limit);
-  const rlimit full = {static_cast<rlim_t>(Journals(handheldFolder).size() + room), limit.rlim_max};
+  const rlimit full = {static_cast<rlim_t>(Journals(handheldFolder).begin()->second.size() + room), limit.rlim_max};
   ::signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead of ending the program
   const bool failed = ::setrlimit(RLIMIT_FSIZE, &full) == 0 && !Write(session, L"\\Game\\c.bin", "x");
   ::setrlimit(RLIMIT_FSIZE, &limit);
   return failed;
+}
+
+// From here on this process cannot shrink a file, as on a file system that needs room
+// even for that: ftruncate fails.
+bool RefuseTruncation() {
+  sock_filter filter[] = {BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+                          BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_ftruncate, 0, 1),
+                          BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EPERM),
+                          BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW)};
+  const sock_fprog program = {static_cast<unsigned short>(std::size(filter)), filter};
+  return ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 && ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0;
 }
 
 // A run killed while copying: its temporary files and journal go at the next attach,
@@ -333,12 +358,18 @@ TEST(EmulatedHandheld, AKilledRunsTemporaryFilesGoAtTheNextAttach) {
   if (child == 0) {
     Link link;
     link.Connect();
-    HANDLE file = Open(link.session, L"\\Game\\a.bin");
+    IRAPISession* s = link.session;
+    const std::string& folder = handheld.folder();
+    std::string rewritten;
     // Another copy finished meanwhile: the journal still lists the first. A copy whose
-    // journal line the full disk cut short fails; the next copy's line is whole.
-    if (Put(link.session, file, "half") && Write(link.session, L"\\Game\\b.bin", "x") &&
-        FailsWithTheDiskFull(link.session, handheld.folder(), 10) &&
-        Put(link.session, Open(link.session, L"\\Game\\d.bin"), "half")) {
+    // journal line the full disk cut short fails, and what was written of the line is
+    // taken back; where it cannot be, the journal is written anew before its next line
+    // (and only then).
+    if (Put(s, Open(s, L"\\Game\\a.bin"), "half") && Write(s, L"\\Game\\b.bin", "x") &&
+        FailsWithTheDiskFull(s, folder, 10) && !OneJournalOfWholeLines(folder, 3).empty() && RefuseTruncation() &&
+        FailsWithTheDiskFull(s, folder, 10) && Put(s, Open(s, L"\\Game\\d.bin"), "half") &&
+        !(rewritten = OneJournalOfWholeLines(folder, 2)).empty() && Write(s, L"\\Game\\e.bin", "x") &&
+        OneJournalOfWholeLines(folder, 4) == rewritten) {
       ::kill(::getpid(), SIGKILL);
     }
     ::_exit(1);
@@ -346,11 +377,10 @@ TEST(EmulatedHandheld, AKilledRunsTemporaryFilesGoAtTheNextAttach) {
   int status = 0;
   ASSERT_EQ(::waitpid(child, &status, 0), child);
   ASSERT_TRUE(WIFSIGNALED(status));
-  const std::string journal = Journals(handheld.folder());
-  EXPECT_TRUE(std::regex_match(journal, std::regex("([+-]Game/~rapi-[0-9a-f]{16}\\.tmp\n){4}"))) << journal;
+  EXPECT_NE(OneJournalOfWholeLines(handheld.folder(), 4), "");
   const Tree left = handheld.Tree();
-  ASSERT_EQ(left.size(), With({}).size() + 4);  // the folder, the finished file and two temporary files
-  const auto made = std::next(left.find("\\Game\\b.bin"));
+  ASSERT_EQ(left.size(), With({}).size() + 5);  // the folder, two finished files and two temporary files
+  const auto made = std::next(left.find("\\Game\\e.bin"));
   ASSERT_NE(made, left.end());
   const std::string temp = made->first.substr(6);
   EXPECT_TRUE(emu::IsTemporaryName(temp)) << temp;
@@ -391,14 +421,14 @@ TEST(EmulatedHandheld, AKilledRunsTemporaryFilesGoAtTheNextAttach) {
   EXPECT_EQ(FolderTree(outside.Path()), Tree({{"\\~rapi-7777777777777777.tmp", "outside"}}));
   fs::remove(handheld.folder() + "/fs/Game/L");
   Tree after = kept;
-  after.insert({{"\\Game\\", ""}, {"\\Game\\b.bin", "x"}, {"\\Game\\~rapi-0123456789abcdef.tmp", "by hand"}});
+  after.insert({{"\\Game\\", ""}, {"\\Game\\b.bin", "x"}, {"\\Game\\e.bin", "x"}, {"\\Game\\~rapi-0123456789abcdef.tmp", "by hand"}});
   EXPECT_EQ(handheld.Tree(), With(after));
   ::close(lock);
   // Beside fs/: only the ended run's registry file and its journal went.
   EXPECT_EQ(handheld.TopNames(), (std::set<std::string>{".rapi-hold", ".rapi-pending-by-hand", living.substr(1),
                                                        oversized.substr(1), "fs", "hard", "profile.json",
                                                        "registry.json.tmp", "~rapi-6666666666666666.tmp"}));
-  EXPECT_EQ(FreeBytes(next.session, L"\\"), 940u);  // what stays counts, what went does not
+  EXPECT_EQ(FreeBytes(next.session, L"\\"), 939u);  // what stays counts, what went does not
 }
 
 // A temporary name that is taken, by a file or a folder, is passed over and left alone.
