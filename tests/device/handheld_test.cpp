@@ -329,9 +329,11 @@ std::string OneJournalOfWholeLines(const std::string& handheldFolder, int lines)
 // Copies a file while the PC's disk takes no more than `room` more bytes of the one
 // journal (its next line is cut short there); true when the copy failed.
 bool FailsWithTheDiskFull(IRAPISession* session, const std::string& handheldFolder, std::size_t room) {
+  const auto journals = Journals(handheldFolder);
+  if (journals.size() != 1) return false;
   rlimit limit{};
   ::getrlimit(RLIMIT_FSIZE, &limit);
-  const rlimit full = {static_cast<rlim_t>(Journals(handheldFolder).begin()->second.size() + room), limit.rlim_max};
+  const rlimit full = {static_cast<rlim_t>(journals.begin()->second.size() + room), limit.rlim_max};
   ::signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead of ending the program
   const bool failed = ::setrlimit(RLIMIT_FSIZE, &full) == 0 && !Write(session, L"\\Game\\c.bin", "x");
   ::setrlimit(RLIMIT_FSIZE, &limit);
