@@ -134,20 +134,20 @@ bool Staging::Rewrite() {
   journalFd_ = fd;
   journal_ = std::move(name);
   journalBytes_ = lines.size();
-  cut_ = false;
+  stale_ = false;
   return true;
 }
 
 bool Staging::Record(char mark, const std::string& entry) {
   if (journalFd_ < 0 && (journalFd_ = OpenJournal(&journal_)) < 0) return false;
   const std::string line = mark + entry + "\n";
-  if ((cut_ || journalBytes_ + line.size() > kJournalLimit) && !Rewrite()) return false;
+  if ((stale_ || journalBytes_ + line.size() > kJournalLimit) && !Rewrite()) return false;
   // One write per line, so a run killed at any moment leaves whole lines. Part of a line
   // that the PC's full disk cut short is taken back: the next line must not join it.
   if (!WriteAll(journalFd_, line.data(), line.size(), 0)) {
     const int error = errno;
     // Left cut, it would swallow the next line: then the journal is written anew first.
-    cut_ = ::ftruncate(journalFd_, static_cast<off_t>(journalBytes_)) != 0;
+    if (::ftruncate(journalFd_, static_cast<off_t>(journalBytes_)) != 0) stale_ = true;
     errno = error;
     return false;
   }
@@ -164,14 +164,20 @@ int Staging::Create(const HostFolder& folder, const std::string& where, std::str
       errno = EMFILE;
       return -1;
     }
+    // Written ahead: the name is listed before the file is made, so a run killed at any
+    // moment leaves no temporary file that its journal does not list.
+    if (!Record('+', entry)) return -1;
     const int fd = ::openat(folder.fd(), candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-    if (fd < 0 && errno == EEXIST) continue;  // taken: by anything at all, so never touched
-    if (fd < 0) return -1;
-    // Recorded only once made, so a journal never lists a name the layer did not make.
-    if (!Record('+', entry)) {
+    if (fd < 0) {
       const int error = errno;
-      ::close(fd);
-      ::unlinkat(folder.fd(), candidate.c_str(), 0);
+      // Not made: taken by anything at all (never touched), or refused. Struck off the
+      // list at once, so that the clean-up leaves it alone; where even that fails, the
+      // journal is written anew, without it, before its next line. Left: a run killed
+      // between the two lines leaves a taken name listed, and the clean-up then removes
+      // a plain file that bears the layer's own kind of name, made by hand or by another
+      // program, in the very moment a 64-bit random name was tried.
+      if (!Record('-', entry)) stale_ = true;
+      if (error == EEXIST) continue;
       errno = error;
       return -1;
     }

@@ -2,15 +2,16 @@
 // registry.json) is written under a name of the layer's own beside its target and
 // renamed over it when it is complete. The name is legal on every file system a
 // handheld folder may live on, and a name that is taken (by anything, even a file made
-// by hand) is never reused or removed.
+// by hand) is never reused, nor removed but in the one case Create names.
 //
-// Each temporary file is recorded in a journal of the run's own in the handheld folder,
-// locked while the run lives; a later attach removes the temporary files that the
-// journals of ended (killed) runs still list, and nothing else, then those journals.
-// A journal is kept short, so that the clean-up can always read it whole: when it
-// grows past its bound it is written anew with only the names still pending. A line is
-// whole or absent: one the PC's full disk cut short is taken back, and the call that
-// wrote it fails. A run that ends with nothing pending removes its journal.
+// Each temporary file is recorded in a journal of the run's own in the handheld folder
+// before it is made, and the journal is locked while the run lives; a later attach
+// removes the temporary files that the journals of ended (killed) runs still list, and
+// nothing else, then those journals. A journal is kept short, so that the clean-up can
+// always read it whole: when it grows past its bound it is written anew with only the
+// names still pending. A line is whole or absent: one the PC's full disk cut short is
+// taken back, and the call that wrote it fails. A run that ends with nothing pending
+// removes its journal.
 #pragma once
 
 #include <sys/types.h>
@@ -70,7 +71,7 @@ class Staging {
   std::string journal_;
   int journalFd_ = -1;
   std::size_t journalBytes_ = 0;  // up to the end of its last whole line
-  bool cut_ = false;               // it holds part of a line after that
+  bool stale_ = false;  // it holds what it must not (part of a line, a name not made)
   std::set<std::string> pending_;  // "<where>/<name>" as the journal lists them
   std::size_t pendingBytes_ = 0;   // their lines' length
 };

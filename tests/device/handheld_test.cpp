@@ -433,24 +433,79 @@ TEST(EmulatedHandheld, AKilledRunsTemporaryFilesGoAtTheNextAttach) {
   EXPECT_EQ(FreeBytes(next.session, L"\\"), 939u);  // what stays counts, what went does not
 }
 
-// A temporary name that is taken, by a file or a folder, is passed over and left alone.
+// A run killed just as it starts a copy or a registry save, before or after its file
+// is made: the journal's next line is where the PC's file size limit kills it. The next
+// attach finds no temporary file of the run anywhere, and free space is exact.
+TEST(EmulatedHandheld, ARunKilledAsACopyStartsLeavesNothing) {
+  const struct { const char* start; bool pending; std::function<bool(IRAPISession*)> act; } rows[] = {
+      {"a copy, the run's first line", false, [](IRAPISession* s) { return Write(s, L"\\a.bin", "x"); }},
+      {"a registry save, the run's first line", false,
+       [](IRAPISession* s) {
+         HKEY key = nullptr;
+         return s->CeRegCreateKeyEx(HKEY_CURRENT_USER, L"K", 0, nullptr, 0, 0, nullptr, &key, nullptr) == 0;
+       }},
+      {"a copy while another is in flight", true, [](IRAPISession* s) { return Write(s, L"\\a.bin", "x"); }}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.start);
+    TempHandheld handheld(json{{"main_memory", {{"total", 1000}, {"reserved", 0}}}});
+    const pid_t child = ::fork();
+    if (child == 0) {
+      ::signal(SIGXFSZ, [](int) { ::kill(::getpid(), SIGKILL); });
+      Link link;
+      link.Connect();
+      if (!link.connected || (row.pending && !Put(link.session, Open(link.session, L"\\p.bin"), "half"))) ::_exit(1);
+      const auto journals = Journals(handheld.folder());
+      const rlimit noGrowth = {journals.empty() ? 0 : journals.begin()->second.size(), RLIM_INFINITY};
+      if (journals.size() > 1 || ::setrlimit(RLIMIT_FSIZE, &noGrowth) != 0) ::_exit(1);
+      row.act(link.session);
+      ::_exit(1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << status;
+    Link next;
+    next.Connect();
+    ASSERT_TRUE(next.connected);
+    EXPECT_EQ(handheld.Tree(), With({}));
+    EXPECT_EQ(handheld.TopNames(), (std::set<std::string>{".rapi-hold", "fs", "profile.json"}));
+    EXPECT_EQ(FreeBytes(next.session, L"\\"), 1000u);
+  }
+}
+
+// A temporary name that is taken, by a file or a folder, is passed over and left alone,
+// also by the clean-up after a run that tried it and was killed; even when the line
+// that struck the name off the journal was cut short by the PC's full disk.
 TEST(EmulatedHandheld, ATakenTemporaryNameIsNeverReusedOrRemoved) {
   TempHandheld handheld;
   handheld.Put("\\x\\");
-  auto root = emu::HostFolder::Open(handheld.folder() + "/fs");
+  const emu::FolderRef home = emu::HostFolder::Open(handheld.folder());
+  const emu::FolderRef root = emu::HostFolder::Open(handheld.folder() + "/fs");
   ASSERT_NE(root, nullptr);
-  std::string first, name;
-  emu::Staging probe(emu::HostFolder::Open(handheld.folder()), 7);  // learns the name tried first with this seed
+  std::string first;
+  emu::Staging probe(home, 7);  // learns the name tried first with this seed
   ::close(probe.Create(*root, "", &first));
-  for (bool folder : {false, true}) {  // that name taken by a file, then by a folder
+  const struct { const char* by; bool folder, struckOffCut; } rows[] = {
+      {"a file", false, false}, {"a folder", true, false}, {"a file, its strike-off line cut short", false, true}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.by);
     const std::string taken = handheld.folder() + "/fs/" + first;
     fs::remove(taken);
-    folder ? static_cast<void>(fs::create_directory(taken)) : static_cast<void>(std::ofstream(taken) << "mine");
-    emu::Staging later(emu::HostFolder::Open(handheld.folder()), 7);
-    ::close(later.Create(*root, "", &name));
-    EXPECT_TRUE(name != first && emu::IsTemporaryName(name)) << name;
-    EXPECT_EQ(FolderTree(handheld.folder() + "/fs").at("\\" + first + (folder ? "\\" : "")), folder ? "" : "mine");
-    fs::remove(handheld.folder() + "/fs/" + name);
+    row.folder ? static_cast<void>(fs::create_directory(taken)) : static_cast<void>(std::ofstream(taken) << "mine");
+    const pid_t run = ::fork();
+    if (run == 0) {  // room in the PC's disk for the journal's first line only
+      const rlimit room = {row.struckOffCut ? first.size() + 2 : RLIM_INFINITY, RLIM_INFINITY};
+      ::signal(SIGXFSZ, SIG_IGN);
+      emu::Staging later(home, 7);
+      std::string name;
+      if (::setrlimit(RLIMIT_FSIZE, &room) != 0 || later.Create(*root, "", &name) < 0 || name == first) ::_exit(1);
+      ::kill(::getpid(), SIGKILL);  // its copy in flight
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(run, &status, 0), run);
+    ASSERT_TRUE(WIFSIGNALED(status)) << status;
+    emu::Staging::CleanUpEndedRuns(*home, *root);
+    EXPECT_EQ(FolderTree(handheld.folder() + "/fs"),
+              Tree({{"\\x\\", ""}, {"\\" + first + (row.folder ? "\\" : ""), row.folder ? "" : "mine"}}));
   }
 }
 
