@@ -400,13 +400,23 @@ TEST(EmulatedHandheld, TwoProgramsTakingTurnsLoseNothingAndNeverOverdraw) {
 
 // However many copies a run makes while some stay pending, its journal is never larger
 // than the clean-up reads whole, and written anew it keeps every pending name, so a run
-// killed then leaves nothing.
+// killed then leaves nothing. The pending names are long, so that a journal written
+// anew is long too, and the lines after it reach the bound sooner.
 TEST(EmulatedHandheld, AJournalStaysShortEnoughToBeReadWhole) {
   TempHandheld handheld;
   const emu::FolderRef home = emu::HostFolder::Open(handheld.folder());
   ::mkdirat(home->fd(), "fs", 0755);
   const emu::FolderRef root = home->Child("fs");
-  const std::string deep(4000, 'd');  // a deep folder's path makes long lines
+  // A deep folder's path makes long lines: 15 folders of 250 letters, 3764 bytes.
+  std::string deep;
+  emu::FolderRef deepest = root;
+  for (int level = 0; level < 15; ++level) {
+    const std::string part(250, static_cast<char>('a' + level));
+    ::mkdirat(deepest->fd(), part.c_str(), 0755);
+    deepest = deepest->Child(part);
+    ASSERT_NE(deepest, nullptr);
+    deep += (level ? "/" : "") + part;
+  }
   std::uintmax_t largest = 0;  // of any journal, after any line
   auto journals = [&] {  // by name: size
     std::map<std::string, std::uintmax_t> sizes;
@@ -419,11 +429,11 @@ TEST(EmulatedHandheld, AJournalStaysShortEnoughToBeReadWhole) {
   {
     emu::Staging run(home);
     std::string name;
-    auto copies = [&](int count) {  // 8 KB of lines each, were they never rewritten
+    auto copies = [&](int count) {  // 7.6 KB of lines each, were they never rewritten
       for (int i = 0; i < count; ++i) {
-        ::close(run.Create(*root, deep, &name));
+        ::close(run.Create(*deepest, deep, &name));
         journals();
-        ::unlinkat(root->fd(), name.c_str(), 0);
+        ::unlinkat(deepest->fd(), name.c_str(), 0);
         run.Resolved(deep, name);
         journals();
       }
@@ -434,25 +444,26 @@ TEST(EmulatedHandheld, AJournalStaysShortEnoughToBeReadWhole) {
     copies(1500);
     EXPECT_EQ(journals(), first);
     std::string pending[3];  // long copies, never finished
-    for (std::string& copy : pending) ::close(run.Create(*root, "", &copy));
-    copies(1500);
+    for (std::string& copy : pending) ::close(run.Create(*deepest, deep, &copy)), journals();
+    copies(1500);  // the journal is written anew more than once
     EXPECT_NE(journals().begin()->first, first.begin()->first) << "written anew";
     // Pending names take half a journal at most: then there is no room for one more.
     int made = 0, fd = -1;
-    while ((fd = run.Create(*root, deep, &name)) >= 0) {
-      ::close(fd), ::unlinkat(root->fd(), name.c_str(), 0), ++made;
+    while ((fd = run.Create(*deepest, deep, &name)) >= 0) {
+      journals();
+      ::close(fd), ::unlinkat(deepest->fd(), name.c_str(), 0), ++made;
     }
     EXPECT_EQ(errno, EMFILE);
-    const std::size_t listed = name.size() + 2;  // "+<name>\n" of a copy in fs/ itself
-    const std::size_t line = deep.size() + 1 + listed;  // "+<deep>/<name>\n", as long as any
-    EXPECT_EQ(made, static_cast<int>((emu::Staging::kJournalLimit / 2 - std::size(pending) * listed) / line));
+    const std::size_t line = deep.size() + 1 + name.size() + 2;  // "+<deep>/<name>\n"
+    EXPECT_EQ(made, static_cast<int>((emu::Staging::kJournalLimit / 2 - std::size(pending) * line) / line));
     ASSERT_EQ(journals().size(), 1u);
     EXPECT_LE(largest, emu::Staging::kJournalLimit);
-    for (const std::string& copy : pending) EXPECT_TRUE(fs::exists(handheld.folder() + "/fs/" + copy));
+    struct stat info {};
+    for (const std::string& copy : pending) EXPECT_TRUE(deepest->Stat(copy, &info)) << copy;
   }  // ended with names pending: as if killed
   emu::Staging::CleanUpEndedRuns(*home, *root);
   EXPECT_EQ(handheld.TopNames(), (std::set<std::string>{"fs", "profile.json"}));
-  EXPECT_EQ(handheld.Tree(), Tree{});
+  EXPECT_EQ(deepest->Names(), std::vector<std::string>{});
 }
 
 }  // namespace
