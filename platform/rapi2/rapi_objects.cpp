@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/rapi2/handheld.h"
+#include "platform/win32/fork_held.h"
 #include "platform/win32/ref_counted.h"
 
 namespace emu {
@@ -53,6 +54,8 @@ Buffers& GivenBuffers() {
   static auto* buffers = new Buffers;
   return *buffers;
 }
+std::mutex& GivenBuffersLock() { return GivenBuffers().mutex; }
+const bool kGivenBuffersHeldAcrossForks = layer::HoldAcrossForks<GivenBuffersLock>();
 
 // Handle values are plain numbers: they name entries of the session's tables and are
 // never pointers the PC side could free.
@@ -85,12 +88,15 @@ class Session final : public ComObject<IRAPISession, IID_IRAPISession> {
 
   HRESULT CeRapiUninit() override {
     const auto lock = Lock();
+    if (Inherited()) return HRESULT_FROM_WIN32(ERROR_DEVICE_NOT_CONNECTED);
     if (!started_) return E_FAIL;
     CloseAll();
     started_ = false;
     return S_OK;
   }
 
+  // Frees a list in this process's memory, so it works on an inherited session too:
+  // a forked child frees its copies of its parent's lists.
   HRESULT CeRapiFreeBuffer(LPVOID buffer) override {
     Buffers& buffers = GivenBuffers();
     std::lock_guard<std::mutex> lock(buffers.mutex);

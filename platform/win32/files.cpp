@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "platform/win32/files_internal.h"
+#include "platform/win32/fork_held.h"
 #include "platform/win32/strings.h"
 
 namespace {
@@ -37,11 +38,15 @@ DWORD ErrnoToWin32(int err) {
 // Files opened without sharing, by (device, inode).
 std::mutex g_exclusiveMutex;
 std::set<std::pair<dev_t, ino_t>> g_exclusive;
+std::mutex& ExclusiveLock() { return g_exclusiveMutex; }
+const bool kExclusiveHeldAcrossForks = layer::HoldAcrossForks<ExclusiveLock>();
 
 // The file whose reads the test kit stalls, by (device, inode).
 std::mutex g_stallMutex;
 std::pair<dev_t, ino_t> g_stalled{};
 bool g_stalling = false;
+std::mutex& StallLock() { return g_stallMutex; }
+const bool kStallHeldAcrossForks = layer::HoldAcrossForks<StallLock>();
 
 bool ReadsStall(std::pair<dev_t, ino_t> id) {
   std::lock_guard<std::mutex> lock(g_stallMutex);

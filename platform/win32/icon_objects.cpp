@@ -3,10 +3,14 @@
 #include <map>
 #include <mutex>
 
+#include "platform/win32/fork_held.h"
+
 namespace layer {
 namespace {
 
 std::mutex g_iconsMutex;
+std::mutex& IconsLock() { return g_iconsMutex; }
+const bool kIconsHeldAcrossForks = HoldAcrossForks<IconsLock>();
 std::map<HICON, std::unique_ptr<IconObject>>& Icons() {
   static std::map<HICON, std::unique_ptr<IconObject>> icons;
   return icons;

@@ -10,6 +10,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/win32/fork_held.h"
 #include "platform/win32/shell_internal.h"
 #include "platform/win32/strings.h"
 
@@ -30,6 +31,8 @@ HandlerState& State() {
   static HandlerState* state = new HandlerState;
   return *state;
 }
+std::mutex& StateLock() { return State().mutex; }
+const bool kStateHeldAcrossForks = layer::HoldAcrossForks<StateLock>();
 
 HINSTANCE Result(int code) { return reinterpret_cast<HINSTANCE>(static_cast<INT_PTR>(code)); }
 

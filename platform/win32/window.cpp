@@ -6,6 +6,7 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/win32/fork_held.h"
 #include "platform/win32/icon_objects.h"
 #include "platform/win32/messages.h"
 #include "platform/win32/sdl_video.h"
@@ -23,6 +24,8 @@ struct WindowClass {
 // Windows and classes live on the UI thread; the lock keeps a look-up from another
 // thread safe. It is never held while a window procedure runs.
 std::recursive_mutex g_windowsMutex;
+std::recursive_mutex& WindowsLock() { return g_windowsMutex; }
+const bool kWindowsHeldAcrossForks = layer::HoldAcrossForks<WindowsLock>();
 std::map<std::wstring, WindowClass> g_classes;
 std::map<HWND, std::unique_ptr<layer::WindowObject>> g_windows;
 ATOM g_nextAtom = 0xC000;

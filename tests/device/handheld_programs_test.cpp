@@ -20,6 +20,7 @@
 
 #include "platform/rapi2/staging.h"
 #include "platform/win32/strings.h"
+#include "tests/support/ForkWhileCalling.h"
 #include "tests/device/DeviceKit.h"
 #include "tools/handheldview/HandheldReport.h"
 
@@ -90,12 +91,15 @@ std::string HeldBy(const TempHandheld& handheld, pid_t holder) {
 
 // A second program finds no handheld (said once) and changes nothing while the first
 // holds it, whatever it holds it for; it gets it once the first lets go, ends or dies,
-// and clears up after a first that died. handheldview reads it all along.
+// and clears up after a first that died. handheldview reads it all along. A first whose
+// hold file was replaced meanwhile (removed by hand, then made by another program that
+// holds the handheld now) leaves that program's file alone as it lets go.
 TEST(EmulatedHandheld, OneProgramHoldsAHandheldAtATime) {
-  const struct { const char* how; char request; bool forks = false; } ends[] = {
+  const struct { const char* how; char request; bool forks = false, replaced = false; } ends[] = {
       {"killed mid-copy", 'k'},
       {"killed mid-copy, a child it forked living on", 'k', true},
       {"lets go of its link and lives on", 'r'},
+      {"lets go after its hold file was replaced by another program's", 'r', false, true},
       {"ends without letting go", 'x'}};
   for (const auto& end : ends) {
     SCOPED_TRACE(end.how);
@@ -149,6 +153,14 @@ TEST(EmulatedHandheld, OneProgramHoldsAHandheldAtATime) {
     EXPECT_TRUE(WriteHandheldReport(handheld.folder(), report, &error)) << error;
     EXPECT_EQ(report.str().rfind("Handheld " + handheld.folder(), 0), 0u);
 
+    const std::string holdFile = handheld.folder() + "/.rapi-hold";
+    std::unique_ptr<Link> replacing;
+    if (end.replaced) {
+      fs::remove(holdFile);
+      replacing = std::make_unique<Link>();
+      replacing->Connect();
+      ASSERT_TRUE(replacing->connected);
+    }
     if (end.request == 'k') {
       first.Kill();
     } else {
@@ -158,6 +170,11 @@ TEST(EmulatedHandheld, OneProgramHoldsAHandheldAtATime) {
       } else {
         first.Wait();
       }
+    }
+    if (replacing) {
+      const testsupport::Bytes hold = testsupport::ReadBytes(holdFile);
+      EXPECT_EQ(std::string(hold.begin(), hold.end()), std::to_string(::getpid()) + "\n");
+      replacing.reset();
     }
     if (end.request != 'k') {  // a normal end leaves nothing behind
       EXPECT_EQ(handheld.TopNames(), (std::set<std::string>{"fs", "profile.json", "registry.json"}));
@@ -173,7 +190,7 @@ TEST(EmulatedHandheld, OneProgramHoldsAHandheldAtATime) {
 }
 
 // The calls of a link inherited across fork that did not fail as on a device gone
-// away, by name: none, as the link is another program's. `key` is a key it opened,
+// away, by name: none, as the link is another program's (its session is ended last). `key` is a key it opened,
 // `file` a file it is writing (or INVALID_HANDLE_VALUE).
 std::string InheritedCallsThatWork(CDeviceLink& link, HKEY key, HANDLE file) {
   IRAPISession* s = link.session;
@@ -191,6 +208,11 @@ std::string InheritedCallsThatWork(CDeviceLink& link, HKEY key, HANDLE file) {
   if (link.device->CreateSession(&fresh) == S_OK || fresh != nullptr) worked += " session";
   RAPI_DEVICESTATUS status = RAPI_DEVICE_CONNECTED;
   if (link.device->GetConnectStat(&status) != S_OK || status != RAPI_DEVICE_DISCONNECTED) worked += " status";
+  RAPI_DEVICEINFO info{};
+  if (link.device->GetDeviceInfo(&info) != HRESULT_FROM_WIN32(ERROR_DEVICE_NOT_CONNECTED) || info.bstrName) {
+    worked += " info";
+  }
+  if (s->CeRapiUninit() != HRESULT_FROM_WIN32(ERROR_DEVICE_NOT_CONNECTED)) worked += " uninit";
   return worked;
 }
 
@@ -258,6 +280,42 @@ TEST(EmulatedHandheld, AChildForkedByTheHolderDoesNotHoldIt) {
     EXPECT_EQ(handheld.Tree(), With(after));
     EXPECT_EQ(handheld.Registry(), json({{"Parent", json::object()}}));
   }
+}
+
+// A child forked while other threads of the holder are inside calls on its session
+// (listing and freeing lists, asking metrics, setting values) never waits for a lock
+// that one of them held at the fork: every inherited call fails at once, and the child
+// finds the handheld held, as any other program would.
+TEST(EmulatedHandheld, AChildForkedWhileTheHolderIsInsideCallsNeverHangs) {
+  TempHandheld handheld;
+  handheld.Put("\\a.txt", "a");
+  Link link;
+  link.Connect();
+  ASSERT_TRUE(link.connected);
+  IRAPISession* s = link.session;
+  HKEY key = nullptr;
+  ASSERT_EQ(s->CeRegCreateKeyEx(HKEY_CURRENT_USER, L"Busy", 0, nullptr, 0, 0, nullptr, &key, nullptr), ERROR_SUCCESS);
+  const DWORD number = 1;
+  auto set = [&] { return s->CeRegSetValueEx(key, L"n", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), 4); };
+  const auto busy = [&] {
+    DWORD count = 0;
+    LPCE_FIND_DATA found = nullptr;
+    if (s->CeFindAllFiles(L"\\*", FAF_NAME, &count, &found)) s->CeRapiFreeBuffer(found);
+    s->CeGetSystemMetrics(SM_CXSCREEN);
+    set();
+  };
+  const auto child = [&] {
+    DWORD count = 0;
+    LPCE_FIND_DATA found = nullptr;
+    int given = 0;
+    const bool failed = !s->CeFindAllFiles(L"\\*", FAF_NAME, &count, &found) && s->CeRapiFreeBuffer(&given) == E_INVALIDARG &&
+                        s->CeGetSystemMetrics(SM_CXSCREEN) == 0 && set() == ERROR_DEVICE_NOT_CONNECTED;
+    Link own;
+    own.Connect();
+    return failed && !own.connected;
+  };
+  EXPECT_EQ(testsupport::ForkWhileCalling(2, busy, child), "hung 0, failed 0");
+  EXPECT_EQ(handheld.Registry(), json({{"Busy", {{"n", Dword(1)}}}}));
 }
 
 // Programs attaching and letting go as fast as they can never hold the handheld
