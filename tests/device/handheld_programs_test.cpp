@@ -20,8 +20,8 @@
 
 #include "platform/rapi2/staging.h"
 #include "platform/win32/strings.h"
-#include "tests/support/ForkWhileCalling.h"
 #include "tests/device/DeviceKit.h"
+#include "tests/support/ForkWhileCalling.h"
 #include "tools/handheldview/HandheldReport.h"
 
 namespace devtest {
@@ -190,8 +190,8 @@ TEST(EmulatedHandheld, OneProgramHoldsAHandheldAtATime) {
 }
 
 // The calls of a link inherited across fork that did not fail as on a device gone
-// away, by name: none, as the link is another program's (its session is ended last). `key` is a key it opened,
-// `file` a file it is writing (or INVALID_HANDLE_VALUE).
+// away, by name: none, as the link is another program's (its session is ended last).
+// `key` is a key it opened, `file` a file it is writing (or INVALID_HANDLE_VALUE).
 std::string InheritedCallsThatWork(CDeviceLink& link, HKEY key, HANDLE file) {
   IRAPISession* s = link.session;
   std::string worked;
@@ -308,8 +308,10 @@ TEST(EmulatedHandheld, AChildForkedWhileTheHolderIsInsideCallsNeverHangs) {
     DWORD count = 0;
     LPCE_FIND_DATA found = nullptr;
     int given = 0;
-    const bool failed = !s->CeFindAllFiles(L"\\*", FAF_NAME, &count, &found) && s->CeRapiFreeBuffer(&given) == E_INVALIDARG &&
-                        s->CeGetSystemMetrics(SM_CXSCREEN) == 0 && set() == ERROR_DEVICE_NOT_CONNECTED;
+    const bool failed = !s->CeFindAllFiles(L"\\*", FAF_NAME, &count, &found) &&
+                        s->CeRapiFreeBuffer(&given) == E_INVALIDARG && s->CeGetSystemMetrics(SM_CXSCREEN) == 0 &&
+                        set() == ERROR_DEVICE_NOT_CONNECTED;
+    ::dup2(::open("/dev/null", O_WRONLY | O_CLOEXEC), STDERR_FILENO);  // what it is told once
     Link own;
     own.Connect();
     return failed && !own.connected;

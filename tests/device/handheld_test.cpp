@@ -433,8 +433,8 @@ TEST(EmulatedHandheld, AKilledRunsTemporaryFilesGoAtTheNextAttach) {
   EXPECT_EQ(FreeBytes(next.session, L"\\"), 939u);  // what stays counts, what went does not
 }
 
-// A run killed just as it starts a copy or a registry save, before or after its file
-// is made: the journal's next line is where the PC's file size limit kills it. The next
+// A run killed just as it starts a copy or a registry save, at the journal line that
+// lists its new temporary file (the PC's file size limit kills it there): the next
 // attach finds no temporary file of the run anywhere, and free space is exact.
 TEST(EmulatedHandheld, ARunKilledAsACopyStartsLeavesNothing) {
   const struct { const char* start; bool pending; std::function<bool(IRAPISession*)> act; } rows[] = {
@@ -492,12 +492,15 @@ TEST(EmulatedHandheld, ATakenTemporaryNameIsNeverReusedOrRemoved) {
     fs::remove(taken);
     row.folder ? static_cast<void>(fs::create_directory(taken)) : static_cast<void>(std::ofstream(taken) << "mine");
     const pid_t run = ::fork();
-    if (run == 0) {  // room in the PC's disk for the journal's first line only
+    if (run == 0) {  // in the last row, the PC's disk takes the journal's first line only
       const rlimit room = {row.struckOffCut ? first.size() + 2 : RLIM_INFINITY, RLIM_INFINITY};
       ::signal(SIGXFSZ, SIG_IGN);
       emu::Staging later(home, 7);
       std::string name;
-      if (::setrlimit(RLIMIT_FSIZE, &room) != 0 || later.Create(*root, "", &name) < 0 || name == first) ::_exit(1);
+      if (::setrlimit(RLIMIT_FSIZE, &room) != 0 || later.Create(*root, "", &name) < 0 || name == first ||
+          !emu::IsTemporaryName(name)) {
+        ::_exit(1);
+      }
       ::kill(::getpid(), SIGKILL);  // its copy in flight
     }
     int status = 0;

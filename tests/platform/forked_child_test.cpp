@@ -31,7 +31,7 @@ TEST(LayerLocks, AChildForkedWhileOtherThreadsAreInsideCallsNeverHangs) {
     return file != INVALID_HANDLE_VALUE && CloseHandle(file);
   };
   testkit::UseShellOpener("/nonexistent/opener");
-  auto shellOpens = [] {  // the opener cannot be started: it fails, after reading which it is
+  auto shellFails = [] {  // reads the opener under the lock, then cannot start it
     return reinterpret_cast<INT_PTR>(ShellExecuteW(nullptr, L"open", L"http://example.invalid", nullptr, nullptr, 0)) ==
            SE_ERR_FNF;
   };
@@ -39,11 +39,12 @@ TEST(LayerLocks, AChildForkedWhileOtherThreadsAreInsideCallsNeverHangs) {
   // and many forks find it held at one of them.
   const struct { const char* calls; int threads, forks; std::function<void()> busy; std::function<bool()> child; }
       rows[] = {
-      {"files opened and closed", 8, 2000, [&] { openAndClose("busy.txt"); }, [&] { return openAndClose("child.txt"); }},
+      {"files opened and closed", 8, 2000, [&] { openAndClose("busy.txt"); },
+       [&] { return openAndClose("child.txt"); }},
       {"reads stalled", 2, 150, [] { testkit::StallReadsOf(""); }, [&] { return openAndClose("child.txt"); }},
       {"windows looked up", 2, 150, [] { IsWindow(nullptr); }, [] { return !IsWindow(nullptr); }},
       {"icons looked up", 2, 150, [] { layer::FindIcon(nullptr); }, [] { return layer::FindIcon(nullptr) == nullptr; }},
-      {"the shell's opener set", 2, 150, [] { testkit::UseShellOpener("/nonexistent/opener"); }, shellOpens}};
+      {"the shell's opener set", 2, 150, [] { testkit::UseShellOpener("/nonexistent/opener"); }, shellFails}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.calls);
     EXPECT_EQ(testsupport::ForkWhileCalling(row.threads, row.busy, row.child, row.forks), "hung 0, failed 0");
