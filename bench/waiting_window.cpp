@@ -25,9 +25,9 @@
 #include "engine/Engine.h"
 #include "engine/Window.h"
 #include "installer/SceneSplash.h"
-#include "platform/d3d9/renderer_choice.h"
 #include "platform/testkit/direct3d.h"
 #include "platform/testkit/input.h"
+#include "platform/win32/sdl_video.h"
 #include "platform/win32/window.h"
 
 namespace {

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "platform/d3d9/renderer_choice.h"
+#include "platform/win32/sdl_video.h"
 
 #ifdef BARE_WINDOW_WITH_XERCES
 #include <xercesc/util/PlatformUtils.hpp>

@@ -3,6 +3,7 @@
 #include "platform/d3d9/device_internal.h"
 #include "platform/d3d9/direct3d_switches.h"
 #include "platform/d3d9/renderer_choice.h"
+#include "platform/win32/sdl_video.h"
 #include "platform/win32/system_metrics.h"
 #include "platform/win32/window_internal.h"
 

@@ -11,12 +11,6 @@
 
 namespace layer {
 
-// A video driver without a display (offscreen, dummy: tests, benchmarks), which keeps
-// window pixels in memory.
-inline bool IsHeadlessVideoDriver(const char* driver) {
-  return driver != nullptr && (SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0);
-}
-
 // What tells, without loading OpenGL, how OpenGL on an X display would draw.
 struct OpenGlFacts {
   bool softwareForced = false;  // LIBGL_ALWAYS_SOFTWARE asks Mesa for its rasteriser

@@ -4,7 +4,6 @@
 #include <mutex>
 #include <vector>
 
-#include "platform/d3d9/renderer_choice.h"
 #include "platform/win32/window_internal.h"
 
 namespace layer {

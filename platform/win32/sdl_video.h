@@ -8,6 +8,12 @@
 
 namespace layer {
 
+// A video driver without a display (offscreen, dummy: tests, benchmarks), which keeps
+// window pixels in memory.
+inline bool IsHeadlessVideoDriver(const char* driver) {
+  return driver != nullptr && (SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0);
+}
+
 // Starts SDL's video subsystem once; false when there is no video driver at all.
 bool EnsureVideo();
 
