@@ -510,6 +510,24 @@ TEST(EmulatedHandheld, ATakenTemporaryNameIsNeverReusedOrRemoved) {
     EXPECT_EQ(FolderTree(handheld.folder() + "/fs"),
               Tree({{"\\x\\", ""}, {"\\" + first + (row.folder ? "\\" : ""), row.folder ? "" : "mine"}}));
   }
+  // A name refused outright (its folder went after it was opened) is struck off at once
+  // too, and the call says why; the run, with nothing pending, leaves no journal.
+  ASSERT_EQ(::mkdirat(root->fd(), "gone", 0755), 0);
+  const emu::FolderRef gone = root->Child("gone");
+  ASSERT_EQ(::unlinkat(root->fd(), "gone", AT_REMOVEDIR), 0);
+  const auto journals = Journals(handheld.folder());
+  {
+    emu::Staging run(home);
+    std::string name;
+    EXPECT_EQ(run.Create(*gone, "gone", &name), -1);
+    EXPECT_EQ(errno, ENOENT);
+    auto now = Journals(handheld.folder());
+    for (const auto& [journal, lines] : journals) now.erase(journal);
+    ASSERT_EQ(now.size(), 1u);
+    EXPECT_TRUE(std::regex_match(now.begin()->second, std::regex("\\+gone/(~rapi-[0-9a-f]{16}\\.tmp)\n-gone/\\1\n")))
+        << now.begin()->second;
+  }
+  EXPECT_EQ(Journals(handheld.folder()), journals);
 }
 
 // Folders swapped for links while the device writes: nothing lands outside, whichever
