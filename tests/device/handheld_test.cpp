@@ -431,6 +431,23 @@ TEST(EmulatedHandheld, AKilledRunsTemporaryFilesGoAtTheNextAttach) {
                                                        oversized.substr(1), "fs", "hard", "profile.json",
                                                        "registry.json.tmp", "~rapi-6666666666666666.tmp"}));
   EXPECT_EQ(FreeBytes(next.session, L"\\"), 939u);  // what stays counts, what went does not
+  // Cleared up once per hold: an ended run's journal put in by hand meanwhile waits for
+  // the next hold, however often the holder attaches again.
+  const std::string late = handheld.folder() + "/.rapi-pending-00000000000000e4";
+  std::ofstream(late) << "+Game/~rapi-9999999999999999.tmp\n";
+  handheld.Put("\\Game\\~rapi-9999999999999999.tmp", "late");
+  {
+    Link again;
+    again.Connect();
+    ASSERT_TRUE(again.connected);
+    EXPECT_TRUE(fs::exists(late));
+  }
+  ReleaseLink(next);  // every pointer let go of, then a new hold
+  Link third;
+  third.Connect();
+  ASSERT_TRUE(third.connected);
+  EXPECT_FALSE(fs::exists(late));
+  EXPECT_FALSE(fs::exists(handheld.folder() + "/fs/Game/~rapi-9999999999999999.tmp"));
 }
 
 // A run killed just as it starts a copy or a registry save, at the journal line that
